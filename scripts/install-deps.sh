@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages that building, testing and running need.
+set -euo pipefail
+packages=(
+    cmake g++ pkg-config ccache
+    qt6-base-dev qt6-svg-dev libgl1-mesa-dev
+    libsqlite3-dev sqlite3
+    unixodbc-dev
+    libgtest-dev libgmock-dev
+    xvfb xauth
+)
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    SUDO=""
+    [ "$(id -u)" -eq 0 ] || SUDO=sudo
+    $SUDO apt-get update -q
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q "${missing[@]}"
+fi

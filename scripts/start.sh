@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Builds the program and starts it on its embedded default database type.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j"$(nproc)"
+exec ./build/src/app/tessel "$@"

@@ -1,0 +1,16 @@
+// The console program's sub-commands. Each takes the arguments after its name and returns the
+// exit status: 0 when no box with the critical icon was shown, 1 when one was, 2 for a usage
+// error.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tessel::cli {
+
+int RunCommand(const std::vector<std::string>& args);       // tessel-cli run SCRIPT.sqv
+int GenerateCommand(const std::vector<std::string>& args);  // tessel-cli generate DATABASE
+int ExportCommand(const std::vector<std::string>& args);    // tessel-cli export SCRIPT.sqv
+std::string UsageText();
+
+}  // namespace tessel::cli

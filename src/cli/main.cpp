@@ -1,0 +1,21 @@
+// tessel-cli: runs scripts, generates and exports them through the same core as the program.
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+        std::cout << tessel::cli::UsageText();
+        return args.empty() ? 2 : 0;
+    }
+    std::string command = args[0];
+    args.erase(args.begin());
+    if (command == "run") return tessel::cli::RunCommand(args);
+    if (command == "generate") return tessel::cli::GenerateCommand(args);
+    if (command == "export") return tessel::cli::ExportCommand(args);
+    std::cerr << "tessel-cli: unknown command '" << command << "'\n\n" << tessel::cli::UsageText();
+    return 2;
+}

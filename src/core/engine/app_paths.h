@@ -1,0 +1,17 @@
+// The per-user application directory: $TESSEL_HOME if set, else the XDG data location
+// (~/.local/share/Tessel). It holds recordset files, export/, scripts/, template.sqv and
+// tipofday.txt, seeded from the installed data at start.
+#pragma once
+
+#include <string>
+
+namespace tessel {
+
+std::string ResolveAppPath();
+// Creates the directory with export/ and scripts/ and copies the seed files that are missing.
+// Throws EngineError naming the directory when it cannot be made.
+void PrepareAppDirectory(const std::string& appPath);
+// Where the installed data files live (template.sqv, tipofday.txt, icons).
+std::string DataDirectory();
+
+}  // namespace tessel

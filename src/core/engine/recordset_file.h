@@ -1,0 +1,51 @@
+// Recordset files: the rows of one row-returning statement, kept as a small SQLite database
+// ("recordset" & N & ".rst" in the application directory) so that any SQLite tool reads them
+// and the view grid can page through millions of rows with little memory.
+//
+// Layout: table "recordset" with the statement's columns (original names, declared types) in
+// order; table "recordset_columns"(ordinal, name, declared_type, type_code, size); table
+// "recordset_source"(statement).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/engine/session.h"
+#include "core/platform/engine.h"
+
+namespace tessel {
+
+std::string RecordsetFilePath(const std::string& appPath, long number);
+
+// Streams the cursor's rows into a new file at `path` (replacing one that exists). Writes to a
+// temporary name and renames it into place. Throws EngineError naming the file on failure.
+void WriteRecordsetFile(const std::string& path, const std::string& statement,
+                        platform::Cursor& cursor);
+
+struct RecordsetCell {
+    platform::ValueView::Kind kind = platform::ValueView::Kind::Null;
+    std::int64_t integer = 0;
+    double real = 0;
+    std::string bytes;  // Text or Blob
+};
+
+// Reads a recordset file a page at a time.
+class RecordsetFile {
+public:
+    // Throws EngineError naming the file when it is missing or not a recordset file.
+    static std::unique_ptr<RecordsetFile> Open(const std::string& path);
+    virtual ~RecordsetFile() = default;
+    virtual const std::vector<platform::ColumnInfo>& Columns() const = 0;
+    virtual const std::string& Statement() const = 0;
+    virtual std::int64_t RowCount() = 0;
+    // Rows [first, first + count), each with one cell per column.
+    virtual std::vector<std::vector<RecordsetCell>> ReadRows(std::int64_t first,
+                                                             std::int64_t count) = 0;
+};
+
+// Deletes the recordset files that this session's runs wrote.
+void CleanRecordsets(Session& session);
+
+}  // namespace tessel

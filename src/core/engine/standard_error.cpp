@@ -1,0 +1,20 @@
+#include "core/engine/standard_error.h"
+
+#include "core/engine/shared_state.h"
+
+namespace tessel {
+
+void ShowStandardError(Ui& ui, long number, const std::string& description,
+                       const std::string& source) {
+    ui.MessageBox(std::to_string(number) + ": " + description, msgbox::kCritical, source);
+}
+
+void ShowStandardError(Ui& ui, const platform::EngineError& error) {
+    ShowStandardError(ui, error.Number(), error.Description(), error.Source());
+}
+
+platform::EngineError ProgramError(long number, std::string description) {
+    return platform::EngineError(number, std::move(description), kAppTitle);
+}
+
+}  // namespace tessel

@@ -1,0 +1,29 @@
+// Making a database current and taking it away: opening by name or through a file dialog,
+// closing, creating a single-file database or a directory database, reloading the tree, and
+// the small path helpers that go with them.
+#pragma once
+
+#include <string>
+
+#include "core/engine/session.h"
+
+namespace tessel {
+
+void OpenDB(Session& session, const std::string& name, bool nameGiven);
+void CloseDB(Session& session);
+// Appends ".MDB" to a name without "." (the caller's text changes).
+void CreateMDB(Session& session, std::string& name);
+void CreateDBDir(Session& session, const std::string& name);
+void RefreshDB(Session& session);
+
+// Repairs a damaged single-file database in place (the repair offer of OpenDB uses it).
+void RepairDB(Session& session, const std::string& name, bool nameGiven);
+
+std::string PathPart(const std::string& path);
+std::string FilePart(const std::string& path);
+long NonNegative(long n);
+
+// Start directory of the database dialogs: the user's documents directory, else home.
+std::string DocumentsDirectory();
+
+}  // namespace tessel
