@@ -1,0 +1,50 @@
+// The recordset list pane (window "recordsets"): one row per captured recordset with the
+// statement that produced it. Row 0 is the heading row; row k holds capture k. Selecting a row
+// reopens that recordset's file in the view pane.
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+#include "core/engine/session.h"
+
+class QMenu;
+class QTableWidget;
+
+namespace tessel::app {
+
+class RecordsetViewPane;
+
+class RecordsetListPane : public QWidget {
+    Q_OBJECT
+  public:
+    RecordsetListPane(tessel::Session& session, RecordsetViewPane& view, QWidget* parent = nullptr);
+    ~RecordsetListPane() override;
+
+    // Shows the grid and makes it hold exactly count + 1 rows (heading and captures), the last
+    // of which is ("recordset" & count, statement).
+    void AddRow(int count, const QString& statement);
+    void HideGrid();
+    // The menu popped up when the right mouse button is released over the pane or its grid.
+    void SetContextMenu(QMenu* scriptMenu);
+    QTableWidget* Grid();
+    // Columns of a quarter and three quarters of the width; the heading texts are written again.
+    void SetColumnWidths(int innerWidthPixels);
+
+    // Row selection: reopens recordset `row` in the view (nothing when the count is 1 or less).
+    void SelectRow(int row);
+
+  private:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void WriteHeadings();
+    void PopUpMenu(const QPoint& globalPosition);
+
+    tessel::Session& session_;
+    RecordsetViewPane& view_;
+    QTableWidget* grid_ = nullptr;
+    QMenu* scriptMenu_ = nullptr;
+};
+
+}  // namespace tessel::app
