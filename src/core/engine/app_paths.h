@@ -14,4 +14,7 @@ void PrepareAppDirectory(const std::string& appPath);
 // Where the installed data files live (template.sqv, tipofday.txt, icons).
 std::string DataDirectory();
 
+// The user's home directory: $HOME, else the password database's entry, else "/".
+std::string HomeDirectory();
+
 }  // namespace tessel

@@ -18,6 +18,9 @@ void RefreshDB(Session& session);
 
 // Repairs a damaged single-file database in place (the repair offer of OpenDB uses it).
 void RepairDB(Session& session, const std::string& name, bool nameGiven);
+// The engine's repair of one named file with the pointer and status text of RepairDB. Shows the
+// standard error box and returns false when the repair failed or is not available.
+bool RepairNamedDatabase(Session& session, const std::string& name);
 
 std::string PathPart(const std::string& path);
 std::string FilePart(const std::string& path);

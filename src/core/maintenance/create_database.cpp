@@ -1,0 +1,91 @@
+// Creating a new database and making it current: a single file, or the directory of a
+// directory database.
+#include <exception>
+#include <filesystem>
+
+#include "core/engine/failures.h"
+#include "core/engine/standard_error.h"
+#include "core/maintenance/database_ops.h"
+
+namespace tessel {
+
+namespace {
+
+constexpr const char* kGeneralLocale = ";LANGID=0x0409;CP=1252;COUNTRY=0";
+
+// The file format of a new single-file database when none was chosen: from the version index.
+int FormatFromVersionIndex(int versionIndex) {
+    if (versionIndex == 1)
+        return platform::dbformat::kVersion10;
+    if (versionIndex == 2)
+        return platform::dbformat::kVersion20;
+    return platform::dbformat::kVersion30;
+}
+
+void RemoveIfPresent(const std::string& path) {
+    std::error_code code;
+    std::filesystem::remove(path, code);
+    if (code)
+        throw FileSystemError("delete", path, code);
+}
+
+// Deletes the file being replaced, with the journal files that belong to it: a stale journal
+// left beside a new file of the same name would be played into it.
+void DeleteReplacedFile(const std::string& path) {
+    namespace fs = std::filesystem;
+    std::error_code code;
+    const fs::file_status status = fs::symlink_status(path, code);
+    if (fs::is_directory(status)) {
+        throw FileSystemError("replace", path, std::make_error_code(std::errc::is_a_directory));
+    }
+    if (fs::exists(status))
+        RemoveIfPresent(path);
+    for (const char* suffix : {"-journal", "-wal", "-shm"}) {
+        if (fs::exists(fs::symlink_status(path + suffix, code)))
+            RemoveIfPresent(path + suffix);
+    }
+}
+
+}  // namespace
+
+void CreateMDB(Session& session, std::string& name) {
+    if (name.empty())
+        return;
+    SharedState& state = session.state;
+    Ui& ui = session.ui;
+    try {
+        // Only the file's own name counts: a directory such as ~/.local has a "." of its own.
+        if (FilePart(name).find('.') == std::string::npos)
+            name += ".MDB";
+        if (state.databaseOpen)
+            CloseDB(session);
+        DeleteReplacedFile(name);
+        if (state.databaseVersionOption == 0) {
+            state.databaseVersionOption = FormatFromVersionIndex(state.versionIndex);
+        }
+        ui.SetPointer(Pointer::Busy);
+        const std::string directory = PathPart(name);
+        if (!directory.empty())
+            EnsureDirectory(directory);
+        session.engine.CreateDatabase(name, kGeneralLocale, state.databaseVersionOption);
+        OpenDB(session, name, true);
+        ui.SetPointer(Pointer::Default);
+    } catch (const std::exception& caught) {
+        ui.SetPointer(Pointer::Default);
+        ShowStandardError(ui, AsEngineError(caught));
+    }
+}
+
+void CreateDBDir(Session& session, const std::string& name) {
+    if (name.empty())
+        return;
+    try {
+        EnsureDirectory(name);
+        OpenDB(session, name, true);
+        session.ui.SetPointer(Pointer::Default);
+    } catch (const std::exception& caught) {
+        ShowStandardError(session.ui, AsEngineError(caught));
+    }
+}
+
+}  // namespace tessel
