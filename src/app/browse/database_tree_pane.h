@@ -7,6 +7,7 @@
 #pragma once
 
 #include <QHash>
+#include <QIcon>
 #include <QString>
 #include <QWidget>
 
@@ -63,12 +64,20 @@ class DatabaseTreePane : public QWidget {
     QTreeWidgetItem* AddNode(QTreeWidgetItem* parent, const QString& key, const QString& text,
                              const QString& image, const QString& tag);
     void PopulateNode(QTreeWidgetItem* node);
+    struct ChildNode {
+        std::string key;
+        std::string text;
+    };
+    // Adds lower-level nodes under `node`, skipping any whose key is already in the tree.
+    void AddChildren(QTreeWidgetItem* node, const std::vector<ChildNode>& children,
+                     const QString& image, const QString& tag);
     void AddPropertyNodes(QTreeWidgetItem* node, const std::vector<platform::Property>& properties,
                           bool cutLongText, bool skipValue);
     void ShowError(const platform::EngineError& error);
     void OnDoubleClick();
     bool BeforeLabelEdit(QTreeWidgetItem* node);
     void AfterLabelEdit(QTreeWidgetItem* node, const QString& newText);
+    void RenameObject(const QString& tag, QTreeWidgetItem* node, const QString& newText);
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
@@ -76,7 +85,10 @@ class DatabaseTreePane : public QWidget {
     QTreeWidget* tree_ = nullptr;
     QMenu* toolsMenu_ = nullptr;
     bool includeSystemTables_ = false;
+    QHash<QString, QIcon> images_;
     QHash<QString, QTreeWidgetItem*> keyIndex_;
+    // Grows with every rebuild, so that a label edit confirmed before a rebuild is dropped.
+    int treeGeneration_ = 0;
     QTreeWidgetItem* currentNode_ = nullptr;
     QTreeWidgetItem* editNode_ = nullptr;
 };

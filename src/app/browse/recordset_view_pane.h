@@ -30,8 +30,6 @@ class RecordsetViewPane : public QWidget {
     RecordsetTableModel* Model();
 
   private:
-    void resizeEvent(QResizeEvent* event) override;
-
     tessel::Session& session_;
     QLabel* caption_ = nullptr;
     QTableView* grid_ = nullptr;

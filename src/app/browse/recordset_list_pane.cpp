@@ -1,0 +1,155 @@
+#include "app/browse/recordset_list_pane.h"
+
+#include <QEvent>
+#include <QHeaderView>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QTableWidget>
+
+#include <cmath>
+
+#include "app/browse/recordset_view_pane.h"
+#include "core/engine/recordset_file.h"
+
+namespace tessel::app {
+
+namespace {
+
+inline constexpr const char* kListToolTip =
+    "SQL resultsets - click on the row to display resultset in lower-right pane";
+inline constexpr const char* kHeadingRecordset = "Record set";
+inline constexpr const char* kHeadingStatement = "SQL source command";
+
+QString RecordsetName(long number) {
+    return QString("recordset%1").arg(number);
+}
+
+QTableWidgetItem* ReadOnlyItem(const QString& text) {
+    auto* item = new QTableWidgetItem(text);
+    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+    return item;
+}
+
+}  // namespace
+
+RecordsetListPane::RecordsetListPane(tessel::Session& session, RecordsetViewPane& view,
+                                     QWidget* parent)
+    : QWidget(parent), session_(session), view_(view), grid_(new QTableWidget(1, 2, this)) {
+    setObjectName("recordsets");
+    grid_->setObjectName("MSFlexGrd1");
+    grid_->setToolTip(kListToolTip);
+    grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid_->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid_->setWordWrap(false);
+    grid_->verticalHeader()->setVisible(false);
+    grid_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    grid_->horizontalHeader()->setHighlightSections(false);
+    grid_->setContextMenuPolicy(Qt::PreventContextMenu);
+    // Row 0 is the heading row, as the grid has always counted its rows: it holds the headings
+    // and stays hidden, while the fixed header above the rows shows the same texts.
+    grid_->setRowHidden(0, true);
+    QFont headingFont = grid_->horizontalHeader()->font();
+    headingFont.setBold(true);
+    grid_->horizontalHeader()->setFont(headingFont);
+    grid_->viewport()->installEventFilter(this);
+    WriteHeadings();
+
+    connect(grid_, &QTableWidget::cellClicked, this, [this](int row, int) { SelectRow(row); });
+    connect(grid_, &QTableWidget::cellActivated, this, [this](int row, int) { SelectRow(row); });
+    grid_->hide();
+}
+
+RecordsetListPane::~RecordsetListPane() = default;
+
+QTableWidget* RecordsetListPane::Grid() {
+    return grid_;
+}
+
+void RecordsetListPane::SetContextMenu(QMenu* scriptMenu) {
+    scriptMenu_ = scriptMenu;
+}
+
+void RecordsetListPane::WriteHeadings() {
+    for (int column = 0; column < 2; ++column) {
+        const QString text = column == 0 ? kHeadingRecordset : kHeadingStatement;
+        QTableWidgetItem* heading = ReadOnlyItem(text);
+        QFont font = heading->font();
+        font.setBold(true);
+        heading->setFont(font);
+        heading->setFlags(Qt::ItemIsEnabled);
+        grid_->setItem(0, column, heading);
+        grid_->setHorizontalHeaderItem(column, new QTableWidgetItem(text));
+    }
+}
+
+void RecordsetListPane::AddRow(int count, const QString& statement) {
+    if (count < 1) {
+        return;
+    }
+    grid_->show();
+    grid_->setRowCount(count + 1);
+    grid_->setItem(count, 0, ReadOnlyItem(RecordsetName(count)));
+    grid_->setItem(count, 1, ReadOnlyItem(statement));
+    grid_->setCurrentCell(count, 0, QItemSelectionModel::NoUpdate);
+}
+
+void RecordsetListPane::HideGrid() {
+    grid_->hide();
+}
+
+void RecordsetListPane::SetColumnWidths(int innerWidthPixels) {
+    const int width = std::max(innerWidthPixels, 0);
+    grid_->setColumnWidth(0, static_cast<int>(std::lround(width * 0.25)));
+    WriteHeadings();
+    grid_->setColumnWidth(1, static_cast<int>(std::lround(width * 0.75)));
+}
+
+void RecordsetListPane::SelectRow(int row) {
+    if (session_.state.recordsetCount <= 1 || row < 1) {
+        return;
+    }
+    const std::string file = RecordsetFilePath(session_.state.appPath, row);
+    session_.state.recordsetFileName = file;
+    // A file that is missing or unreadable leaves the view with the new caption and no rows.
+    view_.Bind(RecordsetName(row), QString::fromStdString(file));
+}
+
+void RecordsetListPane::PopUpMenu(const QPoint& globalPosition) {
+    if (scriptMenu_ != nullptr) {
+        scriptMenu_->popup(globalPosition);
+    }
+}
+
+bool RecordsetListPane::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == grid_->viewport() && event->type() == QEvent::MouseButtonRelease) {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::RightButton) {
+            PopUpMenu(mouse->globalPosition().toPoint());
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void RecordsetListPane::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::RightButton) {
+        PopUpMenu(event->globalPosition().toPoint());
+        return;
+    }
+    QWidget::mouseReleaseEvent(event);
+}
+
+void RecordsetListPane::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    grid_->setGeometry(0, 0, width(), height());
+    // The columns share the grid's client width, so that no horizontal scroll bar appears.
+    int inner = width() - 2 * grid_->frameWidth();
+    if (grid_->verticalScrollBar()->isVisible()) {
+        inner -= grid_->verticalScrollBar()->width();
+    }
+    SetColumnWidths(inner);
+}
+
+}  // namespace tessel::app
