@@ -68,7 +68,7 @@ struct Property {
     std::string name;
     int type = ftype::kText;  // a field type code
     Value value;
-    bool readable = true;      // false when reading the value failed
+    bool readable = true;  // false when reading the value failed
 };
 
 struct TableInfo {
@@ -98,7 +98,7 @@ struct IndexInfo {
 // An opened database. Structure is read on demand so that a database of thousands of tables
 // lists its tables without reading their fields.
 class Database {
-public:
+  public:
     virtual ~Database() = default;
 
     // The name it was opened with (file path, or directory of a directory database).
@@ -157,7 +157,7 @@ struct ColumnInfo {
 
 // Rows of one statement, read forward.
 class Cursor {
-public:
+  public:
     virtual ~Cursor() = default;
     // Empty for a statement that returns no rows.
     virtual const std::vector<ColumnInfo>& Columns() const = 0;
@@ -171,7 +171,7 @@ public:
 // The statement runner's connection, opened from a connection text such as
 // "Provider=MSDASQL.1;Extended Properties=DSN=MS Access 97 Database;DBQ=/data/shop.mdb;".
 class StatementConnection {
-public:
+  public:
     virtual ~StatementConnection() = default;
     virtual std::string ConnectionString() const = 0;
     // Runs any statement. The cursor streams the rows (none for a statement without rows).
@@ -181,7 +181,7 @@ public:
 class Engine;
 
 class Workspace {
-public:
+  public:
     Workspace(Engine& engine, std::string name, std::string user);
     const std::string& Name() const { return name_; }
     const std::string& UserName() const { return user_; }
@@ -189,7 +189,7 @@ public:
                                            const std::string& connect);
     void Close() { closed_ = true; }
 
-private:
+  private:
     Engine& engine_;
     std::string name_;
     std::string user_;
@@ -204,7 +204,7 @@ inline constexpr int kVersion30 = 32;
 }  // namespace dbformat
 
 class Engine {
-public:
+  public:
     Engine();
     ~Engine();
     Engine(const Engine&) = delete;
@@ -228,7 +228,7 @@ public:
     // Opens the statement runner's connection for a connection text.
     std::unique_ptr<StatementConnection> OpenConnection(const std::string& connectionString);
 
-private:
+  private:
     int loginTimeout_ = 20;
     struct Pool;
     std::unique_ptr<Pool> pool_;  // reusable statement-runner handles

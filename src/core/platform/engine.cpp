@@ -1,0 +1,108 @@
+#include "core/platform/engine.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "core/platform/connection_text.h"
+#include "core/platform/engine_pool.h"
+#include "core/platform/names.h"
+#include "core/platform/sqlite/database.h"
+#include "core/platform/sqlite/maintenance.h"
+#include "core/platform/sqlite/statement_connection.h"
+
+namespace tessel::platform {
+namespace {
+
+[[noreturn]] void ThrowNoDriver(const std::string& connect) {
+    throw EngineError(err::kNoDriver,
+                      "No driver is available for the connection type '" + connect + "' yet.");
+}
+
+std::string WithoutTrailingSemicolon(std::string text) {
+    while (!text.empty() && (text.back() == ';' || text.back() == ' '))
+        text.pop_back();
+    return text;
+}
+
+}  // namespace
+
+// ---- Workspace ----
+
+Workspace::Workspace(Engine& engine, std::string name, std::string user)
+    : engine_(engine), name_(std::move(name)), user_(std::move(user)) {}
+
+std::unique_ptr<Database> Workspace::OpenDatabase(const std::string& name, bool exclusive,
+                                                  bool readOnly, const std::string& connect) {
+    if (closed_) {
+        throw EngineError(err::kObjectClosed, "The workspace '" + name_ +
+                                                  "' was closed; no database can be opened "
+                                                  "through it.");
+    }
+    return engine_.OpenDatabase(name, exclusive, readOnly, connect);
+}
+
+// ---- Engine ----
+
+Engine::Engine() : pool_(std::make_unique<Pool>()) {}
+Engine::~Engine() = default;
+
+std::unique_ptr<Workspace> Engine::CreateWorkspace(const std::string& name, const std::string& user,
+                                                   const std::string& /*password*/) {
+    return std::make_unique<Workspace>(*this, name, user.empty() ? std::string("admin") : user);
+}
+
+std::unique_ptr<Database> Engine::OpenDatabase(const std::string& name, bool /*exclusive*/,
+                                               bool readOnly, const std::string& connect) {
+    if (!IsDefaultConnect(connect))
+        ThrowNoDriver(connect);
+    auto handle = pool_->Acquire(name, readOnly);
+    return sqlite::MakeDatabase(std::move(handle), name, connect);
+}
+
+void Engine::CreateDatabase(const std::string& name, const std::string& /*locale*/, int options) {
+    sqlite::CreateDatabaseFile(name, sqlite::VersionForFormat(options));
+}
+
+void Engine::CompactDatabase(const std::string& source, const std::string& destination,
+                             const std::string& /*locale*/, int options) {
+    sqlite::CompactDatabaseFile(source, destination, options);
+}
+
+void Engine::RepairDatabase(const std::string& name) {
+    pool_->Clear();
+    sqlite::RepairDatabaseFile(name);
+}
+
+std::unique_ptr<StatementConnection> Engine::OpenConnection(const std::string& connectionString) {
+    const ConnectionTarget target = ParseConnectionString(connectionString);
+    const std::string source = WithoutTrailingSemicolon(target.dataSource);
+    if (source.empty()) {
+        throw EngineError(err::kOdbcFailed, "The connection string '" + connectionString +
+                                                "' names no data source (DSN=...).");
+    }
+    if (SameName(source, "MS Access 97 Database")) {
+        if (target.file.empty()) {
+            throw EngineError(err::kBadPath, "The connection string '" + connectionString +
+                                                 "' names no database file (DBQ=...).");
+        }
+        return sqlite::MakeStatementConnection(pool_->Acquire(target.file, false),
+                                               connectionString);
+    }
+    for (const char* builtIn : {"dBASE Files", "FoxPro Files", "Paradox Files", "Excel Files",
+                                "Text Files", "Btrieve Files"}) {
+        if (SameName(source, builtIn)) {
+            throw EngineError(err::kNoDriver, "No driver is available for the data source '" +
+                                                  source + "' yet, so the statement cannot run.");
+        }
+    }
+    throw EngineError(err::kOdbcFailed,
+                      "ODBC data sources are not supported yet: the data "
+                      "source '" +
+                          source + "' cannot be reached.");
+}
+
+}  // namespace tessel::platform

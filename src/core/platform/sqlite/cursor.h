@@ -1,0 +1,20 @@
+// The rows of one SQLite statement, streamed: each Next() steps SQLite once and Get() points
+// into SQLite's own buffers, so a result of any size costs one row of memory.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "core/platform/engine.h"
+#include "core/platform/sqlite/handle.h"
+
+namespace tessel::platform::sqlite {
+
+// Runs the prepared statement up to its first row (so that failures surface at once) and
+// returns its cursor; a statement without result columns runs to its end.
+std::unique_ptr<Cursor> RunStatement(Statement statement);
+
+// A cursor over no rows that reports how many rows a statement changed.
+std::unique_ptr<Cursor> ChangedRowsCursor(long recordsAffected);
+
+}  // namespace tessel::platform::sqlite

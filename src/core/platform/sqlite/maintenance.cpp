@@ -1,0 +1,56 @@
+#include "core/platform/sqlite/maintenance.h"
+
+#include "core/platform/engine.h"
+#include "core/platform/jetsql/quote.h"
+#include "core/platform/sqlite/database.h"
+#include "core/platform/sqlite/file_places.h"
+#include "core/platform/sqlite/file_probe.h"
+#include "core/platform/sqlite/handle.h"
+
+namespace tessel::platform::sqlite {
+
+void CreateDatabaseFile(const std::string& path, const std::string& version) {
+    CheckNewFilePlace(path);
+    const std::string temporary = TemporaryNameBeside(path);
+    try {
+        auto handle = Handle::Create(temporary);
+        WriteVersion(*handle, version);
+    } catch (...) {
+        RemoveTemporary(temporary);
+        throw;
+    }
+    PublishNewFile(temporary, path);
+}
+
+void CompactDatabaseFile(const std::string& source, const std::string& destination, int options) {
+    if (ProbeDatabaseFile(source) == FileKind::Jet)
+        ThrowJetReaderMissing(source);
+    CheckNewFilePlace(destination);
+    const int format =
+        options & (dbformat::kVersion10 | dbformat::kVersion20 | dbformat::kVersion30);
+    const std::string version = format != 0 ? VersionForFormat(format) : std::string();
+    const std::string temporary = TemporaryNameBeside(destination);
+    try {
+        {
+            auto handle = Handle::Open(source, true);
+            handle->Exec("VACUUM INTO " + jetsql::QuoteText(temporary));
+        }
+        if (!version.empty()) {
+            auto handle = Handle::Open(temporary, false);
+            WriteVersion(*handle, version);
+        }
+    } catch (...) {
+        RemoveTemporary(temporary);
+        throw;
+    }
+    PublishNewFile(temporary, destination);
+}
+
+void RepairDatabaseFile(const std::string& path) {
+    if (ProbeDatabaseFile(path) == FileKind::Jet)
+        ThrowJetReaderMissing(path);
+    throw EngineError(err::kNotSupported,
+                      "Repairing databases is not available yet: '" + path + "' was not changed.");
+}
+
+}  // namespace tessel::platform::sqlite

@@ -1,0 +1,31 @@
+#include "core/platform/sqlite/statement_runner.h"
+
+#include "core/platform/jetsql/tokenizer.h"
+#include "core/platform/sqlite/cursor.h"
+
+namespace tessel::platform::sqlite {
+
+using jetsql::Token;
+using jetsql::TokenKind;
+
+std::unique_ptr<Cursor> ExecuteJetStatement(Handle& handle, const std::string& statement) {
+    auto tokens = jetsql::Tokenize(statement);
+    while (!tokens.empty() && tokens.back().IsSymbol(";"))
+        tokens.pop_back();
+    if (tokens.empty()) {
+        throw EngineError(err::kInvalidStatement,
+                          "Invalid SQL statement: the statement is empty; expected DELETE, "
+                          "INSERT, SELECT, UPDATE or a data definition statement.");
+    }
+    for (const auto& token : tokens) {
+        if (token.IsSymbol(";")) {
+            throw EngineError(err::kTextAfterStatement,
+                              "Characters found after the end of the SQL statement: '" +
+                                  statement.substr(token.begin) + "'.");
+        }
+    }
+    const std::string text = statement.substr(0, tokens.back().end);
+    return RunStatement(handle.Prepare(text));
+}
+
+}  // namespace tessel::platform::sqlite

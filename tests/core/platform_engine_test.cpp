@@ -1,0 +1,177 @@
+// The engine over single-file databases: opening, creating, versions, statements and cursors.
+#include <gtest/gtest.h>
+
+#include "core/platform/engine.h"
+#include "platform_test_util.h"
+
+namespace tessel::test::platform_tests {
+namespace {
+
+using platform::Engine;
+using platform::EngineError;
+namespace err = platform::err;
+
+TEST(PlatformEngine, CreatedDatabasesReadTheirVersion) {
+    TempDir dir;
+    Engine engine;
+    const std::pair<int, const char*> formats[] = {{8, "1.1"}, {16, "2.0"}, {32, "3.0"}};
+    for (const auto& [options, version] : formats) {
+        const std::string path = NewDatabase(engine, dir, std::string("v") + version, options);
+        auto db = engine.OpenDatabase(path, false, false, "");
+        EXPECT_EQ(db->Version(), version);
+        EXPECT_EQ(db->Name(), path);
+        EXPECT_EQ(db->Connect(), "");
+    }
+}
+
+TEST(PlatformEngine, CreatingOverAnExistingFileOrInAMissingDirectoryFails) {
+    TempDir dir;
+    Engine engine;
+    const std::string path = NewDatabase(engine, dir);
+    const std::string before = ReadBytes(path);
+    EXPECT_EQ(ErrorNumber([&] { engine.CreateDatabase(path, "", 32); }), err::kDatabaseExists);
+    EXPECT_EQ(ReadBytes(path), before);
+    std::string description;
+    EXPECT_EQ(
+        ErrorNumber([&] { engine.CreateDatabase(dir.File("no/such.mdb"), "", 32); }, &description),
+        err::kBadPath);
+    EXPECT_NE(description.find("no/such.mdb"), std::string::npos) << description;
+    EXPECT_EQ(ErrorNumber([&] { engine.CreateDatabase(dir.File("x.mdb"), "", 7); }),
+              err::kInvalidArgument);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("x.mdb")));
+}
+
+TEST(PlatformEngine, StatementsRunAndCursorsStreamRows) {
+    TempDir dir;
+    Engine engine;
+    const std::string path = NewDatabase(engine, dir);
+    RunAll(engine, path,
+           {"CREATE TABLE t (id INTEGER, name VARCHAR(20), price REAL, data BLOB)",
+            "INSERT INTO t VALUES (1, 'one', 1.5, x'0102')",
+            "INSERT INTO t VALUES (2, NULL, 2, NULL)"});
+    auto connection = engine.OpenConnection(AccessConnection(path));
+    auto cursor = connection->Execute("SELECT id, name, price, data FROM t ORDER BY id");
+    ASSERT_EQ(cursor->Columns().size(), 4u);
+    EXPECT_EQ(cursor->Columns()[0].name, "id");
+    EXPECT_EQ(cursor->Columns()[1].declaredType, "VARCHAR(20)");
+    EXPECT_EQ(cursor->Columns()[1].type, platform::ftype::kText);
+    EXPECT_EQ(cursor->Columns()[1].size, 20);
+    ASSERT_TRUE(cursor->Next());
+    EXPECT_EQ(cursor->Get(0).kind, platform::ValueView::Kind::Integer);
+    EXPECT_EQ(cursor->Get(1).bytes, "one");
+    EXPECT_EQ(cursor->Get(2).real, 1.5);
+    EXPECT_EQ(cursor->Get(3).kind, platform::ValueView::Kind::Blob);
+    EXPECT_EQ(cursor->Get(3).bytes, std::string("\x01\x02"));
+    ASSERT_TRUE(cursor->Next());
+    EXPECT_EQ(cursor->Get(1).kind, platform::ValueView::Kind::Null);
+    EXPECT_FALSE(cursor->Next());
+    EXPECT_FALSE(cursor->Next());
+
+    auto update = connection->Execute("UPDATE t SET price = price + 1");
+    EXPECT_TRUE(update->Columns().empty());
+    EXPECT_EQ(update->RecordsAffected(), 2);
+    auto none = connection->Execute("SELECT * FROM t WHERE id > 5");
+    EXPECT_EQ(none->Columns().size(), 4u);
+    EXPECT_FALSE(none->Next());
+}
+
+TEST(PlatformEngine, EmptyStatementAndTextAfterTheStatementFail) {
+    TempDir dir;
+    Engine engine;
+    const std::string path = NewDatabase(engine, dir);
+    auto connection = engine.OpenConnection(AccessConnection(path));
+    EXPECT_EQ(ErrorNumber([&] { connection->Execute(""); }), err::kInvalidStatement);
+    EXPECT_EQ(ErrorNumber([&] { connection->Execute("  ;  "); }), err::kInvalidStatement);
+    EXPECT_EQ(ErrorNumber([&] { connection->Execute("SELECT 1; SELECT 2"); }),
+              err::kTextAfterStatement);
+    EXPECT_EQ(Query(engine, path, "SELECT 1;"), (Rows{{"1"}}));
+}
+
+TEST(PlatformEngine, TablesQueriesAndSystemObjects) {
+    TempDir dir;
+    Engine engine;
+    const std::string path = NewDatabase(engine, dir);
+    RunAll(engine, path,
+           {"CREATE TABLE Customers (id INTEGER)", "CREATE TABLE Orders (id INTEGER)",
+            "CREATE VIEW Big AS SELECT * FROM Orders WHERE id > 10"});
+    auto db = engine.OpenDatabase(path, false, false, "");
+    std::vector<std::string> user;
+    for (const auto& table : db->TableDefs()) {
+        const bool system = (table.attributes & platform::attr::kSystemObjectMask) != 0;
+        const bool named = table.name.rfind("MSys", 0) == 0 || table.name.rfind("sqlite_", 0) == 0;
+        EXPECT_EQ(system, named) << table.name;
+        if (!system)
+            user.push_back(table.name);
+    }
+    EXPECT_EQ(user, (std::vector<std::string>{"Customers", "Orders"}));
+    EXPECT_EQ(db->QueryDefs(), (std::vector<std::string>{"Big"}));
+    db->Close();
+    db->Close();
+    EXPECT_EQ(ErrorNumber([&] { db->TableDefs(); }), err::kObjectClosed);
+}
+
+TEST(PlatformEngine, OtherConnectionTypesHaveNoDriverYet) {
+    TempDir dir;
+    Engine engine;
+    const std::string path = NewDatabase(engine, dir);
+    for (const char* connect : {"Dbase IV;", "Text;", "Excel 8.0;HDR=YES;", "Paradox 5.X;",
+                                "FoxPro 3.0;", "Btrieve;", "ODBC;DSN=x;"}) {
+        std::string description;
+        EXPECT_EQ(
+            ErrorNumber([&] { engine.OpenDatabase(path, false, false, connect); }, &description),
+            err::kNoDriver)
+            << connect;
+        EXPECT_NE(description.find(connect), std::string::npos) << description;
+    }
+    auto db = engine.OpenDatabase(path, false, false, ";pwd=secret");
+    EXPECT_EQ(db->Connect(), ";pwd=secret");
+}
+
+TEST(PlatformEngine, ConnectionStringsChooseTheDriver) {
+    TempDir dir;
+    Engine engine;
+    const std::string path = NewDatabase(engine, dir);
+    EXPECT_EQ(engine.OpenConnection(AccessConnection(path))->ConnectionString(),
+              AccessConnection(path));
+    for (const char* source : {"dBASE Files", "FoxPro Files", "Paradox Files", "Excel Files",
+                               "Text Files", "Btrieve Files"}) {
+        const std::string text = std::string("Provider=MSDASQL.1;Extended Properties=DSN=") +
+                                 source + ";DBQ=" + path + ";";
+        EXPECT_EQ(ErrorNumber([&] { engine.OpenConnection(text); }), err::kNoDriver) << source;
+    }
+    std::string description;
+    EXPECT_EQ(
+        ErrorNumber([&] { engine.OpenConnection("PROVIDER=MSDASQL.1;DSN=Shop;UID=sa;PWD=;"); },
+                    &description),
+        err::kOdbcFailed);
+    EXPECT_NE(description.find("Shop"), std::string::npos);
+    const std::string missing = dir.File("missing.mdb");
+    EXPECT_EQ(ErrorNumber([&] { engine.OpenConnection(AccessConnection(missing)); }, &description),
+              err::kFileMissing);
+    EXPECT_NE(description.find(missing), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(missing));
+}
+
+TEST(PlatformEngine, WorkspacesOpenDatabasesForTheAdminUser) {
+    TempDir dir;
+    Engine engine;
+    const std::string path = NewDatabase(engine, dir);
+    auto workspace = engine.CreateWorkspace("#Default Workspace#", "admin", "");
+    EXPECT_EQ(workspace->UserName(), "admin");
+    EXPECT_EQ(workspace->OpenDatabase(path, false, false, "")->Version(), "3.0");
+    workspace->Close();
+    EXPECT_EQ(ErrorNumber([&] { workspace->OpenDatabase(path, false, false, ""); }),
+              err::kObjectClosed);
+}
+
+TEST(PlatformEngine, ValuesAsText) {
+    EXPECT_EQ(platform::ValueToText(platform::Value{}), "");
+    EXPECT_EQ(platform::ValueToText(true), "True");
+    EXPECT_EQ(platform::ValueToText(false), "False");
+    EXPECT_EQ(platform::ValueToText(std::int64_t{-42}), "-42");
+    EXPECT_EQ(platform::ValueToText(2.5), "2.5");
+    EXPECT_EQ(platform::ValueToText(std::string("3.0")), "3.0");
+}
+
+}  // namespace
+}  // namespace tessel::test::platform_tests
