@@ -2,9 +2,12 @@
 // ("recordset" & N & ".rst" in the application directory) so that any SQLite tool reads them
 // and the view grid can page through millions of rows with little memory.
 //
-// Layout: table "recordset" with the statement's columns (original names, declared types) in
-// order; table "recordset_columns"(ordinal, name, declared_type, type_code, size); table
-// "recordset_source"(statement).
+// Layout: table "recordset" with the statement's columns in order, under their original names
+// (made unique where a statement repeats one) and without declared types, so that every value
+// reads back exactly as it came; its rows are numbered 1, 2, ... in the order they came. Table
+// "recordset_columns"(ordinal, name, declared_type, type_code, size) keeps the original names
+// and types; table "recordset_source"(statement). A statement without columns has no
+// "recordset" table.
 #pragma once
 
 #include <cstdint>
@@ -33,7 +36,7 @@ struct RecordsetCell {
 
 // Reads a recordset file a page at a time.
 class RecordsetFile {
-public:
+  public:
     // Throws EngineError naming the file when it is missing or not a recordset file.
     static std::unique_ptr<RecordsetFile> Open(const std::string& path);
     virtual ~RecordsetFile() = default;
@@ -45,7 +48,8 @@ public:
                                                              std::int64_t count) = 0;
 };
 
-// Deletes the recordset files that this session's runs wrote.
+// Deletes the recordset files that this session's runs wrote: numbers 1 up to the higher of
+// the recordset count and the high-water mark, which it then resets.
 void CleanRecordsets(Session& session);
 
 }  // namespace tessel

@@ -1,0 +1,163 @@
+#include "cli/console_ui.h"
+
+#include <ostream>
+
+#include "cli/recordset_printer.h"
+#include "core/platform/errors.h"
+
+namespace tessel::cli {
+
+namespace {
+
+const char* AnswerName(int answer) {
+    switch (answer) {
+        case msgbox::kOk:
+            return "OK";
+        case msgbox::kCancel:
+            return "Cancel";
+        case msgbox::kAbort:
+            return "Abort";
+        case msgbox::kRetry:
+            return "Retry";
+        case msgbox::kIgnore:
+            return "Ignore";
+        case msgbox::kYes:
+            return "Yes";
+        case msgbox::kNo:
+            return "No";
+    }
+    return "?";
+}
+
+// Box texts use CR LF; a terminal wants LF, and trailing line breaks only add blank lines.
+std::string ConsoleText(const std::string& text) {
+    std::string shown;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            continue;
+        shown += text[i];
+    }
+    while (!shown.empty() && (shown.back() == '\n' || shown.back() == '\r'))
+        shown.pop_back();
+    return shown;
+}
+
+}  // namespace
+
+bool ParseConsoleOption(const std::vector<std::string>& args, std::size_t& index,
+                        ConsoleOptions& options, std::string& error) {
+    const std::string& arg = args[index];
+    if (arg == "--yes") {
+        options.questionAnswer = msgbox::kYes;
+    } else if (arg == "--no") {
+        options.questionAnswer = msgbox::kNo;
+    } else if (arg == "--csv") {
+        options.csv = true;
+    } else if (arg == "--no-rows") {
+        options.printRows = false;
+    } else if (arg.rfind("--password=", 0) == 0) {
+        options.password = arg.substr(std::string("--password=").size());
+    } else if (arg == "--password") {
+        if (index + 1 >= args.size()) {
+            error = "--password needs a value";
+        } else {
+            options.password = args[++index];
+        }
+    } else {
+        return false;
+    }
+    return true;
+}
+
+std::string ConsoleOptionsHelp() {
+    return "  --password PW       answer the database password prompt with PW (once)\n"
+           "  --yes, --no         answer every Yes/No question; without them questions get\n"
+           "                      No (or Cancel where offered) and file dialogs are cancelled\n"
+           "  --csv               print recordsets as CSV instead of aligned tables\n"
+           "  --no-rows           do not print the captured recordsets\n";
+}
+
+ConsoleUi::ConsoleUi(ConsoleOptions options, std::ostream& out, std::ostream& err)
+    : options_(std::move(options)), out_(out), err_(err) {}
+
+int ConsoleUi::AnswerFor(int style) const {
+    switch (style & msgbox::kButtonMask) {
+        case msgbox::kOkOnly:
+            return msgbox::kOk;
+        case msgbox::kYesNo:
+            return options_.questionAnswer.value_or(msgbox::kNo);
+        case msgbox::kYesNoCancel:
+            return options_.questionAnswer.value_or(msgbox::kCancel);
+        case msgbox::kAbortRetryIgnore:
+            return msgbox::kAbort;
+        default:  // OK/Cancel, Retry/Cancel
+            return msgbox::kCancel;
+    }
+}
+
+int ConsoleUi::MessageBox(const std::string& text, int style, const std::string& caption) {
+    if ((style & msgbox::kIconMask) == msgbox::kCritical)
+        failureShown_ = true;
+    const int answer = AnswerFor(style);
+    out_.flush();
+    err_ << caption << ": " << ConsoleText(text) << '\n';
+    if ((style & msgbox::kButtonMask) != msgbox::kOkOnly) {
+        err_ << "(answered " << AnswerName(answer) << ")\n";
+    }
+    err_.flush();
+    return answer;
+}
+
+void ConsoleUi::SetStatusText(const std::string& text) {
+    if (text.empty())
+        return;
+    out_.flush();
+    err_ << "status: " << ConsoleText(text) << '\n';
+    err_.flush();
+}
+
+std::optional<std::string> ConsoleUi::ChooseFile(const FileDialogRequest& request) {
+    out_.flush();
+    err_ << request.title << ": (file dialog cancelled: no file can be chosen here)\n";
+    err_.flush();
+    return std::nullopt;
+}
+
+std::string ConsoleUi::AskPassword() {
+    out_.flush();
+    if (options_.password && !passwordGiven_) {
+        passwordGiven_ = true;
+        err_ << "Password Required: (answered with --password)\n";
+        err_.flush();
+        return *options_.password;
+    }
+    err_ << "Password Required: (cancelled"
+         << (options_.password ? ": the password given was refused)\n" : ": give --password)\n");
+    err_.flush();
+    return "";
+}
+
+void ConsoleUi::BindRecordsetView(const std::string& caption, const std::string& recordsetFile) {
+    if (!options_.printRows || recordsetFile.empty())
+        return;
+    err_.flush();
+    try {
+        if (options_.csv) {
+            if (printedRecordsets_ > 0)
+                out_ << "\r\n";
+            PrintRecordsetCsv(out_, recordsetFile);
+        } else {
+            if (printedRecordsets_ > 0)
+                out_ << '\n';
+            PrintRecordsetTable(out_, caption, recordsetFile);
+        }
+        ++printedRecordsets_;
+    } catch (const platform::EngineError& error) {
+        failureShown_ = true;
+        out_.flush();
+        err_ << "tessel-cli: " << error.Description() << '\n';
+    }
+    out_.flush();
+}
+
+}  // namespace tessel::cli

@@ -1,0 +1,68 @@
+// The console program's Ui: message boxes go to standard error as "caption: text", status
+// texts as "status: text", each captured recordset is printed to standard output, and dialogs
+// get the answers given on the command line (a cancel when none was given).
+#pragma once
+
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/ui.h"
+
+namespace tessel::cli {
+
+struct ConsoleOptions {
+    // The answer to every Yes/No question: msgbox::kYes or kNo; none gives the safe answer
+    // (No, or Cancel where the box offers it).
+    std::optional<int> questionAnswer;
+    // Given once to the database password prompt; a second prompt is cancelled.
+    std::optional<std::string> password;
+    bool csv = false;       // recordsets as CSV instead of aligned tables
+    bool printRows = true;  // print the captured recordsets at all
+};
+
+// Reads one option shared by the sub-commands at args[index], advancing index past its value.
+// Returns false when args[index] is not such an option; sets `error` for a missing value.
+bool ParseConsoleOption(const std::vector<std::string>& args, std::size_t& index,
+                        ConsoleOptions& options, std::string& error);
+// Help lines for those options.
+std::string ConsoleOptionsHelp();
+
+class ConsoleUi : public Ui {
+  public:
+    ConsoleUi(ConsoleOptions options, std::ostream& out, std::ostream& err);
+
+    int MessageBox(const std::string& text, int style, const std::string& caption) override;
+    void SetStatusText(const std::string& text) override;
+    void SetPointer(Pointer) override {}
+    std::optional<std::string> ChooseFile(const FileDialogRequest& request) override;
+    std::string AskPassword() override;
+    void ReloadTree() override {}
+    void ClearTree() override {}
+    void AddRecordsetRow(int, const std::string&) override {}
+    void HideRecordsetList() override {}
+    void BindRecordsetView(const std::string& caption, const std::string& recordsetFile) override;
+    void HideRecordsetView() override {}
+    std::string EditorText() override { return editorText_; }
+    void SetEditorText(const std::string& text) override { editorText_ = text; }
+
+    // True once a box with the critical icon was shown, or a recordset could not be printed.
+    bool FailureShown() const { return failureShown_; }
+    // 0 when no failure was shown, 1 when one was.
+    int ExitStatus() const { return failureShown_ ? 1 : 0; }
+    const ConsoleOptions& Options() const { return options_; }
+
+  private:
+    int AnswerFor(int style) const;
+
+    ConsoleOptions options_;
+    std::ostream& out_;
+    std::ostream& err_;
+    std::string editorText_;
+    bool failureShown_ = false;
+    bool passwordGiven_ = false;
+    int printedRecordsets_ = 0;
+};
+
+}  // namespace tessel::cli

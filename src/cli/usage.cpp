@@ -1,0 +1,29 @@
+#include "cli/commands.h"
+#include "cli/console_ui.h"
+
+namespace tessel::cli {
+
+std::string UsageText() {
+    return "Usage: tessel-cli COMMAND [OPTIONS] ARGUMENT\n"
+           "\n"
+           "Commands:\n"
+           "  run SCRIPT.sqv      run a script: its commands and SQL statements in order\n"
+           "  generate DATABASE   print a script that recreates the database's tables and indexes\n"
+           "  export SCRIPT.sqv   convert a script to ANSI SQL\n"
+           "  help, --help        show this text\n"
+           "\n"
+           "Options:\n" +
+           ConsoleOptionsHelp() +
+           "  --keep-recordsets   (run) leave the recordset files in the application directory\n"
+           "                      at exit; they are deleted otherwise\n"
+           "\n"
+           "Message boxes are written to standard error as \"caption: text\", status texts as\n"
+           "\"status: text\"; each recordset that a statement captures is printed to standard\n"
+           "output. Relative file names in a script are taken from the current directory.\n"
+           "The application directory (recordset files, scripts/, export/) is $TESSEL_HOME,\n"
+           "else $XDG_DATA_HOME/Tessel or ~/.local/share/Tessel.\n"
+           "\n"
+           "Exit status: 0 when no error box was shown, 1 when one was, 2 for a usage error.\n";
+}
+
+}  // namespace tessel::cli

@@ -1,0 +1,89 @@
+// SQL: one statement through the statement runner, the reopening of the current database, the
+// capture of its rows and the binding of the recordset view.
+#include <cctype>
+#include <exception>
+#include <string_view>
+
+#include "core/engine/connection_types.h"
+#include "core/engine/failures.h"
+#include "core/engine/script_runner.h"
+#include "core/maintenance/database_ops.h"
+
+namespace tessel {
+
+namespace {
+
+bool ContainsIgnoringCase(std::string_view text, std::string_view upperWord) {
+    if (upperWord.size() > text.size())
+        return false;
+    for (std::size_t start = 0; start + upperWord.size() <= text.size(); ++start) {
+        std::size_t i = 0;
+        while (i < upperWord.size() &&
+               std::toupper(static_cast<unsigned char>(text[start + i])) == upperWord[i]) {
+            ++i;
+        }
+        if (i == upperWord.size())
+            return true;
+    }
+    return false;
+}
+
+// Closes the current database and opens it again, so that the tree and the engine objects see
+// what the statement changed. Failures of the opening are reported by the opening itself.
+void ReopenCurrentDatabase(Session& session) {
+    const std::string remembered = session.state.currentDatabaseFileName;
+    CloseDB(session);
+    if (!session.state.odbc.dataSourceName.empty()) {
+        ReportOdbcUnavailable(session, "connect", session.state.odbc.dataSourceName);
+    } else {
+        OpenDB(session, remembered, true);
+    }
+}
+
+}  // namespace
+
+bool IsRowReturning(const std::string& statement) {
+    return ContainsIgnoringCase(statement, "SELECT") ||
+           ContainsIgnoringCase(statement, "TRANSFORM");
+}
+
+std::string DBEngineErrorText(const platform::EngineError& error) {
+    std::string text = std::to_string(error.Number()) + ": " + error.Description() + " " +
+                       error.Source() + "\r\n\r\n";
+    for (const auto& detail : error.Details()) {
+        text +=
+            std::to_string(detail.number) + " " + detail.description + " " + detail.source + "\r\n";
+    }
+    return text;
+}
+
+void SQL(Session& session, const std::string& SQLcmd) {
+    Ui& ui = session.ui;
+    SharedState& state = session.state;
+    ui.SetPointer(Pointer::Busy);
+    try {
+        const std::string odbcConnect =
+            state.odbc.dataSourceName.empty() ? std::string() : OdbcConnectText(state.odbc);
+        const std::string connectionText = StatementConnectionText(state, odbcConnect);
+        // The previous connection is released before its replacement is opened.
+        state.adoConnection.reset();
+        state.adoConnection = session.engine.OpenConnection(connectionText);
+        std::unique_ptr<platform::Cursor> cursor = state.adoConnection->Execute(SQLcmd);
+
+        ReopenCurrentDatabase(session);
+
+        std::string recordsetFile;
+        if (IsRowReturning(SQLcmd)) {
+            CaptureRecordset(session, SQLcmd, *cursor);
+            recordsetFile = state.recordsetFileName;
+        }
+        ui.BindRecordsetView("recordset" + std::to_string(state.recordsetCount), recordsetFile);
+        ui.SetPointer(Pointer::Default);
+    } catch (const std::exception& failure) {
+        ui.SetPointer(Pointer::Default);
+        ui.MessageBox(DBEngineErrorText(AsEngineError(failure)), msgbox::kCritical,
+                      kDBEngineErrorCaption);
+    }
+}
+
+}  // namespace tessel
