@@ -27,15 +27,30 @@ std::optional<SchemaObject> SchemaReader::Find(const std::string& name, const ch
     return SchemaObject{statement.Text(0), statement.Text(1), statement.Text(2)};
 }
 
-std::string SchemaReader::RequireTable(const std::string& table) {
+void ThrowNotInCollection(const std::string& what) {
+    throw EngineError(err::kItemNotFound, "Item not found in this collection: " + what + ".");
+}
+
+SchemaObject SchemaReader::RequireTable(const std::string& name) {
+    auto found = Find(name, "table");
+    if (!found)
+        ThrowNotInCollection("there is no table named '" + name + "'");
+    return *found;
+}
+
+SchemaObject SchemaReader::RequireQuery(const std::string& name) {
+    auto found = Find(name, "view");
+    if (!found)
+        ThrowNotInCollection("there is no query named '" + name + "'");
+    return *found;
+}
+
+std::string SchemaReader::RequireTableOrView(const std::string& table) {
     auto found = Find(table, "table");
     if (!found)
         found = Find(table, "view");
-    if (!found) {
-        throw EngineError(
-            err::kItemNotFound,
-            "Item not found in this collection: there is no table named '" + table + "'.");
-    }
+    if (!found)
+        ThrowNotInCollection("there is no table named '" + table + "'");
     return found->name;
 }
 
