@@ -1,6 +1,8 @@
 // Helpers of the engine's tests: running statements and reading rows as text.
 #pragma once
 
+#include <sqlite3.h>
+
 #include <string>
 #include <vector>
 

@@ -2,9 +2,9 @@
 
 #include "core/platform/jetsql/quote.h"
 #include "core/platform/sqlite/metadata_store.h"
-#include "core/platform/sqlite/null_guards.h"
 #include "core/platform/sqlite/object_properties.h"
 #include "core/platform/sqlite/schema_reader.h"
+#include "core/platform/sqlite/table_triggers.h"
 
 namespace tessel::platform::sqlite {
 namespace {
@@ -71,7 +71,7 @@ void RenameTable(Handle& handle, const std::string& from, const std::string& to)
     handle.InTransaction([&] {
         handle.Exec("ALTER TABLE " + QuoteName(table.name) + " RENAME TO " + QuoteName(to));
         MetadataStore(handle).RenameTable(table.name, to);
-        RebuildNullGuards(handle, to);
+        RebuildTableTriggers(handle, to);
     });
 }
 
@@ -115,7 +115,7 @@ void RenameField(Handle& handle, const std::string& table, const std::string& fr
         handle.Exec("ALTER TABLE " + QuoteName(found.name) + " RENAME COLUMN " +
                     QuoteName(current) + " TO " + QuoteName(to));
         MetadataStore(handle).RenameColumn(found.name, current, to);
-        RebuildNullGuards(handle, found.name);
+        RebuildTableTriggers(handle, found.name);
     });
 }
 

@@ -102,6 +102,18 @@ std::string SchemaReader::IndexFields(const std::string& physicalName) {
     return fields;
 }
 
+std::string SchemaReader::RowidKey(const std::string& table) {
+    // A single-field primary key without an index of origin "pk" is the rowid itself.
+    auto statement = handle_.Prepare(
+        "SELECT (SELECT count(*) FROM pragma_index_list(?1) WHERE origin = 'pk'), "
+        "(SELECT count(*) FROM pragma_table_info(?1) WHERE pk > 0), "
+        "(SELECT name FROM pragma_table_info(?1) WHERE pk > 0)");
+    statement.Bind(1, table);
+    if (!statement.Step() || statement.Integer(0) != 0 || statement.Integer(1) != 1)
+        return {};
+    return statement.Text(2);
+}
+
 std::vector<IndexDetail> SchemaReader::Indexes(const std::string& table) {
     const std::string name = RequireTableOrView(table);
     struct Physical {
@@ -122,21 +134,9 @@ std::vector<IndexDetail> SchemaReader::Indexes(const std::string& table) {
                                 statement.Integer(3) != 0});
         }
     }
-    // A declared primary key without an index of origin "pk" is the rowid itself.
-    std::string rowidKey;
     const bool hasPkIndex = std::any_of(physical.begin(), physical.end(),
                                         [](const Physical& p) { return p.origin == "pk"; });
-    if (!hasPkIndex) {
-        int keyColumns = 0;
-        for (const auto& column : Columns(name)) {
-            if (column.keyPosition > 0) {
-                ++keyColumns;
-                rowidKey = column.field.name;
-            }
-        }
-        if (keyColumns != 1)
-            rowidKey.clear();
-    }
+    const std::string rowidKey = hasPkIndex ? std::string() : RowidKey(name);
 
     std::vector<IndexDetail> indexes;
     std::vector<bool> claimed(physical.size(), false);

@@ -50,6 +50,8 @@ class SchemaReader {
     // Throws err::kItemNotFound when the table does not exist.
     std::vector<ColumnDetail> Columns(const std::string& table);
     std::vector<IndexDetail> Indexes(const std::string& table);
+    // The field that is the table's rowid (a declared INTEGER PRIMARY KEY), "" when none.
+    std::string RowidKey(const std::string& table);
 
   private:
     std::string RequireTableOrView(const std::string& table);

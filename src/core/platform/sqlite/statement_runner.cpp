@@ -1,7 +1,10 @@
 #include "core/platform/sqlite/statement_runner.h"
 
+#include "core/platform/jetsql/ddl_parser.h"
+#include "core/platform/jetsql/dml_rewrite.h"
 #include "core/platform/jetsql/tokenizer.h"
 #include "core/platform/sqlite/cursor.h"
+#include "core/platform/sqlite/ddl_executor.h"
 
 namespace tessel::platform::sqlite {
 
@@ -25,7 +28,15 @@ std::unique_ptr<Cursor> ExecuteJetStatement(Handle& handle, const std::string& s
         }
     }
     const std::string text = statement.substr(0, tokens.back().end);
-    return RunStatement(handle.Prepare(text));
+    if (tokens.front().IsWord("TRANSFORM")) {
+        throw EngineError(err::kNotSupported,
+                          "Crosstab queries (TRANSFORM ... PIVOT) are not supported yet.");
+    }
+    if (auto ddl = jetsql::ParseDdl(text, tokens)) {
+        ExecuteDdl(handle, *ddl);
+        return ChangedRowsCursor(0);
+    }
+    return RunStatement(handle.Prepare(jetsql::RewriteJetSql(text, tokens)));
 }
 
 }  // namespace tessel::platform::sqlite

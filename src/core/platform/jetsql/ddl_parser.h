@@ -1,0 +1,19 @@
+// Parses the Jet data definition statements that the engine translates itself. Other
+// statements (CREATE VIEW, CREATE TRIGGER, CREATE TEMP TABLE, CREATE TABLE ... AS SELECT, ...)
+// are not claimed and go to SQLite as they are.
+#pragma once
+
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "core/platform/jetsql/ddl_statement.h"
+#include "core/platform/jetsql/tokenizer.h"
+
+namespace tessel::platform::jetsql {
+
+// Nothing when the statement is not one of ours; throws EngineError (err::kSyntaxError) for a
+// malformed one.
+std::optional<DdlStatement> ParseDdl(std::string_view text, const std::vector<Token>& tokens);
+
+}  // namespace tessel::platform::jetsql

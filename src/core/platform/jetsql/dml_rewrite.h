@@ -1,0 +1,23 @@
+// Rewrites of Jet-only syntax into SQLite's, on tokens:
+//   #date# literals            -> 'yyyy-mm-dd[ hh:mm:ss]'
+//   True / False               -> 1 / 0
+//   SELECT [DISTINCT] TOP n    -> SELECT [DISTINCT] ... LIMIT n (at the end of that SELECT)
+//   DISTINCTROW                -> DISTINCT
+//   a & b                      -> a || b
+//   LIKE 'A*B?'                -> LIKE 'A%B_' (Jet wildcards, when the pattern uses them)
+//   DELETE * FROM / DELETE t.* FROM -> DELETE FROM
+// Everything else, quoted texts and names included, passes through unchanged.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/platform/jetsql/tokenizer.h"
+
+namespace tessel::platform::jetsql {
+
+// Throws EngineError for a bad date literal or for TOP n PERCENT.
+std::string RewriteJetSql(std::string_view text, const std::vector<Token>& tokens);
+
+}  // namespace tessel::platform::jetsql

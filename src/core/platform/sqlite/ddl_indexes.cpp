@@ -1,0 +1,130 @@
+#include "core/platform/sqlite/ddl_indexes.h"
+
+#include "core/platform/jetsql/quote.h"
+#include "core/platform/sqlite/ddl_support.h"
+#include "core/platform/sqlite/metadata_store.h"
+
+namespace tessel::platform::sqlite {
+namespace {
+
+using jetsql::QuoteName;
+
+std::string NullTest(const std::vector<jetsql::IndexColumn>& columns, const char* test,
+                     const char* joiner) {
+    std::string text;
+    for (const auto& column : columns) {
+        if (!text.empty())
+            text += joiner;
+        text += QuoteName(column.name) + test;
+    }
+    return text;
+}
+
+void CheckIndexCanBeMade(Handle& handle, SchemaReader& reader, const std::string& table,
+                         const IndexSpec& spec) {
+    for (const auto& existing : reader.Indexes(table)) {
+        if (SameName(existing.info.name, spec.name)) {
+            throw EngineError(err::kIndexExists, "The table '" + table +
+                                                     "' already has an index named '" +
+                                                     existing.info.name + "'.");
+        }
+        if (spec.primary && existing.info.primary) {
+            throw EngineError(err::kPrimaryKeyExists, "The table '" + table +
+                                                          "' already has a primary key ('" +
+                                                          existing.info.name + "').");
+        }
+    }
+    const auto columns = reader.Columns(table);
+    for (const auto& wanted : spec.columns) {
+        bool found = false;
+        for (const auto& column : columns)
+            found = found || SameName(column.field.name, wanted.name);
+        if (!found) {
+            throw EngineError(err::kItemNotFound,
+                              "The index '" + spec.name + "' names the field '" + wanted.name +
+                                  "', which the table '" + table + "' does not have.");
+        }
+    }
+    if (spec.required) {
+        auto nulls = handle.Prepare("SELECT 1 FROM " + QuoteName(table) + " WHERE " +
+                                    NullTest(spec.columns, " IS NULL", " OR ") + " LIMIT 1");
+        if (nulls.Step()) {
+            throw EngineError(err::kNullInIndex,
+                              "The index or primary key '" + spec.name + "' of table '" + table +
+                                  "' cannot be made: a field it covers holds Null in some rows.");
+        }
+    }
+}
+
+}  // namespace
+
+IndexSpec SpecOf(const jetsql::CreateIndex& create) {
+    IndexSpec spec;
+    spec.name = create.name;
+    spec.columns = create.columns;
+    spec.primary = create.primary;
+    spec.unique = create.unique || create.primary;
+    spec.required = create.primary || create.disallowNull;
+    spec.ignoreNulls = create.ignoreNull && !spec.required;
+    return spec;
+}
+
+void MakeIndex(Handle& handle, const std::string& table, const IndexSpec& spec) {
+    SchemaReader reader(handle);
+    CheckIndexCanBeMade(handle, reader, table, spec);
+    const std::string physical = NewPhysicalIndexName(handle, table, spec.name);
+    std::string sql = std::string("CREATE ") + (spec.unique ? "UNIQUE " : "") + "INDEX " +
+                      QuoteName(physical) + " ON " + QuoteName(table) + " " +
+                      IndexColumnList(spec.columns);
+    if (spec.ignoreNulls)
+        sql += " WHERE " + NullTest(spec.columns, " IS NOT NULL", " AND ");
+    handle.Exec(sql);
+    IndexMeta meta;
+    meta.name = spec.name;
+    meta.physicalName = physical;
+    meta.primary = spec.primary;
+    meta.unique = spec.unique;
+    meta.ignoreNulls = spec.ignoreNulls;
+    meta.foreign = spec.foreign;
+    meta.required = spec.required;
+    meta.referencedTable = spec.referencedTable;
+    meta.referencedFields = spec.referencedFields;
+    MetadataStore(handle).PutIndex(table, meta);
+}
+
+IndexDetail FindIndex(SchemaReader& reader, const std::string& table, const std::string& name) {
+    for (auto& detail : reader.Indexes(table)) {
+        if (SameName(detail.info.name, name))
+            return detail;
+    }
+    ThrowNotInCollection("the table '" + table + "' has no index named '" + name + "'");
+}
+
+void RemoveIndex(Handle& handle, const std::string& table, const IndexDetail& index) {
+    if (!index.physicalName) {
+        throw EngineError(err::kNotSupported,
+                          "The primary key '" + index.info.name + "' of table '" + table +
+                              "' is the table's row number and cannot be removed.");
+    }
+    // A unique index that other tables' foreign keys point at keeps their relationships.
+    if (index.info.unique) {
+        for (const auto& reference : ReferencesTo(handle, table)) {
+            std::string fields;
+            for (const auto& to : reference.to)
+                fields += (fields.empty() ? "+" : ";+") + to;
+            std::string mine;
+            for (char c : index.info.fields)
+                mine += c == '-' ? '+' : c;
+            if (SameName(fields, mine)) {
+                throw EngineError(err::kInRelationship,
+                                  "The index '" + index.info.name + "' of table '" + table +
+                                      "' cannot be deleted: the table '" + reference.table +
+                                      "' refers to it in a relationship.");
+            }
+        }
+    }
+    handle.Exec("DROP INDEX " + QuoteName(*index.physicalName));
+    MetadataStore(handle).DeleteIndex(table, index.info.name);
+}
+
+}  // namespace tessel::platform::sqlite

@@ -1,0 +1,47 @@
+// Small pieces shared by the DDL translation: checks, names, dates and references.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "core/platform/jetsql/ddl_statement.h"
+#include "core/platform/sqlite/handle.h"
+#include "core/platform/sqlite/metadata_store.h"
+#include "core/platform/sqlite/schema_reader.h"
+
+namespace tessel::platform::sqlite {
+
+// Throws err::kReadOnly for a read-only handle.
+void RequireWritable(Handle& handle);
+
+// The current local time as ISO text, for DateCreated and LastUpdated.
+std::string LocalTimeText();
+
+// Sets the table's LastUpdated (and DateCreated when `created`).
+void StampTable(MetadataStore& store, const std::string& table, bool created);
+
+// A SQLite index name for a Jet index of a table, unique in the file.
+std::string NewPhysicalIndexName(Handle& handle, const std::string& table,
+                                 const std::string& jetName);
+
+// "+A;-B" for index columns.
+std::string FieldsText(const std::vector<jetsql::IndexColumn>& columns);
+
+// ("A" DESC, "B") for CREATE INDEX.
+std::string IndexColumnList(const std::vector<jetsql::IndexColumn>& columns);
+
+// A foreign key of another table that points at `table`.
+struct Reference {
+    std::string table;   // the referencing table
+    std::string parent;  // `table`
+    std::vector<std::string> from;
+    std::vector<std::string> to;
+};
+
+// The foreign keys of every table that point at `table` (its own included).
+std::vector<Reference> ReferencesTo(Handle& handle, const std::string& table);
+
+// The table named in a DDL statement; throws err::kTableNotFound naming it when missing.
+SchemaObject RequireDdlTable(SchemaReader& reader, const std::string& table);
+
+}  // namespace tessel::platform::sqlite

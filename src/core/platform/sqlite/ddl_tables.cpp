@@ -1,0 +1,436 @@
+#include "core/platform/sqlite/ddl_tables.h"
+
+#include "core/platform/jetsql/quote.h"
+#include "core/platform/sqlite/ddl_indexes.h"
+#include "core/platform/sqlite/ddl_support.h"
+#include "core/platform/sqlite/metadata_store.h"
+#include "core/platform/sqlite/renames.h"
+#include "core/platform/sqlite/schema_reader.h"
+#include "core/platform/sqlite/table_triggers.h"
+
+namespace tessel::platform::sqlite {
+namespace {
+
+using jetsql::ColumnDefinition;
+using jetsql::Constraint;
+using jetsql::ConstraintKind;
+using jetsql::QuoteName;
+
+std::string NameList(const std::vector<std::string>& names) {
+    std::string text = "(";
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (i > 0)
+            text += ", ";
+        text += QuoteName(names[i]);
+    }
+    return text + ")";
+}
+
+std::vector<std::string> ColumnNames(const Constraint& constraint) {
+    std::vector<std::string> names;
+    for (const auto& column : constraint.columns)
+        names.push_back(column.name);
+    return names;
+}
+
+std::string JoinedFields(const std::vector<std::string>& names) {
+    std::string text;
+    for (const auto& name : names)
+        text += (text.empty() ? "" : ";") + name;
+    return text;
+}
+
+ColumnMeta MetaOf(const ColumnDefinition& column) {
+    return {column.name, column.declaredType, column.type.code, column.type.size,
+            jetsql::FieldAttributes(column.type.code, column.type.autoIncrement)};
+}
+
+// The Jet name of a constraint's index: its own, or one made like the classic engine's.
+std::string IndexNameFor(const Constraint& constraint, const std::string& table) {
+    if (!constraint.name.empty())
+        return constraint.name;
+    switch (constraint.kind) {
+        case ConstraintKind::PrimaryKey:
+            return "PrimaryKey";
+        case ConstraintKind::ForeignKey:
+            return constraint.referencedTable + table;
+        default:
+            return constraint.columns.empty() ? "Index" : constraint.columns[0].name;
+    }
+}
+
+// Unnamed constraints get a free name; named ones must not clash.
+void NameConstraintIndexes(std::vector<Constraint>& constraints, const std::string& table) {
+    std::vector<std::string> taken;
+    auto isTaken = [&](const std::string& name) {
+        for (const auto& t : taken) {
+            if (SameName(t, name))
+                return true;
+        }
+        return false;
+    };
+    for (auto& constraint : constraints) {
+        if (constraint.kind == ConstraintKind::Check ||
+            constraint.kind == ConstraintKind::NotNull) {
+            continue;
+        }
+        std::string name = IndexNameFor(constraint, table);
+        if (!constraint.name.empty() && isTaken(name)) {
+            throw EngineError(
+                err::kIndexExists,
+                "The table '" + table + "' would have two indexes named '" + name + "'.");
+        }
+        for (int number = 1; isTaken(name); ++number) {
+            name = IndexNameFor(constraint, table) + std::to_string(number);
+        }
+        constraint.name = name;
+        taken.push_back(name);
+    }
+}
+
+void CheckConstraintColumns(const Constraint& constraint,
+                            const std::vector<ColumnDefinition>& columns,
+                            const std::string& table) {
+    for (const auto& wanted : constraint.columns) {
+        bool found = false;
+        for (const auto& column : columns)
+            found = found || SameName(column.name, wanted.name);
+        if (!found) {
+            throw EngineError(err::kItemNotFound, "A constraint of table '" + table +
+                                                      "' names the field '" + wanted.name +
+                                                      "', which the table does not have.");
+        }
+    }
+}
+
+IndexSpec KeySpec(const Constraint& constraint) {
+    IndexSpec spec;
+    spec.name = constraint.name;
+    spec.columns = constraint.columns;
+    spec.primary = constraint.kind == ConstraintKind::PrimaryKey;
+    spec.unique = true;
+    spec.required = spec.primary;
+    return spec;
+}
+
+IndexSpec ForeignSpec(const Constraint& constraint) {
+    IndexSpec spec;
+    spec.name = constraint.name;
+    spec.columns = constraint.columns;
+    spec.foreign = true;
+    spec.referencedTable = constraint.referencedTable;
+    spec.referencedFields = JoinedFields(constraint.referencedColumns);
+    return spec;
+}
+
+// The fields of a unique, non-partial index of `parent` (or of the new table's keys) equal to
+// `fields` in any order.
+bool HasUniqueKey(const std::vector<std::vector<std::string>>& keys,
+                  const std::vector<std::string>& fields) {
+    for (const auto& key : keys) {
+        if (key.size() != fields.size())
+            continue;
+        bool all = true;
+        for (const auto& field : fields) {
+            bool found = false;
+            for (const auto& k : key)
+                found = found || SameName(k, field);
+            all = all && found;
+        }
+        if (all)
+            return true;
+    }
+    return false;
+}
+
+std::vector<std::string> SplitFields(const std::string& fields) {
+    std::vector<std::string> names;
+    std::size_t start = 0;
+    while (start < fields.size()) {
+        auto end = fields.find(';', start);
+        if (end == std::string::npos)
+            end = fields.size();
+        std::string part = fields.substr(start, end - start);
+        if (!part.empty() && (part[0] == '+' || part[0] == '-'))
+            part.erase(0, 1);
+        names.push_back(part);
+        start = end + 1;
+    }
+    return names;
+}
+
+}  // namespace
+
+std::string ColumnSql(const ColumnDefinition& column, bool rowidCounter) {
+    std::string sql = QuoteName(column.name);
+    if (!column.declaredType.empty())
+        sql += " " + column.declaredType;
+    if (rowidCounter)
+        sql += " PRIMARY KEY AUTOINCREMENT";
+    if (column.notNull)
+        sql += " NOT NULL";
+    if (column.defaultValue)
+        sql += " DEFAULT " + *column.defaultValue;
+    return sql;
+}
+
+std::string ForeignKeySql(Handle& handle, const std::string& table, Constraint& constraint) {
+    SchemaReader reader(handle);
+    std::vector<std::vector<std::string>> keys;
+    std::vector<std::string> primary;
+    const auto parent = reader.Find(constraint.referencedTable, "table");
+    if (!parent) {
+        throw EngineError(err::kTableNotFound,
+                          "The relationship '" + constraint.name + "' refers to the table '" +
+                              constraint.referencedTable + "', which does not exist.");
+    }
+    constraint.referencedTable = parent->name;
+    for (const auto& index : reader.Indexes(parent->name)) {
+        if (!index.info.unique || index.info.ignoreNulls)
+            continue;
+        keys.push_back(SplitFields(index.info.fields));
+        if (index.info.primary)
+            primary = keys.back();
+    }
+    if (constraint.referencedColumns.empty())
+        constraint.referencedColumns = primary;
+    if (constraint.referencedColumns.size() != constraint.columns.size()) {
+        throw EngineError(err::kSyntaxError,
+                          "The relationship '" + constraint.name + "' of table '" + table +
+                              "' names " + std::to_string(constraint.columns.size()) +
+                              " field(s) but refers to " +
+                              std::to_string(constraint.referencedColumns.size()) + " in table '" +
+                              parent->name + "'.");
+    }
+    if (!HasUniqueKey(keys, constraint.referencedColumns)) {
+        throw EngineError(err::kReserved,
+                          "No unique index was found for the referenced field(s) of the primary "
+                          "table '" +
+                              parent->name + "' of relationship '" + constraint.name + "'.");
+    }
+    return "CONSTRAINT " + QuoteName(constraint.name) + " FOREIGN KEY " +
+           NameList(ColumnNames(constraint)) + " REFERENCES " + QuoteName(parent->name) + " " +
+           NameList(constraint.referencedColumns) + constraint.actions;
+}
+
+void CreateTableFromJet(Handle& handle, const jetsql::CreateTable& create) {
+    RequireWritable(handle);
+    CheckObjectName(create.table);
+    SchemaReader reader(handle);
+    if (reader.Find(create.table, "table") || reader.Find(create.table, "view")) {
+        throw EngineError(err::kObjectExists, "Table '" + create.table + "' already exists.");
+    }
+    if (create.columns.empty()) {
+        throw EngineError(err::kSyntaxError, "Syntax error in CREATE TABLE statement: the table '" +
+                                                 create.table + "' needs at least one field.");
+    }
+    std::vector<ColumnDefinition> columns = create.columns;
+    std::vector<Constraint> constraints;
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        CheckObjectName(columns[i].name);
+        for (std::size_t j = 0; j < i; ++j) {
+            if (SameName(columns[i].name, columns[j].name)) {
+                throw EngineError(err::kFieldExists, "The field '" + columns[i].name +
+                                                         "' is defined more than once in table '" +
+                                                         create.table + "'.");
+            }
+        }
+        for (const auto& constraint : columns[i].constraints)
+            constraints.push_back(constraint);
+    }
+    for (const auto& constraint : create.constraints)
+        constraints.push_back(constraint);
+
+    const Constraint* primaryKey = nullptr;
+    for (const auto& constraint : constraints) {
+        CheckConstraintColumns(constraint, columns, create.table);
+        if (constraint.kind == ConstraintKind::NotNull) {
+            for (auto& column : columns) {
+                for (const auto& wanted : constraint.columns) {
+                    if (SameName(column.name, wanted.name))
+                        column.notNull = true;
+                }
+            }
+        }
+        if (constraint.kind == ConstraintKind::PrimaryKey) {
+            if (primaryKey != nullptr) {
+                throw EngineError(err::kPrimaryKeyExists, "The table '" + create.table +
+                                                              "' can have only one primary key.");
+            }
+            primaryKey = &constraint;
+        }
+    }
+    NameConstraintIndexes(constraints, create.table);
+
+    // A counter that alone is the primary key becomes SQLite's own rowid counter.
+    std::string rowidCounter;
+    for (const auto& constraint : constraints) {
+        if (constraint.kind != ConstraintKind::PrimaryKey || constraint.columns.size() != 1 ||
+            constraint.columns[0].descending) {
+            continue;
+        }
+        for (const auto& column : columns) {
+            if (SameName(column.name, constraint.columns[0].name) && column.type.autoIncrement &&
+                column.type.code == ftype::kLong) {
+                rowidCounter = column.name;
+            }
+        }
+    }
+
+    handle.InTransaction([&] {
+        std::string sql = "CREATE TABLE " + QuoteName(create.table) + " (";
+        for (std::size_t i = 0; i < columns.size(); ++i) {
+            if (i > 0)
+                sql += ", ";
+            sql += ColumnSql(columns[i],
+                             SameName(columns[i].name, rowidCounter) && !rowidCounter.empty());
+        }
+        for (auto& constraint : constraints) {
+            if (constraint.kind == ConstraintKind::Check) {
+                sql +=
+                    ", " +
+                    (constraint.name.empty() ? ""
+                                             : "CONSTRAINT " + QuoteName(constraint.name) + " ") +
+                    "CHECK (" + constraint.check + ")";
+            } else if (constraint.kind == ConstraintKind::ForeignKey) {
+                if (SameName(constraint.referencedTable, create.table)) {
+                    throw EngineError(err::kNotSupported,
+                                      "A relationship of table '" + create.table +
+                                          "' with itself is not supported yet.");
+                }
+                sql += ", " + ForeignKeySql(handle, create.table, constraint);
+            }
+        }
+        handle.Exec(sql + ")");
+        MetadataStore store(handle);
+        for (const auto& column : columns)
+            store.PutColumn(create.table, MetaOf(column));
+        for (const auto& constraint : constraints) {
+            if (constraint.kind == ConstraintKind::PrimaryKey && !rowidCounter.empty()) {
+                IndexMeta meta;
+                meta.name = constraint.name;
+                meta.primary = meta.unique = meta.required = true;
+                store.PutIndex(create.table, meta);
+            } else if (constraint.kind == ConstraintKind::PrimaryKey ||
+                       constraint.kind == ConstraintKind::Unique) {
+                MakeIndex(handle, create.table, KeySpec(constraint));
+            } else if (constraint.kind == ConstraintKind::ForeignKey) {
+                MakeIndex(handle, create.table, ForeignSpec(constraint));
+            }
+        }
+        RebuildTableTriggers(handle, create.table);
+        StampTable(store, create.table, true);
+    });
+}
+
+void DropTableFromJet(Handle& handle, const jetsql::DropTable& drop) {
+    RequireWritable(handle);
+    SchemaReader reader(handle);
+    const auto table = reader.Find(drop.table, "table");
+    if (!table) {
+        if (drop.ifExists)
+            return;
+        throw EngineError(err::kNoSuchTable, "Table '" + drop.table + "' does not exist.");
+    }
+    if (IsSystemTableName(table->name)) {
+        throw EngineError(err::kInvalidName,
+                          "The system table '" + table->name + "' cannot be deleted.");
+    }
+    for (const auto& reference : ReferencesTo(handle, table->name)) {
+        if (!SameName(reference.table, table->name)) {
+            throw EngineError(err::kInRelationship,
+                              "The table '" + table->name + "' cannot be deleted: the table '" +
+                                  reference.table + "' refers to it in a relationship.");
+        }
+    }
+    handle.InTransaction([&] {
+        handle.Exec("DROP TABLE " + QuoteName(table->name));
+        MetadataStore(handle).ForgetTable(table->name);
+    });
+}
+
+void AddColumnFromJet(Handle& handle, const jetsql::AddColumn& add) {
+    RequireWritable(handle);
+    SchemaReader reader(handle);
+    const std::string table = RequireDdlTable(reader, add.table).name;
+    ColumnDefinition column = add.column;
+    CheckObjectName(column.name);
+    for (const auto& existing : reader.Columns(table)) {
+        if (SameName(existing.field.name, column.name)) {
+            throw EngineError(err::kFieldExists, "The table '" + table +
+                                                     "' already has a field named '" +
+                                                     existing.field.name + "'.");
+        }
+    }
+    if (column.notNull && !column.defaultValue) {
+        throw EngineError(err::kNotSupported,
+                          "Adding the field '" + column.name + "' to table '" + table +
+                              "' as NOT NULL without a DEFAULT value is not supported yet; give "
+                              "it a DEFAULT value.");
+    }
+    std::vector<Constraint> constraints = column.constraints;
+    NameConstraintIndexes(constraints, table);
+    handle.InTransaction([&] {
+        std::string sql = ColumnSql(column, false);
+        for (auto& constraint : constraints) {
+            if (constraint.kind == ConstraintKind::Check) {
+                sql += " CHECK (" + constraint.check + ")";
+            } else if (constraint.kind == ConstraintKind::ForeignKey) {
+                const std::string clause = ForeignKeySql(handle, table, constraint);
+                sql += " REFERENCES" + clause.substr(clause.find(" REFERENCES") + 11);
+            }
+        }
+        handle.Exec("ALTER TABLE " + QuoteName(table) + " ADD COLUMN " + sql);
+        MetadataStore store(handle);
+        store.PutColumn(table, MetaOf(column));
+        if (column.type.autoIncrement) {
+            handle.Exec("UPDATE " + QuoteName(table) + " SET " + QuoteName(column.name) +
+                        " = rowid");
+        }
+        for (const auto& constraint : constraints) {
+            if (constraint.kind == ConstraintKind::PrimaryKey ||
+                constraint.kind == ConstraintKind::Unique) {
+                MakeIndex(handle, table, KeySpec(constraint));
+            } else if (constraint.kind == ConstraintKind::ForeignKey) {
+                MakeIndex(handle, table, ForeignSpec(constraint));
+            }
+        }
+        RebuildTableTriggers(handle, table);
+        StampTable(store, table, false);
+    });
+}
+
+void DropColumnFromJet(Handle& handle, const jetsql::DropColumn& drop) {
+    RequireWritable(handle);
+    SchemaReader reader(handle);
+    const std::string table = RequireDdlTable(reader, drop.table).name;
+    std::string column;
+    for (const auto& existing : reader.Columns(table)) {
+        if (SameName(existing.field.name, drop.column))
+            column = existing.field.name;
+    }
+    if (column.empty()) {
+        ThrowNotInCollection("the table '" + table + "' has no field named '" + drop.column + "'");
+    }
+    for (const auto& index : reader.Indexes(table)) {
+        for (const auto& field : SplitFields(index.info.fields)) {
+            if (SameName(field, column)) {
+                throw EngineError(err::kFieldInIndex, "The field '" + column +
+                                                          "' cannot be deleted: it is part of "
+                                                          "the index '" +
+                                                          index.info.name + "' of table '" + table +
+                                                          "'.");
+            }
+        }
+    }
+    handle.InTransaction([&] {
+        DropTableTriggers(handle, table);
+        handle.Exec("ALTER TABLE " + QuoteName(table) + " DROP COLUMN " + QuoteName(column));
+        MetadataStore store(handle);
+        store.DeleteColumn(table, column);
+        RebuildTableTriggers(handle, table);
+        StampTable(store, table, false);
+    });
+}
+
+}  // namespace tessel::platform::sqlite
