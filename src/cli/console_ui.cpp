@@ -1,8 +1,15 @@
 #include "cli/console_ui.h"
 
+#include <exception>
+#include <filesystem>
 #include <ostream>
+#include <system_error>
 
 #include "cli/recordset_printer.h"
+#include "core/engine/app_paths.h"
+#include "core/engine/failures.h"
+#include "core/engine/standard_error.h"
+#include "core/engine/startup.h"
 #include "core/platform/errors.h"
 
 namespace tessel::cli {
@@ -158,6 +165,23 @@ void ConsoleUi::BindRecordsetView(const std::string& caption, const std::string&
         err_ << "tessel-cli: " << error.Description() << '\n';
     }
     out_.flush();
+}
+
+bool StartConsoleSession(Session& session) {
+    std::error_code code;
+    const std::filesystem::path startDirectory = std::filesystem::current_path(code);
+    try {
+        const std::string appPath = ResolveAppPath();
+        PrepareAppDirectory(appPath);
+        InitializeSession(session, appPath);
+    } catch (const std::exception& failure) {
+        ShowStandardError(session.ui, AsEngineError(failure));
+        return false;
+    }
+    // The session moved into the application directory, as the program does.
+    if (!startDirectory.empty())
+        std::filesystem::current_path(startDirectory, code);
+    return true;
 }
 
 }  // namespace tessel::cli

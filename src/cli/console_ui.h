@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/engine/session.h"
 #include "core/ui.h"
 
 namespace tessel::cli {
@@ -64,5 +65,11 @@ class ConsoleUi : public Ui {
     bool passwordGiven_ = false;
     int printedRecordsets_ = 0;
 };
+
+// Prepares the application directory ($TESSEL_HOME, ...) and starts the session in it, as the
+// program does at start. The working directory stays where the command was started, so that
+// names on the command line and in scripts are meant from there. On failure shows the standard
+// error box and returns false.
+bool StartConsoleSession(Session& session);
 
 }  // namespace tessel::cli

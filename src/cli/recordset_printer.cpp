@@ -48,6 +48,27 @@ std::string CellText(const RecordsetCell& cell, const char* nullText) {
     return "";
 }
 
+// A table row stays on one line: line breaks inside a value are shown as \r and \n.
+std::string OneLine(std::string text) {
+    if (text.find_first_of("\r\n") == std::string::npos)
+        return text;
+    std::string shown;
+    for (char c : text) {
+        if (c == '\r') {
+            shown += "\\r";
+        } else if (c == '\n') {
+            shown += "\\n";
+        } else {
+            shown += c;
+        }
+    }
+    return shown;
+}
+
+std::string TableText(const RecordsetCell& cell) {
+    return OneLine(CellText(cell, "NULL"));
+}
+
 bool IsNumber(const RecordsetCell& cell) {
     return cell.kind == Kind::Integer || cell.kind == Kind::Real;
 }
@@ -96,7 +117,7 @@ void PrintRecordsetTable(std::ostream& out, const std::string& caption, const st
     ForEachPage(*file, [&](const auto& rows) {
         for (const auto& row : rows) {
             for (std::size_t i = 0; i < row.size(); ++i) {
-                widths[i] = std::max(widths[i], DisplayWidth(CellText(row[i], "NULL")));
+                widths[i] = std::max(widths[i], DisplayWidth(TableText(row[i])));
             }
         }
     });
@@ -117,7 +138,7 @@ void PrintRecordsetTable(std::ostream& out, const std::string& caption, const st
     ForEachPage(*file, [&](const auto& rows) {
         for (const auto& row : rows) {
             for (std::size_t i = 0; i < row.size(); ++i) {
-                const std::string text = CellText(row[i], "NULL");
+                const std::string text = TableText(row[i]);
                 const std::size_t gap = widths[i] - DisplayWidth(text);
                 out << (i == 0 ? "" : " | ");
                 if (IsNumber(row[i])) {

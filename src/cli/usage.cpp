@@ -9,7 +9,9 @@ std::string UsageText() {
            "Commands:\n"
            "  run SCRIPT.sqv      run a script: its commands and SQL statements in order\n"
            "  generate DATABASE   print a script that recreates the database's tables and indexes\n"
-           "  export SCRIPT.sqv   convert a script to ANSI SQL\n"
+           "    --type TYPE       open it as this connection type (Access, Dbase, FoxPro, ...)\n"
+           "  export SCRIPT.sqv   convert a script to ANSI SQL and print it\n"
+           "    -o FILE           write it to FILE instead\n"
            "  help, --help        show this text\n"
            "\n"
            "Options:\n" +

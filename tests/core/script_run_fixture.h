@@ -1,0 +1,65 @@
+// A session for running scripts: a scripted person, a temporary directory that holds the
+// databases, and an application directory inside it for the recordset files.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/engine/recordset_file.h"
+#include "core/engine/script_runner.h"
+#include "core/engine/session.h"
+#include "support/scripted_ui.h"
+#include "support/temp_dir.h"
+
+namespace tessel::test {
+
+class ScriptRunTest : public ::testing::Test {
+  protected:
+    ScriptRunTest() {
+        session.state.jetWorkspace = session.engine.CreateWorkspace("tessel", "admin", "");
+        session.state.appPath = dir.File("app");
+        std::filesystem::create_directory(session.state.appPath);
+    }
+
+    // Script > Execute over `script` as the editor's text.
+    void Run(const std::string& script) {
+        ui.editorText = script;
+        ScriptExecute(session);
+    }
+
+    std::string RecordsetPath(long number) const {
+        return RecordsetFilePath(session.state.appPath, number);
+    }
+
+    // The first column of every row that `sql` returns from the database file, read with SQLite
+    // itself rather than through the program.
+    std::vector<std::string> Column(const std::string& database, const std::string& sql) const {
+        std::vector<std::string> values;
+        sqlite3* db = nullptr;
+        if (sqlite3_open_v2(database.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+            sqlite3_stmt* statement = nullptr;
+            if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK) {
+                while (sqlite3_step(statement) == SQLITE_ROW) {
+                    const auto* text =
+                        reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
+                    values.push_back(text == nullptr ? "NULL" : text);
+                }
+            }
+            sqlite3_finalize(statement);
+        }
+        sqlite3_close(db);
+        return values;
+    }
+
+    std::string Boxes() const { return ui.BoxLog(); }
+
+    ScriptedUi ui;
+    Session session{ui};
+    TempDir dir;
+};
+
+}  // namespace tessel::test
