@@ -115,6 +115,8 @@ void TypeFromValue(sqlite3_stmt* raw, int index, ColumnInfo& column) {
     column.size = jetsql::DefaultSize(code);
 }
 
+}  // namespace
+
 std::vector<ColumnInfo> DescribeColumns(Statement& statement, bool hasRow) {
     sqlite3_stmt* raw = statement.Raw();
     const int count = sqlite3_column_count(raw);
@@ -153,8 +155,6 @@ std::vector<ColumnInfo> DescribeColumns(Statement& statement, bool hasRow) {
     }
     return columns;
 }
-
-}  // namespace
 
 std::unique_ptr<Cursor> RunStatement(Statement statement) {
     sqlite3* db = statement.Owner().Raw();

@@ -14,6 +14,10 @@ namespace tessel::platform::sqlite {
 // returns its cursor; a statement without result columns runs to its end.
 std::unique_ptr<Cursor> RunStatement(Statement statement);
 
+// Names, declared types, type codes and sizes of a prepared statement's result columns; a
+// column without a declared type takes its type from the current row when `onRow`.
+std::vector<ColumnInfo> DescribeColumns(Statement& statement, bool onRow);
+
 // A cursor over no rows that reports how many rows a statement changed.
 std::unique_ptr<Cursor> ChangedRowsCursor(long recordsAffected);
 

@@ -5,6 +5,7 @@
 #include "core/platform/jetsql/tokenizer.h"
 #include "core/platform/sqlite/cursor.h"
 #include "core/platform/sqlite/ddl_executor.h"
+#include "core/platform/sqlite/select_into.h"
 
 namespace tessel::platform::sqlite {
 
@@ -36,6 +37,8 @@ std::unique_ptr<Cursor> ExecuteJetStatement(Handle& handle, const std::string& s
         ExecuteDdl(handle, *ddl);
         return ChangedRowsCursor(0);
     }
+    if (auto into = FindSelectInto(tokens))
+        return RunSelectInto(handle, text, tokens, *into);
     return RunStatement(handle.Prepare(jetsql::RewriteJetSql(text, tokens)));
 }
 

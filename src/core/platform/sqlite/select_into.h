@@ -1,0 +1,23 @@
+// Jet's make-table query, SELECT ... INTO newtable FROM ...: the new table is made through the
+// Jet DDL layer (so its fields carry Jet types and metadata) with the types of the query's
+// columns, and the rows are inserted, all in one transaction.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/platform/engine.h"
+#include "core/platform/jetsql/tokenizer.h"
+#include "core/platform/sqlite/handle.h"
+
+namespace tessel::platform::sqlite {
+
+// The position of INTO in a SELECT ... INTO statement (at the top level, before FROM).
+std::optional<std::size_t> FindSelectInto(const std::vector<jetsql::Token>& tokens);
+
+std::unique_ptr<Cursor> RunSelectInto(Handle& handle, const std::string& text,
+                                      const std::vector<jetsql::Token>& tokens, std::size_t into);
+
+}  // namespace tessel::platform::sqlite

@@ -1,0 +1,149 @@
+// Jet-only syntax in statements, run on real data: #date#, True/False, TOP, DISTINCTROW,
+// SELECT ... INTO, "&", LIKE wildcards, DELETE *; quoted texts stay untouched.
+#include <gtest/gtest.h>
+
+#include "core/platform/engine.h"
+#include "core/platform/jetsql/date_literal.h"
+#include "core/platform/jetsql/dml_rewrite.h"
+#include "platform_test_util.h"
+
+namespace tessel::test::platform_tests {
+namespace {
+
+using platform::Engine;
+namespace err = platform::err;
+
+class JetDml : public testing::Test {
+  protected:
+    void SetUp() override {
+        path = NewDatabase(engine, dir);
+        RunAll(engine, path,
+               {"CREATE TABLE Orders (ID LONG, Customer TEXT(20), Placed DATETIME, Paid BIT, "
+                "Amount DOUBLE)",
+                "INSERT INTO Orders VALUES (1, 'Ann', #1/15/2001#, True, 10.5)",
+                "INSERT INTO Orders VALUES (2, 'Bob', #2001-02-03 04:05:06#, False, 20)",
+                "INSERT INTO Orders VALUES (3, 'Ann', #12/31/1999 11:30 PM#, True, 30)",
+                "INSERT INTO Orders VALUES (4, 'Cy', #Mar 4, 2002#, False, 40)"});
+    }
+    Rows Q(const std::string& statement) { return Query(engine, path, statement); }
+
+    TempDir dir;
+    Engine engine;
+    std::string path;
+};
+
+TEST_F(JetDml, DateLiteralsAreStoredAsIsoText) {
+    EXPECT_EQ(
+        Q("SELECT Placed FROM Orders ORDER BY ID"),
+        (Rows{{"2001-01-15"}, {"2001-02-03 04:05:06"}, {"1999-12-31 23:30:00"}, {"2002-03-04"}}));
+    EXPECT_EQ(Q("SELECT ID FROM Orders WHERE Placed < #1/1/2001# OR Placed = #2002-03-04#"),
+              (Rows{{"3"}, {"4"}}));
+    EXPECT_EQ(ErrorNumber([&] { Q("SELECT * FROM Orders WHERE Placed = #13/45/2001#"); }),
+              err::kSyntaxError);
+}
+
+TEST_F(JetDml, TrueAndFalseAreOneAndZero) {
+    EXPECT_EQ(Q("SELECT Paid FROM Orders ORDER BY ID"), (Rows{{"1"}, {"0"}, {"1"}, {"0"}}));
+    EXPECT_EQ(Q("SELECT ID FROM Orders WHERE Paid = True ORDER BY ID"), (Rows{{"1"}, {"3"}}));
+    EXPECT_EQ(Q("SELECT count(*) FROM Orders WHERE Paid = false"), (Rows{{"2"}}));
+}
+
+TEST_F(JetDml, TopBecomesLimitOfItsOwnSelect) {
+    EXPECT_EQ(Q("SELECT TOP 2 ID FROM Orders ORDER BY Amount DESC"), (Rows{{"4"}, {"3"}}));
+    EXPECT_EQ(Q("SELECT DISTINCT TOP 1 Customer FROM Orders ORDER BY Customer"), (Rows{{"Ann"}}));
+    EXPECT_EQ(Q("SELECT ID FROM Orders WHERE ID IN (SELECT TOP 2 ID FROM Orders ORDER BY ID) "
+                "ORDER BY ID DESC"),
+              (Rows{{"2"}, {"1"}}));
+    EXPECT_EQ(ErrorNumber([&] { Q("SELECT TOP 10 PERCENT ID FROM Orders"); }), err::kNotSupported);
+}
+
+TEST_F(JetDml, DistinctRowIsDistinct) {
+    EXPECT_EQ(Q("SELECT DISTINCTROW Customer FROM Orders ORDER BY Customer"),
+              (Rows{{"Ann"}, {"Bob"}, {"Cy"}}));
+}
+
+TEST_F(JetDml, SelectIntoMakesATableWithJetTypes) {
+    auto cursor = engine.OpenConnection(AccessConnection(path))
+                      ->Execute(
+                          "SELECT ID, Customer AS Who, Placed, Amount * 2 AS Twice INTO "
+                          "Copy FROM Orders WHERE Paid = True");
+    EXPECT_TRUE(cursor->Columns().empty());
+    EXPECT_EQ(cursor->RecordsAffected(), 2);
+    EXPECT_EQ(Q("SELECT ID, Who, Placed, Twice FROM Copy ORDER BY ID"),
+              (Rows{{"1", "Ann", "2001-01-15", "21"}, {"3", "Ann", "1999-12-31 23:30:00", "60"}}));
+    Engine fresh;
+    const auto fields = fresh.OpenDatabase(path, false, false, "")->Fields("Copy");
+    ASSERT_EQ(fields.size(), 4u);
+    EXPECT_EQ(fields[0].type, platform::ftype::kLong);
+    EXPECT_EQ(fields[1].type, platform::ftype::kText);
+    EXPECT_EQ(fields[1].size, 20);
+    EXPECT_EQ(fields[2].type, platform::ftype::kDate);
+    EXPECT_EQ(fields[3].type, platform::ftype::kDouble);
+    EXPECT_EQ(ErrorNumber([&] { Q("SELECT * INTO Copy FROM Orders"); }), err::kObjectExists);
+}
+
+TEST_F(JetDml, QuotedTextsKeepKeywordsSemicolonsAndHashes) {
+    RunAll(engine, path,
+           {"INSERT INTO Orders (ID, Customer) VALUES (5, 'SELECT TOP 1 True; #1/1/2001#')",
+            "INSERT INTO Orders (ID, Customer) VALUES (6, 'it''s -- not a comment')"});
+    EXPECT_EQ(Q("SELECT Customer FROM Orders WHERE ID >= 5 ORDER BY ID"),
+              (Rows{{"SELECT TOP 1 True; #1/1/2001#"}, {"it's -- not a comment"}}));
+    EXPECT_EQ(Q("SELECT [ID] FROM [Orders] WHERE [Customer] = 'Cy' -- True; TOP\n"), (Rows{{"4"}}));
+}
+
+TEST_F(JetDml, AmpersandJoinsTextAndLikeTakesJetWildcards) {
+    EXPECT_EQ(Q("SELECT Customer & '-' & ID FROM Orders WHERE ID = 2"), (Rows{{"Bob-2"}}));
+    EXPECT_EQ(Q("SELECT ID FROM Orders WHERE Customer LIKE 'A*' ORDER BY ID"),
+              (Rows{{"1"}, {"3"}}));
+    EXPECT_EQ(Q("SELECT ID FROM Orders WHERE Customer LIKE '?o?'"), (Rows{{"2"}}));
+    EXPECT_EQ(Q("SELECT ID FROM Orders WHERE Customer LIKE 'C%'"), (Rows{{"4"}}));
+}
+
+TEST_F(JetDml, DeleteStarFrom) {
+    auto cursor = engine.OpenConnection(AccessConnection(path))
+                      ->Execute("DELETE * FROM Orders WHERE Customer = 'Ann'");
+    EXPECT_EQ(cursor->RecordsAffected(), 2);
+    engine.OpenConnection(AccessConnection(path))
+        ->Execute("DELETE Orders.* FROM Orders WHERE ID = 2");
+    EXPECT_EQ(Q("SELECT ID FROM Orders"), (Rows{{"4"}}));
+}
+
+TEST_F(JetDml, CrosstabQueriesAreNotSupportedYet) {
+    std::string description;
+    EXPECT_EQ(ErrorNumber(
+                  [&] {
+                      Q("TRANSFORM Sum(Amount) SELECT Customer FROM Orders GROUP BY Customer "
+                        "PIVOT Paid");
+                  },
+                  &description),
+              err::kNotSupported);
+    EXPECT_NE(description.find("Crosstab"), std::string::npos);
+}
+
+TEST(JetDateLiteral, Forms) {
+    using platform::jetsql::JetDateToIso;
+    EXPECT_EQ(JetDateToIso("1/2/2003").value_or("?"), "2003-01-02");
+    EXPECT_EQ(JetDateToIso("12-31-99").value_or("?"), "1999-12-31");
+    EXPECT_EQ(JetDateToIso("1/1/29").value_or("?"), "2029-01-01");
+    EXPECT_EQ(JetDateToIso("2004-02-29").value_or("?"), "2004-02-29");
+    EXPECT_EQ(JetDateToIso("5-Jan-2001").value_or("?"), "2001-01-05");
+    EXPECT_EQ(JetDateToIso("January 5, 2001 12:00 AM").value_or("?"), "2001-01-05 00:00:00");
+    EXPECT_EQ(JetDateToIso("10:30").value_or("?"), "10:30:00");
+    EXPECT_EQ(JetDateToIso("3:04:05 PM").value_or("?"), "15:04:05");
+    EXPECT_FALSE(JetDateToIso("2003-02-29"));
+    EXPECT_FALSE(JetDateToIso("nonsense"));
+    EXPECT_FALSE(JetDateToIso("25:00"));
+    EXPECT_FALSE(JetDateToIso(""));
+}
+
+TEST(JetRewrite, LeavesOrdinarySqlAlone) {
+    using platform::jetsql::RewriteJetSql;
+    using platform::jetsql::Tokenize;
+    const std::string plain = "SELECT a, \"b\", [c] FROM t WHERE d = 'True' /* #1/1/2001# */";
+    EXPECT_EQ(RewriteJetSql(plain, Tokenize(plain)), plain);
+    const std::string method = "SELECT x.True, True(1) FROM x";
+    EXPECT_EQ(RewriteJetSql(method, Tokenize(method)), method);
+}
+
+}  // namespace
+}  // namespace tessel::test::platform_tests
