@@ -10,6 +10,7 @@
 
 #include "app/browse/tree_images.h"
 #include "app/browse/tree_node_keys.h"
+#include "core/engine/failures.h"
 #include "core/engine/standard_error.h"
 
 namespace tessel::app {
@@ -21,14 +22,6 @@ std::string Std(const QString& text) {
 }
 QString Qs(const std::string& text) {
     return QString::fromStdString(text);
-}
-
-// Failures that are not engine errors still reach the person as a standard error box.
-platform::EngineError AsEngineError(const std::exception& failure) {
-    if (const auto* engineError = dynamic_cast<const platform::EngineError*>(&failure)) {
-        return *engineError;
-    }
-    return ProgramError(platform::err::kReserved, failure.what());
 }
 
 // Shows the tree window's busy pointer while it lives.
