@@ -89,7 +89,7 @@ class Parser {
     }
     void ExpectSymbol(std::string_view symbol) {
         if (!AcceptSymbol(symbol))
-            Fail("'" + std::string(symbol) + "'");
+            Fail(std::string(1, '\'').append(symbol).append(1, '\''));
     }
     std::string Name(const std::string& what) {
         const Token* token = Peek();
@@ -263,7 +263,7 @@ class Parser {
         if (token == nullptr)
             Fail("a default value");
         if (token->IsSymbol("("))
-            return "(" + Group() + ")";
+            return std::string(1, '(').append(Group()).append(1, ')');
         const std::size_t first = pos_;
         if (token->IsSymbol("-") || token->IsSymbol("+"))
             ++pos_;

@@ -191,8 +191,9 @@ std::optional<JetType> JetTypeFromName(std::string_view name, std::optional<long
 }
 
 std::string PhysicalType(const JetType& type, const std::string& arguments) {
-    const std::string sized = "(" + std::to_string(type.size) + ")";
-    const std::string args = arguments.empty() ? "" : "(" + arguments + ")";
+    const std::string sized = std::string(1, '(').append(std::to_string(type.size)).append(1, ')');
+    const std::string args =
+        arguments.empty() ? std::string() : std::string(1, '(').append(arguments).append(1, ')');
     switch (type.code) {
         case ftype::kBoolean:
             return "BOOLEAN";
