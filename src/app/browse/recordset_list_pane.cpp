@@ -101,9 +101,13 @@ void RecordsetListPane::HideGrid() {
 
 void RecordsetListPane::SetColumnWidths(int innerWidthPixels) {
     const int width = std::max(innerWidthPixels, 0);
-    grid_->setColumnWidth(0, static_cast<int>(std::lround(width * 0.25)));
+    const int quarter = static_cast<int>(std::lround(width * 0.25));
+    grid_->setColumnWidth(0, quarter);
     WriteHeadings();
-    grid_->setColumnWidth(1, static_cast<int>(std::lround(width * 0.75)));
+    // When both halves round up they would overrun the width by one pixel and bring up a
+    // horizontal scroll bar for nothing.
+    grid_->setColumnWidth(1,
+                          std::min(static_cast<int>(std::lround(width * 0.75)), width - quarter));
 }
 
 void RecordsetListPane::SelectRow(int row) {

@@ -1,0 +1,270 @@
+// The recordset list and view panes over real recordset files written from engine cursors.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QTableView>
+#include <QTableWidget>
+
+#include <filesystem>
+
+#include "app/browse/recordset_list_pane.h"
+#include "app/browse/recordset_table_model.h"
+#include "app/browse/recordset_view_pane.h"
+#include "browse_support.h"
+#include "core/engine/recordset_file.h"
+#include "core/engine/script_runner.h"
+
+namespace tessel::test::browse {
+namespace {
+
+using app::RecordsetListPane;
+using app::RecordsetTableModel;
+using app::RecordsetViewPane;
+
+class BrowseResultsTest : public BrowseTest {
+  protected:
+    BrowseResultsTest() : view(session), list(session, view) {
+        ui.list = &list;
+        ui.view = &view;
+        list.resize(400, 200);
+        view.resize(400, 300);
+    }
+
+    void MakeNumbers() {
+        CreateCurrentDatabase();
+        Run({"CREATE TABLE Numbers (N LONG, Word TEXT(20))",
+             "INSERT INTO Numbers VALUES (1, 'one')", "INSERT INTO Numbers VALUES (2, 'two')",
+             "INSERT INTO Numbers VALUES (3, 'three')"});
+    }
+
+    // What the statement runner does for each capture: the file, the list row, the view.
+    void CaptureAs(int number, const std::string& statement) {
+        session.state.recordsetCount = number;
+        const std::string file = Capture(number, statement);
+        ui.AddRecordsetRow(number, statement);
+        ui.BindRecordsetView("recordset" + std::to_string(number), file);
+    }
+
+    void ThreeCaptures() {
+        MakeNumbers();
+        CaptureAs(1, "SELECT N FROM Numbers WHERE N = 1");
+        CaptureAs(2, "SELECT Word, N FROM Numbers WHERE N >= 2 ORDER BY N");
+        CaptureAs(3, "SELECT Word FROM Numbers WHERE N = 3");
+    }
+
+    void Click(int row) { emit list.Grid()->cellClicked(row, 0); }
+
+    QString Cell(int row, int column) {
+        auto* model = view.Grid()->model();
+        return model->data(model->index(row, column)).toString();
+    }
+
+    RecordsetViewPane view;
+    RecordsetListPane list;
+};
+
+TEST_F(BrowseResultsTest, ThreeCapturesGiveFourRowsAndRowTwoShowsTheSecondResult) {
+    ThreeCaptures();
+    QTableWidget* grid = list.Grid();
+    EXPECT_FALSE(grid->isHidden());
+    ASSERT_EQ(grid->rowCount(), 4);
+    EXPECT_EQ(Std(grid->item(0, 0)->text()), "Record set");
+    EXPECT_EQ(Std(grid->item(0, 1)->text()), "SQL source command");
+    for (int k = 1; k <= 3; ++k) {
+        EXPECT_EQ(Std(grid->item(k, 0)->text()), "recordset" + std::to_string(k));
+    }
+    EXPECT_EQ(Std(grid->item(2, 1)->text()), "SELECT Word, N FROM Numbers WHERE N >= 2 ORDER BY N");
+    EXPECT_EQ(Std(view.Caption()), "recordset3");
+
+    Click(2);
+    EXPECT_EQ(Std(view.Caption()), "recordset2");
+    EXPECT_EQ(view.Grid()->model()->rowCount(), 2);
+    EXPECT_EQ(view.Grid()->model()->columnCount(), 2);
+    EXPECT_EQ(Std(view.Grid()->model()->headerData(0, Qt::Horizontal).toString()), "Word");
+    EXPECT_EQ(Std(Cell(0, 0)), "two");
+    EXPECT_EQ(Std(Cell(1, 0)), "three");
+    EXPECT_EQ(session.state.recordsetFileName, RecordsetFilePath(session.state.appPath, 2));
+
+    Click(3);
+    EXPECT_EQ(Std(view.Caption()), "recordset3");
+    EXPECT_EQ(view.Grid()->model()->rowCount(), 1);
+    EXPECT_EQ(Std(Cell(0, 0)), "three");
+}
+
+TEST_F(BrowseResultsTest, AScriptWithThreeSelectsFillsTheListAndRowTwoShowsItsRows) {
+    MakeNumbers();
+    ui.editorText = "dbopen " + databasePath +
+                    ";\r\n"
+                    "SELECT N FROM Numbers WHERE N = 1;\r\n"
+                    "SELECT Word FROM Numbers WHERE N >= 2 ORDER BY N;\r\n"
+                    "SELECT N, Word FROM Numbers WHERE N = 3;\r\n";
+    ScriptExecute(session);
+    ASSERT_TRUE(ui.boxes.empty()) << ui.BoxLog();
+    ASSERT_EQ(list.Grid()->rowCount(), 4);
+    EXPECT_FALSE(list.Grid()->isHidden());
+    EXPECT_EQ(Std(list.Grid()->item(3, 0)->text()), "recordset3");
+    EXPECT_EQ(Std(list.Grid()->item(2, 1)->text()),
+              "SELECT Word FROM Numbers WHERE N >= 2 ORDER BY N");
+    EXPECT_EQ(Std(view.Caption()), "recordset3");
+    EXPECT_EQ(view.Grid()->model()->columnCount(), 2);
+
+    Click(2);
+    EXPECT_EQ(Std(view.Caption()), "recordset2");
+    ASSERT_EQ(view.Grid()->model()->rowCount(), 2);
+    EXPECT_EQ(Std(Cell(0, 0)), "two");
+    EXPECT_EQ(Std(Cell(1, 0)), "three");
+}
+
+TEST_F(BrowseResultsTest, ASingleCapturesRowChangesNothing) {
+    MakeNumbers();
+    CaptureAs(1, "SELECT N FROM Numbers");
+    view.Bind("elsewhere", "");
+    Click(1);
+    EXPECT_EQ(Std(view.Caption()), "elsewhere");
+    EXPECT_EQ(view.Grid()->model()->rowCount(), 0);
+}
+
+TEST_F(BrowseResultsTest, AMissingFileChangesTheCaptionAndShowsNoRows) {
+    ThreeCaptures();
+    std::filesystem::remove(RecordsetFilePath(session.state.appPath, 2));
+    Click(2);
+    EXPECT_EQ(Std(view.Caption()), "recordset2");
+    EXPECT_EQ(view.Grid()->model()->rowCount(), 0);
+    EXPECT_TRUE(ui.boxes.empty()) << ui.BoxLog();
+}
+
+TEST_F(BrowseResultsTest, AShorterRunShrinksTheList) {
+    ThreeCaptures();
+    CaptureAs(1, "SELECT N FROM Numbers");
+    EXPECT_EQ(list.Grid()->rowCount(), 2);
+    EXPECT_EQ(Std(list.Grid()->item(1, 1)->text()), "SELECT N FROM Numbers");
+}
+
+TEST_F(BrowseResultsTest, HidingKeepsTheRowsAndEmptiesTheView) {
+    ThreeCaptures();
+    list.HideGrid();
+    view.HideGrid();
+    EXPECT_TRUE(list.Grid()->isHidden());
+    EXPECT_EQ(list.Grid()->rowCount(), 4);
+    EXPECT_TRUE(view.Grid()->isHidden());
+    EXPECT_EQ(Std(view.Caption()), "");
+    EXPECT_EQ(view.Grid()->model()->rowCount(), 0);
+}
+
+TEST_F(BrowseResultsTest, ColumnsAreAQuarterAndThreeQuartersWithTheHeadingsWrittenAgain) {
+    list.Grid()->item(0, 0)->setText("changed");
+    list.SetColumnWidths(400);
+    EXPECT_EQ(list.Grid()->columnWidth(0), 100);
+    EXPECT_EQ(list.Grid()->columnWidth(1), 300);
+    EXPECT_EQ(Std(list.Grid()->item(0, 0)->text()), "Record set");
+    EXPECT_TRUE(list.Grid()->item(0, 0)->font().bold());
+    EXPECT_TRUE(list.Grid()->item(0, 1)->font().bold());
+    EXPECT_EQ(Std(list.Grid()->horizontalHeaderItem(1)->text()), "SQL source command");
+    list.SetColumnWidths(301);
+    EXPECT_EQ(list.Grid()->columnWidth(0), 75);
+    EXPECT_EQ(list.Grid()->columnWidth(1), 226);
+    // 124.5 and 373.5 both round up; together they never pass the width.
+    list.SetColumnWidths(498);
+    EXPECT_EQ(list.Grid()->columnWidth(0), 125);
+    EXPECT_EQ(list.Grid()->columnWidth(1), 373);
+}
+
+TEST_F(BrowseResultsTest, ResizingTheListFillsItWithoutAHorizontalScrollBar) {
+    ThreeCaptures();
+    list.show();
+    list.resize(500, 150);
+    QApplication::processEvents();
+    EXPECT_EQ(list.Grid()->geometry(), QRect(0, 0, 500, 150));
+    const int inner = list.Grid()->viewport()->width();
+    EXPECT_EQ(list.Grid()->columnWidth(0) + list.Grid()->columnWidth(1), inner);
+    EXPECT_FALSE(list.Grid()->horizontalScrollBar()->isVisible());
+    EXPECT_EQ(Std(list.Grid()->horizontalHeaderItem(0)->text()), "Record set");
+}
+
+TEST_F(BrowseResultsTest, ToolTips) {
+    EXPECT_EQ(Std(list.Grid()->toolTip()),
+              "SQL resultsets - click on the row to display resultset in lower-right pane");
+    EXPECT_EQ(Std(view.Grid()->toolTip()), "Resultset of upper-right pane selected SQL recordset");
+}
+
+TEST_F(BrowseResultsTest, RightMouseUpPopsUpTheScriptMenu) {
+    ThreeCaptures();
+    QMenu script("&Script");
+    script.addAction("&Execute");
+    list.SetContextMenu(&script);
+    list.show();
+    const QPointF at(5, 5);
+    QMouseEvent right(QEvent::MouseButtonRelease, at, list.Grid()->viewport()->mapToGlobal(at),
+                      Qt::RightButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(list.Grid()->viewport(), &right);
+    EXPECT_TRUE(script.isVisible());
+    script.hide();
+    QMouseEvent onPane(QEvent::MouseButtonRelease, at, list.mapToGlobal(at), Qt::RightButton,
+                       Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(&list, &onPane);
+    EXPECT_TRUE(script.isVisible());
+    script.hide();
+}
+
+TEST_F(BrowseResultsTest, NullIsShownApartFromAnEmptyTextAndBinaryAsHex) {
+    CreateCurrentDatabase();
+    Run({"CREATE TABLE Mixed (Id LONG, Label TEXT(10), Data LONGBINARY)",
+         "INSERT INTO Mixed VALUES (1, NULL, NULL)", "INSERT INTO Mixed VALUES (2, '', X'00FF10')",
+         "INSERT INTO Mixed VALUES (3, 'x', X'000102030405060708090A0B0C0D0E0F1011')"});
+    view.Bind("recordset1",
+              QString::fromStdString(Capture(1, "SELECT Id, Label, Data FROM Mixed ORDER BY Id")));
+    auto* model = view.Grid()->model();
+    EXPECT_EQ(Std(Cell(0, 1)), "Null");
+    EXPECT_TRUE(model->data(model->index(0, 1), RecordsetTableModel::kIsNullRole).toBool());
+    EXPECT_TRUE(model->data(model->index(0, 1), Qt::FontRole).value<QFont>().italic());
+    EXPECT_EQ(Std(Cell(1, 1)), "");
+    EXPECT_FALSE(model->data(model->index(1, 1), RecordsetTableModel::kIsNullRole).toBool());
+    EXPECT_FALSE(model->data(model->index(1, 1), Qt::FontRole).isValid());
+    EXPECT_EQ(Std(Cell(1, 2)), "0x00FF10");
+    EXPECT_EQ(Std(Cell(2, 2)), "0x000102030405060708090A0B0C0D0E0F... (18 bytes)");
+    EXPECT_EQ(model->data(model->index(2, 2), RecordsetTableModel::kValueRole).toByteArray().size(),
+              18);
+}
+
+TEST_F(BrowseResultsTest, NumbersAndDatesFollowTheLocale) {
+    CreateCurrentDatabase();
+    Run({"CREATE TABLE Sales (Amount DOUBLE, Sold DATETIME, Count LONG)",
+         "INSERT INTO Sales VALUES (1234.5, '2001-02-03 04:05:06', 1234567)"});
+    view.Bind("recordset1",
+              QString::fromStdString(Capture(1, "SELECT Amount, Sold, Count FROM Sales")));
+    auto* model = static_cast<RecordsetTableModel*>(view.Grid()->model());
+
+    model->SetLocale(QLocale(QLocale::German, QLocale::Germany));
+    EXPECT_EQ(Std(Cell(0, 0)), "1234,5");
+    EXPECT_EQ(Std(Cell(0, 1)), "03.02.01 04:05:06");
+    EXPECT_EQ(Std(Cell(0, 2)), "1234567");
+    EXPECT_TRUE(model->data(model->index(0, 0), Qt::TextAlignmentRole).isValid());
+
+    model->SetLocale(QLocale(QLocale::English, QLocale::UnitedStates));
+    EXPECT_EQ(Std(Cell(0, 0)), "1234.5");
+    EXPECT_EQ(Std(Cell(0, 1)).rfind("2/3/01 4:05:06", 0), 0u) << Std(Cell(0, 1));
+}
+
+TEST_F(BrowseResultsTest, RowsAreReadAPageAtATime) {
+    CreateCurrentDatabase();
+    Run({"CREATE TABLE Many (N LONG)"});
+    std::string insert = "INSERT INTO Many VALUES (0)";
+    for (int i = 1; i < 3000; ++i)
+        insert += ", (" + std::to_string(i) + ")";
+    Run({insert});
+    view.Bind("recordset1", QString::fromStdString(Capture(1, "SELECT N FROM Many ORDER BY N")));
+    auto* model = static_cast<RecordsetTableModel*>(view.Grid()->model());
+    ASSERT_EQ(model->rowCount(), 3000);
+    for (int row = 0; row < 3000; row += 97) {
+        ASSERT_EQ(Cell(row, 0).toInt(), row);
+    }
+    EXPECT_EQ(Cell(2999, 0).toInt(), 2999);
+    EXPECT_LE(model->CachedPageCount(), RecordsetTableModel::kCachedPages);
+}
+
+}  // namespace
+}  // namespace tessel::test::browse
