@@ -1,0 +1,274 @@
+#include "core/generate/schema_script.h"
+
+#include <array>
+#include <utility>
+
+#include "core/engine/failures.h"
+#include "core/engine/standard_error.h"
+#include "core/maintenance/database_ops.h"
+#include "core/platform/engine.h"
+
+namespace tessel {
+
+namespace {
+
+using platform::EngineError;
+
+// The number of the classic "object variable not set" failure: generating with no database.
+constexpr long kNoDatabase = 91;
+
+constexpr const char* kHeaderRule = "// ************************";
+constexpr const char* kSeparator = "// ";
+
+bool SameNameIgnoringCase(const std::string& a, const std::string& b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+        if (lower(a[i]) != lower(b[i]))
+            return false;
+    }
+    return true;
+}
+
+// The text of a database property, as the engine's property collection holds it.
+std::string PropertyText(const std::vector<platform::Property>& properties,
+                         const std::string& name) {
+    for (const auto& property : properties) {
+        if (!SameNameIgnoringCase(property.name, name))
+            continue;
+        if (!property.readable) {
+            throw EngineError(platform::err::kNotSupported,
+                              "The database's property " + name + " cannot be read.");
+        }
+        return platform::ValueToText(property.value);
+    }
+    throw EngineError(platform::err::kItemNotFound,
+                      "The database has no property named " + name + ".");
+}
+
+// What follows "dbConnect ": the connection type for a database opened without a connect
+// text, the word before the first blank of one that has a blank, else the text as it is.
+std::string ConnectWord(const std::string& connect, const SharedState& state) {
+    if (connect.empty())
+        return state.connectionType;
+    const auto blank = connect.find(' ');
+    if (blank != std::string::npos)
+        return connect.substr(0, blank);
+    return connect;
+}
+
+// Names are written as they are, so that generated scripts read like hand-written ones; only a
+// name that the statement could not take as one word (a blank, a punctuation mark, a leading
+// digit) is put in brackets, or the script would fail where it should recreate the table.
+bool IsPlainName(const std::string& name) {
+    if (name.empty() || (name[0] >= '0' && name[0] <= '9'))
+        return false;
+    for (unsigned char c : name) {
+        const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+                           (c >= '0' && c <= '9') || c == '_' || c >= 0x80;
+        if (!plain)
+            return false;
+    }
+    return true;
+}
+
+std::string ScriptName(const std::string& name) {
+    return IsPlainName(name) ? name : "[" + name + "]";
+}
+
+// The index's field text with each name as the script writes it: "+Ship Date;-B" gives
+// "+[Ship Date];-B".
+std::string ScriptFieldsText(const std::string& fields) {
+    std::string text;
+    std::size_t start = 0;
+    while (start <= fields.size()) {
+        auto end = fields.find(';', start);
+        if (end == std::string::npos)
+            end = fields.size();
+        std::string item = fields.substr(start, end - start);
+        std::string sign;
+        if (!item.empty() && (item[0] == '+' || item[0] == '-')) {
+            sign = item.substr(0, 1);
+            item.erase(0, 1);
+        }
+        if (start > 0)
+            text += ';';
+        text += sign + ScriptName(item);
+        start = end + 1;
+    }
+    return text;
+}
+
+bool IsSystemTable(const platform::TableInfo& table) {
+    return (table.attributes & platform::attr::kSystemObjectMask) != 0;
+}
+
+std::string TableStatement(Session& session, const std::string& table,
+                           const std::vector<platform::FieldInfo>& fields) {
+    std::string line = "CREATE TABLE " + ScriptName(table) + " (";
+    bool first = true;
+    for (const auto& field : fields) {
+        if (!first)
+            line += ", ";
+        first = false;
+        line += ScriptName(field.name);
+        line += ' ';
+        line += FieldType(session, field.type);
+        if (field.type == platform::ftype::kText)
+            line += " (" + std::to_string(field.size) + ")";
+    }
+    line += ");";
+    return line;
+}
+
+// A unique index that is neither primary nor ignores nulls is written like its sibling that
+// ignores nulls: leaving it out would lose the index.
+std::string IndexStatement(const platform::IndexInfo& index, const std::string& table) {
+    std::string opening = "CREATE INDEX ";
+    std::string closing;
+    if (index.unique) {
+        if (index.primary) {
+            closing = ") WITH PRIMARY;";
+        } else {
+            opening = "CREATE UNIQUE INDEX ";
+            closing = ");";
+        }
+    } else {
+        closing = index.ignoreNulls ? ") WITH IGNORE NULL;" : ") WITH DISALLOW NULL;";
+    }
+    const std::string columns =
+        index.fields.empty() ? "" : idxFields(ScriptFieldsText(index.fields));
+    return opening + ScriptName(index.name) + " ON " + ScriptName(table) + "(" + columns + closing;
+}
+
+class ScriptText {
+  public:
+    void Line(const std::string& line) {
+        text_ += line;
+        text_ += "\r\n";
+    }
+    std::string Take() { return std::move(text_); }
+
+  private:
+    std::string text_;
+};
+
+std::string BuildScript(Session& session, platform::Database& database) {
+    ScriptText script;
+    script.Line(kHeaderRule);
+    script.Line("// Generated Quillet script");
+    script.Line(kHeaderRule);
+    script.Line(kSeparator);
+
+    const auto properties = database.Properties();
+    script.Line("dbConnect " + ConnectWord(PropertyText(properties, "Connect"), session.state) +
+                ";");
+    script.Line("dbVersion " + PropertyText(properties, "Version") + ";");
+    script.Line("dbMake " + PropertyText(properties, "Name") + ";");
+    script.Line(kSeparator);
+
+    for (const auto& table : database.TableDefs()) {
+        if (IsSystemTable(table))
+            continue;
+        script.Line(TableStatement(session, table.name, database.Fields(table.name)));
+        for (const auto& index : database.Indexes(table.name)) {
+            if (index.foreign) {
+                script.Line(kSeparator);
+                script.Line("// foreign key: ");
+            }
+            script.Line(IndexStatement(index, table.name));
+            if (index.foreign)
+                script.Line(kSeparator);
+        }
+        script.Line(kSeparator);
+    }
+    script.Line("// end of script");
+    return script.Take();
+}
+
+}  // namespace
+
+void ScriptGenerate(Session& session) {
+    try {
+        OpenDB(session, "", false);
+    } catch (const std::exception& error) {
+        ShowStandardError(session.ui, AsEngineError(error));
+    }
+    if (session.state.currentDatabaseFileName.empty())
+        return;
+    GenerateSQL(session);
+    // The editor now holds an untitled script: the next Save asks for a name.
+    session.state.currentScriptFileName.clear();
+}
+
+void GenerateSQL(Session& session) {
+    Ui& ui = session.ui;
+    ui.SetPointer(Pointer::Busy);
+    try {
+        if (!session.state.currentDatabase) {
+            throw ProgramError(kNoDatabase,
+                               "No database is open: open a database to generate its script.");
+        }
+        const std::string script = BuildScript(session, *session.state.currentDatabase);
+        ui.SetEditorText(script);
+        // As every change of the editor's text does.
+        session.state.scriptChanged = true;
+    } catch (const std::exception& error) {
+        ui.SetPointer(Pointer::Default);
+        ShowStandardError(ui, AsEngineError(error));
+        return;
+    }
+    ui.SetPointer(Pointer::Default);
+}
+
+std::string FieldType(Session& session, int intType) {
+    static constexpr std::array<std::pair<int, const char*>, 21> kTypeNames{{
+        {platform::ftype::kBoolean, "BIT"},
+        {platform::ftype::kByte, "BYTE"},
+        {platform::ftype::kInteger, "INTEGER"},
+        {platform::ftype::kLong, "LONG"},
+        {platform::ftype::kCurrency, "CURRENCY"},
+        {platform::ftype::kSingle, "SINGLE"},
+        {platform::ftype::kDouble, "DOUBLE"},
+        {platform::ftype::kDate, "DATETIME"},
+        {platform::ftype::kBinary, "BINARY"},
+        {platform::ftype::kText, "TEXT"},
+        {platform::ftype::kLongBinary, "LONGBINARY"},
+        {platform::ftype::kMemo, "MEMO"},
+        {platform::ftype::kGuid, "GUID"},
+        {platform::ftype::kBigInt, "BIGINT"},
+        {platform::ftype::kVarBinary, "VARBINARY"},
+        {platform::ftype::kChar, "CHAR"},
+        {platform::ftype::kNumeric, "NUMERIC"},
+        {platform::ftype::kDecimal, "DECIMAL"},
+        {platform::ftype::kFloat, "FLOAT"},
+        {platform::ftype::kTime, "TIME"},
+        {platform::ftype::kTimeStamp, "TIMESTAMP"},
+    }};
+    for (const auto& [code, name] : kTypeNames) {
+        if (code == intType)
+            return name;
+    }
+    ReportUnidentifiedType(session, "Unidentified Jet SQL data field type");
+    return kUnidentifiedFieldType;
+}
+
+void ReportUnidentifiedType(Session& session, const std::string& message) {
+    session.ui.SetPointer(Pointer::Default);
+    session.ui.MessageBox(message, msgbox::kExclamation, "Jet SQL syntax error");
+    session.ui.SetPointer(Pointer::Busy);
+}
+
+std::string idxFields(const std::string& sFields) {
+    std::string columns;
+    columns.reserve(sFields.size());
+    for (char c : sFields) {
+        if (c == '+')
+            continue;
+        columns += c == ';' ? ',' : c;
+    }
+    return columns;
+}
+
+}  // namespace tessel

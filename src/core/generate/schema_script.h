@@ -1,0 +1,32 @@
+// The schema script generator: Script > Generate reads a database's tables, fields and indexes
+// and writes a script that, run again, makes an empty database of the same type and version
+// with the same tables and indexes.
+//
+// The script is written into the editor in one assignment. Its dbMake line names the source
+// database's own file, so the user edits that line to make the copy elsewhere. Field types are
+// written by their Jet names (code 3 as INTEGER, code 4 as LONG); only text fields carry a
+// size; a descending index column is written "-name".
+#pragma once
+
+#include <string>
+
+#include "core/engine/session.h"
+
+namespace tessel {
+
+// Script > Generate: picks a database in a file dialog, opens it and generates its script.
+void ScriptGenerate(Session& session);
+// Generates the script of the current database into the editor.
+void GenerateSQL(Session& session);
+// The Jet SQL type name of a field type code; a message for a code it does not know.
+std::string FieldType(Session& session, int intType);
+// The column list of an index from its "+A;-B" field text: "A,-B".
+std::string idxFields(const std::string& sFields);
+
+inline constexpr const char* kUnidentifiedFieldType = "** unidentified Jet field data type";
+
+// Tells that a type name or code is not known: the box "Jet SQL syntax error" with the
+// exclamation icon, shown with the default pointer; the hourglass comes back afterwards.
+void ReportUnidentifiedType(Session& session, const std::string& message);
+
+}  // namespace tessel
