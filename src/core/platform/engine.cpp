@@ -12,6 +12,7 @@
 #include "core/platform/names.h"
 #include "core/platform/sqlite/database.h"
 #include "core/platform/sqlite/maintenance.h"
+#include "core/platform/sqlite/repair.h"
 #include "core/platform/sqlite/statement_connection.h"
 
 namespace tessel::platform {

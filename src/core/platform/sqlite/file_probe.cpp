@@ -56,7 +56,7 @@ void ThrowJetReaderMissing(const std::string& path) {
                           "that format is not available yet, so it cannot be opened.");
 }
 
-FileKind ProbeDatabaseFile(const std::string& path) {
+FileKind ProbeDatabaseFile(const std::string& path, bool acceptDamage) {
     if (path.empty()) {
         throw EngineError(err::kBadPath, "No database file name was given.");
     }
@@ -99,7 +99,8 @@ FileKind ProbeDatabaseFile(const std::string& path) {
                         "it is not a database of a kind this program reads, or it is "
                         "damaged");
     }
-    CheckSqliteHeader(path, header, static_cast<long long>(info.st_size));
+    if (!acceptDamage)
+        CheckSqliteHeader(path, header, static_cast<long long>(info.st_size));
     return FileKind::Sqlite;
 }
 

@@ -9,8 +9,9 @@ namespace tessel::platform::sqlite {
 
 enum class FileKind { Sqlite, Jet };
 
-// Returns the kind of a readable database file; throws EngineError otherwise.
-FileKind ProbeDatabaseFile(const std::string& path);
+// Returns the kind of a readable database file; throws EngineError otherwise. With
+// `acceptDamage`, a SQLite file whose header does not match its length passes too (for repair).
+FileKind ProbeDatabaseFile(const std::string& path, bool acceptDamage = false);
 
 // Throws the error for a Jet/ACE file whose reader is not available.
 [[noreturn]] void ThrowJetReaderMissing(const std::string& path);

@@ -46,11 +46,4 @@ void CompactDatabaseFile(const std::string& source, const std::string& destinati
     PublishNewFile(temporary, destination);
 }
 
-void RepairDatabaseFile(const std::string& path) {
-    if (ProbeDatabaseFile(path) == FileKind::Jet)
-        ThrowJetReaderMissing(path);
-    throw EngineError(err::kNotSupported,
-                      "Repairing databases is not available yet: '" + path + "' was not changed.");
-}
-
 }  // namespace tessel::platform::sqlite
