@@ -64,6 +64,17 @@ TEST(PlatformRepair, TruncatedFileIsRebuiltFromWhatCanBeReadAndTheOriginalKept) 
     EXPECT_TRUE(fs::exists(path + ".bak1"));
 }
 
+TEST(PlatformRepair, StrayBytesAfterTheLastPageAreCutAway) {
+    TempDir dir;
+    Engine engine;
+    const std::string path = MakeShop(engine, dir, "stray.mdb");
+    WriteBytes(path, ReadBytes(path) + "stray");
+    EXPECT_EQ(ErrorNumber([&] { engine.OpenDatabase(path, false, false, ""); }),
+              err::kUnreadableDatabase);
+    engine.RepairDatabase(path);
+    EXPECT_EQ(Query(engine, path, "SELECT count(*) FROM Big"), (Rows{{"3000"}}));
+}
+
 TEST(PlatformRepair, SoundFileIsLeftAsItIs) {
     TempDir dir;
     Engine engine;

@@ -22,8 +22,10 @@ struct SchemaEntry {
     std::string sql;
 };
 
+// Sound: the header matches the file's length and SQLite's own check finds nothing.
 bool IsSound(Handle& source) {
     try {
+        ProbeDatabaseFile(source.Path());
         auto check = source.Prepare("PRAGMA quick_check");
         return check.Step() && check.Text(0) == "ok" && !check.Step();
     } catch (const EngineError&) {
