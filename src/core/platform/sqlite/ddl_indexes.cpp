@@ -108,14 +108,13 @@ void RemoveIndex(Handle& handle, const std::string& table, const IndexDetail& in
     }
     // A unique index that other tables' foreign keys point at keeps their relationships.
     if (index.info.unique) {
+        const auto mine = IndexFieldNames(index.info.fields);
         for (const auto& reference : ReferencesTo(handle, table)) {
-            std::string fields;
-            for (const auto& to : reference.to)
-                fields += (fields.empty() ? "+" : ";+") + to;
-            std::string mine;
-            for (char c : index.info.fields)
-                mine += c == '-' ? '+' : c;
-            if (SameName(fields, mine)) {
+            bool same = reference.to.size() == mine.size();
+            for (std::size_t i = 0; same && i < mine.size(); ++i) {
+                same = SameName(reference.to[i], mine[i]);
+            }
+            if (same) {
                 throw EngineError(err::kInRelationship,
                                   "The index '" + index.info.name + "' of table '" + table +
                                       "' cannot be deleted: the table '" + reference.table +

@@ -58,6 +58,23 @@ std::string FieldsText(const std::vector<jetsql::IndexColumn>& columns) {
     return text;
 }
 
+std::vector<std::string> IndexFieldNames(const std::string& fields) {
+    std::vector<std::string> names;
+    std::size_t start = 0;
+    while (start < fields.size()) {
+        auto end = fields.find(';', start);
+        if (end == std::string::npos)
+            end = fields.size();
+        std::string part = fields.substr(start, end - start);
+        if (!part.empty() && (part[0] == '+' || part[0] == '-'))
+            part.erase(0, 1);
+        if (!part.empty())
+            names.push_back(part);
+        start = end + 1;
+    }
+    return names;
+}
+
 std::string IndexColumnList(const std::vector<jetsql::IndexColumn>& columns) {
     std::string text = "(";
     for (std::size_t i = 0; i < columns.size(); ++i) {

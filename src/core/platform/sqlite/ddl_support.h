@@ -27,6 +27,9 @@ std::string NewPhysicalIndexName(Handle& handle, const std::string& table,
 // "+A;-B" for index columns.
 std::string FieldsText(const std::vector<jetsql::IndexColumn>& columns);
 
+// The field names of a "+A;-B" text, without their signs.
+std::vector<std::string> IndexFieldNames(const std::string& fields);
+
 // ("A" DESC, "B") for CREATE INDEX.
 std::string IndexColumnList(const std::vector<jetsql::IndexColumn>& columns);
 

@@ -143,22 +143,6 @@ bool HasUniqueKey(const std::vector<std::vector<std::string>>& keys,
     return false;
 }
 
-std::vector<std::string> SplitFields(const std::string& fields) {
-    std::vector<std::string> names;
-    std::size_t start = 0;
-    while (start < fields.size()) {
-        auto end = fields.find(';', start);
-        if (end == std::string::npos)
-            end = fields.size();
-        std::string part = fields.substr(start, end - start);
-        if (!part.empty() && (part[0] == '+' || part[0] == '-'))
-            part.erase(0, 1);
-        names.push_back(part);
-        start = end + 1;
-    }
-    return names;
-}
-
 }  // namespace
 
 std::string ColumnSql(const ColumnDefinition& column, bool rowidCounter) {
@@ -188,7 +172,7 @@ std::string ForeignKeySql(Handle& handle, const std::string& table, Constraint& 
     for (const auto& index : reader.Indexes(parent->name)) {
         if (!index.info.unique || index.info.ignoreNulls)
             continue;
-        keys.push_back(SplitFields(index.info.fields));
+        keys.push_back(IndexFieldNames(index.info.fields));
         if (index.info.primary)
             primary = keys.back();
     }
@@ -413,7 +397,7 @@ void DropColumnFromJet(Handle& handle, const jetsql::DropColumn& drop) {
         ThrowNotInCollection("the table '" + table + "' has no field named '" + drop.column + "'");
     }
     for (const auto& index : reader.Indexes(table)) {
-        for (const auto& field : SplitFields(index.info.fields)) {
+        for (const auto& field : IndexFieldNames(index.info.fields)) {
             if (SameName(field, column)) {
                 throw EngineError(err::kFieldInIndex, "The field '" + column +
                                                           "' cannot be deleted: it is part of "

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "core/platform/jetsql/quote.h"
+#include "core/platform/sqlite/ddl_support.h"
 #include "core/platform/sqlite/metadata_store.h"
 #include "core/platform/sqlite/schema_reader.h"
 
@@ -11,23 +12,6 @@ namespace {
 
 using jetsql::QuoteName;
 using jetsql::QuoteText;
-
-std::vector<std::string> FieldNames(const std::string& fields) {
-    std::vector<std::string> names;
-    std::size_t start = 0;
-    while (start < fields.size()) {
-        auto end = fields.find(';', start);
-        if (end == std::string::npos)
-            end = fields.size();
-        std::string part = fields.substr(start, end - start);
-        if (!part.empty() && (part[0] == '+' || part[0] == '-'))
-            part.erase(0, 1);
-        if (!part.empty())
-            names.push_back(part);
-        start = end + 1;
-    }
-    return names;
-}
 
 bool Contains(const std::vector<std::string>& names, const std::string& name) {
     for (const auto& candidate : names) {
@@ -94,7 +78,7 @@ void RebuildTableTriggers(Handle& handle, const std::string& table) {
     for (const auto& detail : reader.Indexes(found->name)) {
         if (!detail.described || !detail.info.required || !detail.physicalName)
             continue;
-        for (const auto& field : FieldNames(detail.info.fields)) {
+        for (const auto& field : IndexFieldNames(detail.info.fields)) {
             // A counter gets its value after the insert; it is never left Null.
             if (!Contains(guarded, field) && !Contains(counters, field))
                 guarded.push_back(field);
