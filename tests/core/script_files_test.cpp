@@ -107,7 +107,9 @@ TEST_F(ScriptFilesTest, Windows1252BytesDecodeAndUtf8StaysAsItIs) {
 
 TEST_F(ScriptFilesTest, Windows1252FileLoadsAndSavesAsUtf8) {
     const std::string path = dir.File("latin.sqv");
-    test::WriteBytes(path, "SELECT 'Gr\xFC\xDF" "e';\r\n");
+    test::WriteBytes(path,
+                     "SELECT 'Gr\xFC\xDF"
+                     "e';\r\n");
     EXPECT_TRUE(LoadScriptFile(session, path));
     EXPECT_EQ(ui.editorText, "SELECT 'Grüße';\r\n");
     WriteScriptFile(session, path);
@@ -206,10 +208,12 @@ TEST_F(ScriptFilesTest, ReadOnlyFileIsNotReplaced) {
     fs::permissions(path, fs::perms::owner_read | fs::perms::others_read);
 
     const int status = RunInChild([&] {
-        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) return 10;
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+            return 10;
         ui.editorText = "new";
         WriteScriptFile(session, path);
-        if (ui.boxes.size() != 1) return 11;
+        if (ui.boxes.size() != 1)
+            return 11;
         return ui.boxes[0].text == "Cannot write " + path + ": Permission denied." ? 0 : 12;
     });
     EXPECT_EQ(status, 0);
