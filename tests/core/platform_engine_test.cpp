@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "core/platform/engine.h"
+#include "core/platform/sha256.h"
 #include "platform_test_util.h"
 
 namespace tessel::test::platform_tests {
@@ -152,6 +153,24 @@ TEST(PlatformEngine, ConnectionStringsChooseTheDriver) {
     EXPECT_FALSE(std::filesystem::exists(missing));
 }
 
+TEST(PlatformEngine, PasswordProtectedDatabasesNeedTheLastPwdPart) {
+    TempDir dir;
+    Engine engine;
+    const std::string path = dir.File("secret.mdb");
+    engine.CreateDatabase(path, ";LANGID=0x0409;CP=1252;COUNTRY=0;pwd=Open Sesame", 32);
+    EXPECT_EQ(ReadBytes(path).find("Open Sesame"), std::string::npos);
+    EXPECT_EQ(ErrorNumber([&] { engine.OpenDatabase(path, false, false, ""); }), err::kBadPassword);
+    EXPECT_EQ(ErrorNumber([&] { engine.OpenDatabase(path, false, false, ";pwd=open sesame"); }),
+              err::kBadPassword);
+    auto db = engine.OpenDatabase(path, false, false, ";pwd=wrong;pwd=Open Sesame");
+    EXPECT_EQ(db->Version(), "3.0");
+    for (const auto& property : db->Properties())
+        EXPECT_NE(property.name, "Password");
+    // A database without a password ignores one given.
+    const std::string open = NewDatabase(engine, dir, "open.mdb");
+    EXPECT_EQ(engine.OpenDatabase(open, false, false, ";pwd=x")->Version(), "3.0");
+}
+
 TEST(PlatformEngine, WorkspacesOpenDatabasesForTheAdminUser) {
     TempDir dir;
     Engine engine;
@@ -162,6 +181,15 @@ TEST(PlatformEngine, WorkspacesOpenDatabasesForTheAdminUser) {
     workspace->Close();
     EXPECT_EQ(ErrorNumber([&] { workspace->OpenDatabase(path, false, false, ""); }),
               err::kObjectClosed);
+}
+
+TEST(PlatformEngine, Sha256Digests) {
+    EXPECT_EQ(platform::Sha256Hex("abc"),
+              "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+    EXPECT_EQ(platform::Sha256Hex(std::string(1000, 'a')),
+              "41edece42d63e8d9bf515a9ba6932e1c20cbc9f5a5d134645adb5db1b9737ea3");
+    EXPECT_EQ(platform::Sha256Hex(""),
+              "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
 }
 
 TEST(PlatformEngine, ValuesAsText) {

@@ -83,11 +83,12 @@ bool IsDefaultConnect(const std::string& connect) {
 }
 
 std::optional<std::string> ConnectValue(const std::string& text, const std::string& key) {
+    std::optional<std::string> value;
     for (const auto& pair : Pairs(text)) {
         if (SameName(pair.key, key))
-            return pair.value;
+            value = pair.value;
     }
-    return std::nullopt;
+    return value;
 }
 
 ConnectionTarget ParseConnectionString(const std::string& text) {

@@ -11,6 +11,7 @@
 #include "core/platform/engine_pool.h"
 #include "core/platform/names.h"
 #include "core/platform/sqlite/database.h"
+#include "core/platform/sqlite/database_password.h"
 #include "core/platform/sqlite/maintenance.h"
 #include "core/platform/sqlite/repair.h"
 #include "core/platform/sqlite/statement_connection.h"
@@ -61,11 +62,14 @@ std::unique_ptr<Database> Engine::OpenDatabase(const std::string& name, bool /*e
     if (!IsDefaultConnect(connect))
         ThrowNoDriver(connect);
     auto handle = pool_->Acquire(name, readOnly);
+    sqlite::CheckDatabasePassword(*handle, connect);
     return sqlite::MakeDatabase(std::move(handle), name, connect);
 }
 
-void Engine::CreateDatabase(const std::string& name, const std::string& /*locale*/, int options) {
-    sqlite::CreateDatabaseFile(name, sqlite::VersionForFormat(options));
+void Engine::CreateDatabase(const std::string& name, const std::string& locale, int options) {
+    // The locale text may carry the new database's password: ";LANGID=...;pwd=secret".
+    sqlite::CreateDatabaseFile(name, sqlite::VersionForFormat(options),
+                               ConnectValue(locale, "pwd").value_or(""));
 }
 
 void Engine::CompactDatabase(const std::string& source, const std::string& destination,

@@ -3,18 +3,21 @@
 #include "core/platform/engine.h"
 #include "core/platform/jetsql/quote.h"
 #include "core/platform/sqlite/database.h"
+#include "core/platform/sqlite/database_password.h"
 #include "core/platform/sqlite/file_places.h"
 #include "core/platform/sqlite/file_probe.h"
 #include "core/platform/sqlite/handle.h"
 
 namespace tessel::platform::sqlite {
 
-void CreateDatabaseFile(const std::string& path, const std::string& version) {
+void CreateDatabaseFile(const std::string& path, const std::string& version,
+                        const std::string& password) {
     CheckNewFilePlace(path);
     const std::string temporary = TemporaryNameBeside(path);
     try {
         auto handle = Handle::Create(temporary);
         WriteVersion(*handle, version);
+        SetDatabasePassword(*handle, password);
     } catch (...) {
         RemoveTemporary(temporary);
         throw;

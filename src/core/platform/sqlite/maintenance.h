@@ -8,9 +8,10 @@
 
 namespace tessel::platform::sqlite {
 
-// A new, empty database whose Version reads `version`. Fails when the file exists or its
-// directory is missing.
-void CreateDatabaseFile(const std::string& path, const std::string& version);
+// A new, empty database whose Version reads `version`, protected by `password` when it is not
+// empty. Fails when the file exists or its directory is missing.
+void CreateDatabaseFile(const std::string& path, const std::string& version,
+                        const std::string& password);
 
 // Copies `source` into the new file `destination` without free space; `options` may name a
 // new format (dbformat values), 0 keeps the source's version.

@@ -62,7 +62,7 @@ std::vector<Property> DatabaseProperties(Handle& handle, const DatabaseState& st
     };
     MetadataStore store(handle);
     for (auto& property : store.Properties(objkind::kDatabase, "")) {
-        if (!SameName(property.name, "Version"))
+        if (!SameName(property.name, "Version") && !SameName(property.name, "Password"))
             properties.push_back(std::move(property));
     }
     return properties;
