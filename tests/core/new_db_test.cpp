@@ -103,8 +103,42 @@ TEST_F(NewDbTest, AStaleJournalOfTheReplacedFileGoesWithIt) {
     CreateMDB(session, name);
     EXPECT_TRUE(ui.boxes.empty()) << Boxes();
     EXPECT_FALSE(fs::exists(target + "-journal"));
+    EXPECT_EQ(ReadBytes(target + ".bak-journal"),
+              "a journal left behind by a crash of the old file")
+        << "the journal stays with the file it belongs to";
     ASSERT_TRUE(session.state.currentDatabase);
     EXPECT_EQ(session.state.currentDatabase->Version(), "3.0");
+}
+
+TEST_F(NewDbTest, TheReplacedDatabaseIsKeptAsABackupBesideTheNewFile) {
+    std::string name = dir.File("shop");
+    CreateMDB(session, name);
+    ASSERT_TRUE(session.state.currentDatabase) << Boxes();
+    session.state.currentDatabase->CreateProperty("Marker", platform::ftype::kText,
+                                                  std::string("first file"));
+    std::string again = dir.File("shop");
+    CreateMDB(session, again);
+    EXPECT_TRUE(ui.boxes.empty()) << Boxes();
+
+    const std::string backup = name + ".bak";
+    ASSERT_TRUE(fs::is_regular_file(backup)) << "the replaced database is not lost";
+    auto old = session.engine.OpenDatabase(backup, false, true, "");
+    bool marked = false;
+    for (const auto& property : old->Properties())
+        marked = marked || property.name == "Marker";
+    EXPECT_TRUE(marked) << "the backup holds the first file";
+}
+
+TEST_F(NewDbTest, AnOlderBackupAndItsJournalAreReplaced) {
+    const std::string target = dir.File("shop.MDB");
+    WriteBytes(target, "second");
+    WriteBytes(target + ".bak", "first");
+    WriteBytes(target + ".bak-journal", "journal of the first");
+    std::string name = dir.File("shop");
+    CreateMDB(session, name);
+    EXPECT_TRUE(ui.boxes.empty()) << Boxes();
+    EXPECT_EQ(ReadBytes(target + ".bak"), "second");
+    EXPECT_FALSE(fs::exists(target + ".bak-journal"));
 }
 
 TEST_F(NewDbTest, ANameWithADotKeepsItsExtension) {

@@ -22,27 +22,26 @@ int FormatFromVersionIndex(int versionIndex) {
     return platform::dbformat::kVersion30;
 }
 
-void RemoveIfPresent(const std::string& path) {
-    std::error_code code;
-    std::filesystem::remove(path, code);
-    if (code)
-        throw FileSystemError("delete", path, code);
-}
-
-// Deletes the file being replaced, with the journal files that belong to it: a stale journal
-// left beside a new file of the same name would be played into it.
-void DeleteReplacedFile(const std::string& path) {
+// Moves the file being replaced aside to NAME.bak (replacing an older one), with the journal
+// files that belong to it, so that a stale journal is never played into the new file and a
+// replaced database is never lost: a generated script names its own source database.
+void KeepReplacedFileAsBackup(const std::string& path) {
     namespace fs = std::filesystem;
     std::error_code code;
     const fs::file_status status = fs::symlink_status(path, code);
     if (fs::is_directory(status)) {
         throw FileSystemError("replace", path, std::make_error_code(std::errc::is_a_directory));
     }
-    if (fs::exists(status))
-        RemoveIfPresent(path);
-    for (const char* suffix : {"-journal", "-wal", "-shm"}) {
-        if (fs::exists(fs::symlink_status(path + suffix, code)))
-            RemoveIfPresent(path + suffix);
+    if (!fs::exists(status))
+        return;
+    const std::string backup = path + ".bak";
+    for (const char* suffix : {"", "-journal", "-wal", "-shm"}) {
+        fs::remove(backup + suffix, code);  // an older backup's leftovers must not pair up
+        if (!fs::exists(fs::symlink_status(path + suffix, code)))
+            continue;
+        fs::rename(path + suffix, backup + suffix, code);
+        if (code)
+            throw FileSystemError("replace", path + suffix, code);
     }
 }
 
@@ -59,7 +58,7 @@ void CreateMDB(Session& session, std::string& name) {
             name += ".MDB";
         if (state.databaseOpen)
             CloseDB(session);
-        DeleteReplacedFile(name);
+        KeepReplacedFileAsBackup(name);
         if (state.databaseVersionOption == 0) {
             state.databaseVersionOption = FormatFromVersionIndex(state.versionIndex);
         }
