@@ -15,8 +15,10 @@ constexpr std::array<std::string_view, 12> kColumnKeywords{
 
 class Parser {
   public:
-    Parser(std::string_view text, const std::vector<Token>& tokens)
-        : text_(text), tokens_(tokens) {}
+    // `jetDialect`: expressions are Jet SQL and get the DML rewrites; otherwise they are kept as
+    // written (a definition read back from SQLite's schema).
+    Parser(std::string_view text, const std::vector<Token>& tokens, bool jetDialect)
+        : text_(text), tokens_(tokens), jetDialect_(jetDialect) {}
 
     std::optional<DdlStatement> Statement() {
         if (AcceptWord("CREATE")) {
@@ -129,6 +131,8 @@ class Parser {
     std::string Rewritten(std::size_t first, std::size_t last) const {
         const auto begin = tokens_[first].begin;
         const std::string piece(text_.substr(begin, tokens_[last - 1].end - begin));
+        if (!jetDialect_)
+            return piece;
         std::vector<Token> local = Tokenize(piece);
         return RewriteJetSql(piece, local);
     }
@@ -277,6 +281,7 @@ class Parser {
         ColumnDefinition column;
         column.name = Name("a field name");
         std::string typeName;
+        const std::size_t typeStart = pos_;
         if (PeekWord("AUTOINCREMENT")) {  // the type name, not the SQLite keyword
             typeName = Peek()->value;
             ++pos_;
@@ -307,13 +312,14 @@ class Parser {
             throw EngineError(err::kInvalidFieldType,
                               "The size of field '" + column.name + "' must be above 0.");
         }
+        if (pos_ > typeStart) {
+            const auto begin = tokens_[typeStart].begin;
+            column.writtenType = std::string(text_.substr(begin, tokens_[pos_ - 1].end - begin));
+        }
         if (auto jet = JetTypeFromName(typeName, size)) {
             column.type = *jet;
-            const bool counterArguments = jet->autoIncrement;  // COUNTER(seed, step)
             const bool decimal = jet->code == 19 || jet->code == 20;
             column.declaredType = PhysicalType(*jet, decimal ? arguments : std::string());
-            if (counterArguments)
-                column.declaredType = PhysicalType(*jet, {});
         } else {
             column.declaredType = typeName + (arguments.empty() ? "" : "(" + arguments + ")");
             column.type = DeriveFromDeclared(column.declaredType);
@@ -375,8 +381,13 @@ class Parser {
 
     std::optional<DdlStatement> CreateTableStatement() {
         CreateTable create;
-        if (PeekWord("IF"))
-            return std::nullopt;  // SQLite's own form
+        if (PeekWord("IF")) {
+            if (jetDialect_)
+                return std::nullopt;  // SQLite's own form, left to SQLite
+            ++pos_;
+            ExpectWord("NOT");
+            ExpectWord("EXISTS");
+        }
         create.table = Name("a table name");
         if (PeekWord("AS"))
             return std::nullopt;
@@ -474,13 +485,27 @@ class Parser {
 
     std::string_view text_;
     const std::vector<Token>& tokens_;
+    bool jetDialect_;
     std::size_t pos_ = 0;
 };
 
 }  // namespace
 
 std::optional<DdlStatement> ParseDdl(std::string_view text, const std::vector<Token>& tokens) {
-    return Parser(text, tokens).Statement();
+    return Parser(text, tokens, true).Statement();
+}
+
+std::optional<CreateTable> ParseStoredTable(std::string_view sql) {
+    const auto tokens = Tokenize(sql);
+    try {
+        auto statement = Parser(sql, tokens, false).Statement();
+        if (statement) {
+            if (auto* create = std::get_if<CreateTable>(&*statement))
+                return std::move(*create);
+        }
+    } catch (const EngineError&) {
+    }
+    return std::nullopt;
 }
 
 }  // namespace tessel::platform::jetsql

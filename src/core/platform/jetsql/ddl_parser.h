@@ -16,4 +16,8 @@ namespace tessel::platform::jetsql {
 // malformed one.
 std::optional<DdlStatement> ParseDdl(std::string_view text, const std::vector<Token>& tokens);
 
+// A table's definition as SQLite keeps it (sqlite_master.sql), with types and expressions as
+// written; nothing when it uses what this parser does not know.
+std::optional<CreateTable> ParseStoredTable(std::string_view sql);
+
 }  // namespace tessel::platform::jetsql

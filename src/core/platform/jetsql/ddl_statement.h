@@ -32,6 +32,7 @@ struct ColumnDefinition {
     std::string name;
     JetType type;
     std::string declaredType;  // as SQLite will keep it
+    std::string writtenType;   // as the statement wrote it (type name and arguments)
     bool notNull = false;
     std::optional<std::string> defaultValue;  // expression, rewritten for SQLite
     std::vector<Constraint> constraints;      // column constraints, naming this column

@@ -30,11 +30,7 @@ void StampTable(MetadataStore& store, const std::string& table, bool created) {
     store.PutProperty(objkind::kTable, table, {"LastUpdated", ftype::kDate, now});
 }
 
-std::string NewPhysicalIndexName(Handle& handle, const std::string& table,
-                                 const std::string& jetName) {
-    std::string base = table + "_" + jetName;
-    if (SameName(base.substr(0, 7), "sqlite_"))
-        base = "t_" + base;
+std::string FreeSchemaName(Handle& handle, const std::string& base) {
     auto taken = handle.Prepare("SELECT 1 FROM sqlite_master WHERE name = ?1 COLLATE NOCASE");
     std::string candidate = base;
     for (int number = 2;; ++number) {
@@ -45,6 +41,14 @@ std::string NewPhysicalIndexName(Handle& handle, const std::string& table,
             return candidate;
         candidate = base + "_" + std::to_string(number);
     }
+}
+
+std::string NewPhysicalIndexName(Handle& handle, const std::string& table,
+                                 const std::string& jetName) {
+    std::string base = table + "_" + jetName;
+    if (SameName(base.substr(0, 7), "sqlite_"))
+        base = "t_" + base;
+    return FreeSchemaName(handle, base);
 }
 
 std::string FieldsText(const std::vector<jetsql::IndexColumn>& columns) {

@@ -20,6 +20,9 @@ std::string LocalTimeText();
 // Sets the table's LastUpdated (and DateCreated when `created`).
 void StampTable(MetadataStore& store, const std::string& table, bool created);
 
+// `base`, or `base` with a number, so that no table, index, view or trigger has that name.
+std::string FreeSchemaName(Handle& handle, const std::string& base);
+
 // A SQLite index name for a Jet index of a table, unique in the file.
 std::string NewPhysicalIndexName(Handle& handle, const std::string& table,
                                  const std::string& jetName);

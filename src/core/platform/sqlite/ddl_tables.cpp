@@ -6,6 +6,7 @@
 #include "core/platform/sqlite/metadata_store.h"
 #include "core/platform/sqlite/renames.h"
 #include "core/platform/sqlite/schema_reader.h"
+#include "core/platform/sqlite/table_rebuild.h"
 #include "core/platform/sqlite/table_triggers.h"
 
 namespace tessel::platform::sqlite {
@@ -40,10 +41,14 @@ std::string JoinedFields(const std::vector<std::string>& names) {
     return text;
 }
 
-ColumnMeta MetaOf(const ColumnDefinition& column) {
+}  // namespace
+
+ColumnMeta ColumnMetaOf(const ColumnDefinition& column) {
     return {column.name, column.declaredType, column.type.code, column.type.size,
             jetsql::FieldAttributes(column.type.code, column.type.autoIncrement)};
 }
+
+namespace {
 
 // The Jet name of a constraint's index: its own, or one made like the classic engine's.
 std::string IndexNameFor(const Constraint& constraint, const std::string& table) {
@@ -59,9 +64,10 @@ std::string IndexNameFor(const Constraint& constraint, const std::string& table)
     }
 }
 
-// Unnamed constraints get a free name; named ones must not clash.
-void NameConstraintIndexes(std::vector<Constraint>& constraints, const std::string& table) {
-    std::vector<std::string> taken;
+}  // namespace
+
+void NameConstraintIndexes(std::vector<Constraint>& constraints, const std::string& table,
+                           std::vector<std::string> taken) {
     auto isTaken = [&](const std::string& name) {
         for (const auto& t : taken) {
             if (SameName(t, name))
@@ -88,6 +94,8 @@ void NameConstraintIndexes(std::vector<Constraint>& constraints, const std::stri
     }
 }
 
+namespace {
+
 void CheckConstraintColumns(const Constraint& constraint,
                             const std::vector<ColumnDefinition>& columns,
                             const std::string& table) {
@@ -101,26 +109,6 @@ void CheckConstraintColumns(const Constraint& constraint,
                                                       "', which the table does not have.");
         }
     }
-}
-
-IndexSpec KeySpec(const Constraint& constraint) {
-    IndexSpec spec;
-    spec.name = constraint.name;
-    spec.columns = constraint.columns;
-    spec.primary = constraint.kind == ConstraintKind::PrimaryKey;
-    spec.unique = true;
-    spec.required = spec.primary;
-    return spec;
-}
-
-IndexSpec ForeignSpec(const Constraint& constraint) {
-    IndexSpec spec;
-    spec.name = constraint.name;
-    spec.columns = constraint.columns;
-    spec.foreign = true;
-    spec.referencedTable = constraint.referencedTable;
-    spec.referencedFields = JoinedFields(constraint.referencedColumns);
-    return spec;
 }
 
 // The fields of a unique, non-partial index of `parent` (or of the new table's keys) equal to
@@ -145,6 +133,22 @@ bool HasUniqueKey(const std::vector<std::vector<std::string>>& keys,
 
 }  // namespace
 
+IndexSpec ConstraintIndexSpec(const Constraint& constraint) {
+    IndexSpec spec;
+    spec.name = constraint.name;
+    spec.columns = constraint.columns;
+    if (constraint.kind == ConstraintKind::ForeignKey) {
+        spec.foreign = true;
+        spec.referencedTable = constraint.referencedTable;
+        spec.referencedFields = JoinedFields(constraint.referencedColumns);
+    } else {
+        spec.primary = constraint.kind == ConstraintKind::PrimaryKey;
+        spec.unique = true;
+        spec.required = spec.primary;
+    }
+    return spec;
+}
+
 std::string ColumnSql(const ColumnDefinition& column, bool rowidCounter) {
     std::string sql = QuoteName(column.name);
     if (!column.declaredType.empty())
@@ -158,24 +162,42 @@ std::string ColumnSql(const ColumnDefinition& column, bool rowidCounter) {
     return sql;
 }
 
-std::string ForeignKeySql(Handle& handle, const std::string& table, Constraint& constraint) {
+std::string ForeignKeySql(Handle& handle, const std::string& table, Constraint& constraint,
+                          const std::vector<Constraint>& ownKeys) {
     SchemaReader reader(handle);
     std::vector<std::vector<std::string>> keys;
     std::vector<std::string> primary;
-    const auto parent = reader.Find(constraint.referencedTable, "table");
-    if (!parent) {
-        throw EngineError(err::kTableNotFound,
-                          "The relationship '" + constraint.name + "' refers to the table '" +
-                              constraint.referencedTable + "', which does not exist.");
+    std::string parentName;
+    if (SameName(constraint.referencedTable, table)) {
+        // A relationship of a new table with itself: its own keys are not made yet.
+        parentName = table;
+        for (const auto& key : ownKeys) {
+            if (key.kind != ConstraintKind::PrimaryKey && key.kind != ConstraintKind::Unique)
+                continue;
+            std::vector<std::string> fields;
+            for (const auto& column : key.columns)
+                fields.push_back(column.name);
+            keys.push_back(fields);
+            if (key.kind == ConstraintKind::PrimaryKey)
+                primary = fields;
+        }
+    } else {
+        const auto parent = reader.Find(constraint.referencedTable, "table");
+        if (!parent) {
+            throw EngineError(err::kTableNotFound,
+                              "The relationship '" + constraint.name + "' refers to the table '" +
+                                  constraint.referencedTable + "', which does not exist.");
+        }
+        parentName = parent->name;
+        for (const auto& index : reader.Indexes(parent->name)) {
+            if (!index.info.unique || index.info.ignoreNulls)
+                continue;
+            keys.push_back(IndexFieldNames(index.info.fields));
+            if (index.info.primary)
+                primary = keys.back();
+        }
     }
-    constraint.referencedTable = parent->name;
-    for (const auto& index : reader.Indexes(parent->name)) {
-        if (!index.info.unique || index.info.ignoreNulls)
-            continue;
-        keys.push_back(IndexFieldNames(index.info.fields));
-        if (index.info.primary)
-            primary = keys.back();
-    }
+    constraint.referencedTable = parentName;
     if (constraint.referencedColumns.empty())
         constraint.referencedColumns = primary;
     if (constraint.referencedColumns.size() != constraint.columns.size()) {
@@ -184,16 +206,16 @@ std::string ForeignKeySql(Handle& handle, const std::string& table, Constraint& 
                               "' names " + std::to_string(constraint.columns.size()) +
                               " field(s) but refers to " +
                               std::to_string(constraint.referencedColumns.size()) + " in table '" +
-                              parent->name + "'.");
+                              parentName + "'.");
     }
     if (!HasUniqueKey(keys, constraint.referencedColumns)) {
         throw EngineError(err::kReserved,
                           "No unique index was found for the referenced field(s) of the primary "
                           "table '" +
-                              parent->name + "' of relationship '" + constraint.name + "'.");
+                              parentName + "' of relationship '" + constraint.name + "'.");
     }
     return "CONSTRAINT " + QuoteName(constraint.name) + " FOREIGN KEY " +
-           NameList(ColumnNames(constraint)) + " REFERENCES " + QuoteName(parent->name) + " " +
+           NameList(ColumnNames(constraint)) + " REFERENCES " + QuoteName(parentName) + " " +
            NameList(constraint.referencedColumns) + constraint.actions;
 }
 
@@ -277,18 +299,13 @@ void CreateTableFromJet(Handle& handle, const jetsql::CreateTable& create) {
                                              : "CONSTRAINT " + QuoteName(constraint.name) + " ") +
                     "CHECK (" + constraint.check + ")";
             } else if (constraint.kind == ConstraintKind::ForeignKey) {
-                if (SameName(constraint.referencedTable, create.table)) {
-                    throw EngineError(err::kNotSupported,
-                                      "A relationship of table '" + create.table +
-                                          "' with itself is not supported yet.");
-                }
-                sql += ", " + ForeignKeySql(handle, create.table, constraint);
+                sql += ", " + ForeignKeySql(handle, create.table, constraint, constraints);
             }
         }
         handle.Exec(sql + ")");
         MetadataStore store(handle);
         for (const auto& column : columns)
-            store.PutColumn(create.table, MetaOf(column));
+            store.PutColumn(create.table, ColumnMetaOf(column));
         for (const auto& constraint : constraints) {
             if (constraint.kind == ConstraintKind::PrimaryKey && !rowidCounter.empty()) {
                 IndexMeta meta;
@@ -297,9 +314,9 @@ void CreateTableFromJet(Handle& handle, const jetsql::CreateTable& create) {
                 store.PutIndex(create.table, meta);
             } else if (constraint.kind == ConstraintKind::PrimaryKey ||
                        constraint.kind == ConstraintKind::Unique) {
-                MakeIndex(handle, create.table, KeySpec(constraint));
+                MakeIndex(handle, create.table, ConstraintIndexSpec(constraint));
             } else if (constraint.kind == ConstraintKind::ForeignKey) {
-                MakeIndex(handle, create.table, ForeignSpec(constraint));
+                MakeIndex(handle, create.table, ConstraintIndexSpec(constraint));
             }
         }
         RebuildTableTriggers(handle, create.table);
@@ -346,42 +363,63 @@ void AddColumnFromJet(Handle& handle, const jetsql::AddColumn& add) {
                                                      existing.field.name + "'.");
         }
     }
-    if (column.notNull && !column.defaultValue) {
-        throw EngineError(err::kNotSupported,
-                          "Adding the field '" + column.name + "' to table '" + table +
-                              "' as NOT NULL without a DEFAULT value is not supported yet; give "
-                              "it a DEFAULT value.");
-    }
+    std::vector<std::string> taken;
+    for (const auto& index : reader.Indexes(table))
+        taken.push_back(index.info.name);
     std::vector<Constraint> constraints = column.constraints;
-    NameConstraintIndexes(constraints, table);
-    handle.InTransaction([&] {
-        std::string sql = ColumnSql(column, false);
-        for (auto& constraint : constraints) {
-            if (constraint.kind == ConstraintKind::Check) {
-                sql += " CHECK (" + constraint.check + ")";
-            } else if (constraint.kind == ConstraintKind::ForeignKey) {
-                const std::string clause = ForeignKeySql(handle, table, constraint);
-                sql += " REFERENCES" + clause.substr(clause.find(" REFERENCES") + 11);
-            }
+    NameConstraintIndexes(constraints, table, taken);
+    // Checks and relationships stay in the field's definition; keys become indexes.
+    ColumnDefinition physical = column;
+    physical.writtenType = physical.declaredType;
+    physical.constraints.clear();
+    for (auto& constraint : constraints) {
+        if (constraint.kind == ConstraintKind::ForeignKey)
+            ForeignKeySql(handle, table, constraint, {});
+        if (constraint.kind == ConstraintKind::ForeignKey ||
+            constraint.kind == ConstraintKind::Check) {
+            physical.constraints.push_back(constraint);
         }
-        handle.Exec("ALTER TABLE " + QuoteName(table) + " ADD COLUMN " + sql);
+    }
+    auto describe = [&] {
         MetadataStore store(handle);
-        store.PutColumn(table, MetaOf(column));
+        store.PutColumn(table, ColumnMetaOf(column));
         if (column.type.autoIncrement) {
             handle.Exec("UPDATE " + QuoteName(table) + " SET " + QuoteName(column.name) +
                         " = rowid");
         }
         for (const auto& constraint : constraints) {
             if (constraint.kind == ConstraintKind::PrimaryKey ||
-                constraint.kind == ConstraintKind::Unique) {
-                MakeIndex(handle, table, KeySpec(constraint));
-            } else if (constraint.kind == ConstraintKind::ForeignKey) {
-                MakeIndex(handle, table, ForeignSpec(constraint));
+                constraint.kind == ConstraintKind::Unique ||
+                constraint.kind == ConstraintKind::ForeignKey) {
+                MakeIndex(handle, table, ConstraintIndexSpec(constraint));
             }
         }
         RebuildTableTriggers(handle, table);
         StampTable(store, table, false);
-    });
+    };
+    if (!column.notNull || column.defaultValue) {
+        handle.InTransaction([&] {
+            handle.Exec("ALTER TABLE " + QuoteName(table) + " ADD COLUMN " +
+                        InlineColumnSql(physical));
+            describe();
+        });
+        return;
+    }
+    // SQLite adds no NOT NULL field without a default; an empty table is made again instead.
+    auto rows = handle.Prepare("SELECT 1 FROM " + QuoteName(table) + " LIMIT 1");
+    if (rows.Step()) {
+        throw EngineError(err::kNullNotAllowed,
+                          "The field '" + column.name +
+                              "' cannot be added as NOT NULL: the table '" + table +
+                              "' has rows, which would hold Null in it. Give it a "
+                              "DEFAULT value.");
+    }
+    rows = Statement();
+    RebuildPlan plan{table, StoredDefinition(handle, table), {}};
+    for (const auto& existing : plan.definition.columns)
+        plan.copies.emplace_back(existing.name, existing.name);
+    plan.definition.columns.push_back(physical);
+    RebuildTable(handle, plan, describe);
 }
 
 void DropColumnFromJet(Handle& handle, const jetsql::DropColumn& drop) {

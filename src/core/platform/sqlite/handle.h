@@ -71,6 +71,9 @@ class Handle : public std::enable_shared_from_this<Handle> {
     // Runs statements that return no rows.
     void Exec(const std::string& sql);
 
+    // True while a transaction is open on this connection.
+    bool InTransaction() const { return sqlite3_get_autocommit(db_) == 0; }
+
     // Runs `work` inside a transaction (a savepoint when one is already open) and commits;
     // rolls back and rethrows when it throws.
     template <typename Work>
