@@ -149,19 +149,6 @@ IndexSpec ConstraintIndexSpec(const Constraint& constraint) {
     return spec;
 }
 
-std::string ColumnSql(const ColumnDefinition& column, bool rowidCounter) {
-    std::string sql = QuoteName(column.name);
-    if (!column.declaredType.empty())
-        sql += " " + column.declaredType;
-    if (rowidCounter)
-        sql += " PRIMARY KEY AUTOINCREMENT";
-    if (column.notNull)
-        sql += " NOT NULL";
-    if (column.defaultValue)
-        sql += " DEFAULT " + *column.defaultValue;
-    return sql;
-}
-
 std::string ForeignKeySql(Handle& handle, const std::string& table, Constraint& constraint,
                           const std::vector<Constraint>& ownKeys) {
     SchemaReader reader(handle);
@@ -288,8 +275,17 @@ void CreateTableFromJet(Handle& handle, const jetsql::CreateTable& create) {
         for (std::size_t i = 0; i < columns.size(); ++i) {
             if (i > 0)
                 sql += ", ";
-            sql += ColumnSql(columns[i],
-                             SameName(columns[i].name, rowidCounter) && !rowidCounter.empty());
+            // Keys become indexes; only the rowid counter keeps its PRIMARY KEY in the table.
+            ColumnDefinition physical = columns[i];
+            physical.writtenType = physical.declaredType;
+            physical.constraints.clear();
+            const bool isRowidCounter =
+                !rowidCounter.empty() && SameName(columns[i].name, rowidCounter);
+            if (isRowidCounter)
+                physical.constraints.push_back(
+                    {ConstraintKind::PrimaryKey, {}, {}, {}, {}, {}, {}});
+            physical.type.autoIncrement = isRowidCounter;
+            sql += InlineColumnSql(physical);
         }
         for (auto& constraint : constraints) {
             if (constraint.kind == ConstraintKind::Check) {

@@ -16,10 +16,6 @@ void DropTableFromJet(Handle& handle, const jetsql::DropTable& drop);
 void AddColumnFromJet(Handle& handle, const jetsql::AddColumn& add);
 void DropColumnFromJet(Handle& handle, const jetsql::DropColumn& drop);
 
-// The SQLite text of a column definition (name, declared type, NOT NULL, DEFAULT, and for the
-// rowid counter PRIMARY KEY AUTOINCREMENT).
-std::string ColumnSql(const jetsql::ColumnDefinition& column, bool rowidCounter);
-
 // The SQLite text of a FOREIGN KEY clause; checks that the referenced table has a unique index
 // on the referenced fields and fills them in from its primary key when the statement gave none.
 // `ownKeys` are the keys of a table being made, for a relationship with itself.
