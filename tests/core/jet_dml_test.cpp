@@ -108,6 +108,20 @@ TEST_F(JetDml, DeleteStarFrom) {
     EXPECT_EQ(Q("SELECT ID FROM Orders"), (Rows{{"4"}}));
 }
 
+TEST_F(JetDml, EverydayFunctionsOfTheClassicEngine) {
+    EXPECT_EQ(Q("SELECT IIf(Paid, 'yes', 'no'), Nz(NULL, 'none'), Nz(Customer), Len('Grüße'), "
+                "UCase('abc'), LCase('ABC') FROM Orders WHERE ID = 1"),
+              (Rows{{"yes", "none", "Ann", "5", "ABC", "abc"}}));
+    EXPECT_EQ(Q("SELECT Left('Grüße', 3), Right('Grüße', 2), Mid('Grüße', 2, 3), Mid('abc', 2), "
+                "Len(NULL) IS NULL"),
+              (Rows{{"Grü", "ße", "rüß", "bc", "1"}}));
+    EXPECT_EQ(Q("SELECT Year(Placed), Month(Placed), Day(Placed) FROM Orders WHERE ID = 2"),
+              (Rows{{"2001", "2", "3"}}));
+    EXPECT_EQ(Q("SELECT CLng(2.5), CInt(3.5), CDbl('1.25'), CStr(12)"),
+              (Rows{{"2", "4", "1.25", "12"}}));
+    EXPECT_EQ(Q("SELECT length(Now())"), (Rows{{"19"}}));
+}
+
 TEST_F(JetDml, CrosstabQueriesAreNotSupportedYet) {
     std::string description;
     EXPECT_EQ(ErrorNumber(

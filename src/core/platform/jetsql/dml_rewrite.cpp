@@ -119,6 +119,10 @@ class Rewriter {
         } else if ((token.IsWord("TRUE") || token.IsWord("FALSE")) && !PrecededByDot(i) &&
                    !FollowedBy(i, "(") && !FollowedBy(i, ".")) {
             Replace(token, token.IsWord("TRUE") ? "1" : "0");
+        } else if ((token.IsWord("LEFT") || token.IsWord("RIGHT")) && FollowedBy(i, "(") &&
+                   !PrecededByDot(i)) {
+            // The functions Left() and Right(); unquoted, SQLite reads the join keywords.
+            Replace(token, QuoteName(token.value));
         } else if (token.IsWord("DISTINCTROW")) {
             Replace(token, "DISTINCT");
         } else if (token.IsSymbol("&")) {

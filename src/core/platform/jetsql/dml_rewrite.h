@@ -6,6 +6,7 @@
 //   a & b                      -> a || b
 //   LIKE 'A*B?'                -> LIKE 'A%B_' (Jet wildcards, when the pattern uses them)
 //   DELETE * FROM / DELETE t.* FROM -> DELETE FROM
+//   Left(...) / Right(...)     -> "Left"(...) / "Right"(...) (functions, not join keywords)
 // Everything else, quoted texts and names included, passes through unchanged.
 #pragma once
 

@@ -1,6 +1,7 @@
 #include "core/platform/sqlite/handle.h"
 
 #include "core/platform/sqlite/error_map.h"
+#include "core/platform/sqlite/jet_functions.h"
 
 namespace tessel::platform::sqlite {
 namespace {
@@ -12,8 +13,10 @@ void Configure(sqlite3* db, const std::string& path) {
     sqlite3_extended_result_codes(db, 1);
     sqlite3_busy_timeout(db, 2000);
     char* message = nullptr;
-    const int rc = sqlite3_exec(db, "PRAGMA foreign_keys = ON", nullptr, nullptr, &message);
+    int rc = sqlite3_exec(db, "PRAGMA foreign_keys = ON", nullptr, nullptr, &message);
     sqlite3_free(message);
+    if (rc == SQLITE_OK)
+        rc = RegisterJetFunctions(db);
     if (rc != SQLITE_OK)
         ThrowSqliteError(db, rc, path);
 }
