@@ -220,6 +220,10 @@ TEST(PlatformFiles, StatementErrorsCarryNumbersAndSqliteDetails) {
     EXPECT_NE(description.find("Nowhere"), std::string::npos);
     connection->Execute("CREATE TABLE T (A LONG)");
     EXPECT_EQ(ErrorNumber([&] { connection->Execute("SELECT Nope FROM T"); }), err::kUnknownField);
+    EXPECT_EQ(ErrorNumber([&] { connection->Execute("SELECT Frobnicate(1)"); }),
+              err::kUndefinedFunction);
+    EXPECT_EQ(ErrorNumber([&] { connection->Execute("CREATE VIEW T AS SELECT 1"); }),
+              err::kObjectExists);
 }
 
 TEST(PlatformFiles, GenuineJetFilesGiveTheNoReaderErrorNotDamage) {

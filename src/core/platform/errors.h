@@ -39,6 +39,7 @@ inline constexpr long kCannotOpenFile = 3051;         // no permission, or opene
 inline constexpr long kNullInIndex = 3058;            // an index or primary key got a Null value
 inline constexpr long kQueryCancelled = 3059;         // the statement was cancelled
 inline constexpr long kUnknownField = 3061;           // a field name the statement's tables lack
+inline constexpr long kUndefinedFunction = 3085;      // a function the engine does not know
 inline constexpr long kTableNotFound = 3078;          // input table or query not found
 inline constexpr long kInvalidName = 3125;            // not a valid name for an object
 inline constexpr long kInvalidStatement = 3129;       // not a statement the engine knows

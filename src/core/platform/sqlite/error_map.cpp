@@ -33,6 +33,23 @@ std::pair<long, std::string> Describe(int rc, const std::string& message, const 
                                         After(message, "no such column: ") +
                                         "', which none of its tables has" + sqliteSays + "."};
     }
+    if (StartsWith(message, "no such function: ")) {
+        return {err::kUndefinedFunction, "Undefined function '" +
+                                             After(message, "no such function: ") +
+                                             "' in expression" + sqliteSays + "."};
+    }
+    for (const char* kind : {"table ", "view ", "index ", "trigger "}) {
+        const std::string tail = " already exists";
+        if (StartsWith(message, kind) && message.size() > tail.size() &&
+            message.compare(message.size() - tail.size(), tail.size(), tail) == 0) {
+            const bool index = std::string(kind) == "index ";
+            return {index ? err::kIndexExists : err::kObjectExists,
+                    "The object " +
+                        message.substr(std::string(kind).size(),
+                                       message.size() - tail.size() - std::string(kind).size()) +
+                        " already exists" + sqliteSays + "."};
+        }
+    }
     if (rc == SQLITE_CONSTRAINT_NOTNULL ||
         (rc == SQLITE_CONSTRAINT_TRIGGER && StartsWith(message, "NOT NULL constraint failed"))) {
         std::string field = message;
