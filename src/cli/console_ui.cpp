@@ -77,7 +77,7 @@ bool ParseConsoleOption(const std::vector<std::string>& args, std::size_t& index
 }
 
 std::string ConsoleOptionsHelp() {
-    return "  --password PW       answer the database password prompt with PW (once)\n"
+    return "  --password PW       answer the database password prompts with PW\n"
            "  --yes, --no         answer every Yes/No question; without them questions get\n"
            "                      No (or Cancel where offered) and file dialogs are cancelled\n"
            "  --csv               print recordsets as CSV instead of aligned tables\n"
@@ -132,8 +132,8 @@ std::optional<std::string> ConsoleUi::ChooseFile(const FileDialogRequest& reques
 
 std::string ConsoleUi::AskPassword() {
     out_.flush();
-    if (options_.password && !passwordGiven_) {
-        passwordGiven_ = true;
+    if (options_.password && !passwordAwaitingOpen_) {
+        passwordAwaitingOpen_ = true;
         err_ << "Password Required: (answered with --password)\n";
         err_.flush();
         return *options_.password;

@@ -17,7 +17,8 @@ struct ConsoleOptions {
     // The answer to every Yes/No question: msgbox::kYes or kNo; none gives the safe answer
     // (No, or Cancel where the box offers it).
     std::optional<int> questionAnswer;
-    // Given once to the database password prompt; a second prompt is cancelled.
+    // The answer to the database password prompt. A prompt that follows a refusal of it (no
+    // database opened since it was given) is cancelled, so a wrong password cannot loop.
     std::optional<std::string> password;
     bool csv = false;       // recordsets as CSV instead of aligned tables
     bool printRows = true;  // print the captured recordsets at all
@@ -39,7 +40,9 @@ class ConsoleUi : public Ui {
     void SetPointer(Pointer) override {}
     std::optional<std::string> ChooseFile(const FileDialogRequest& request) override;
     std::string AskPassword() override;
-    void ReloadTree() override {}
+    // Every successful open reloads the tree; the console has no tree, but a password given
+    // since then was accepted.
+    void ReloadTree() override { passwordAwaitingOpen_ = false; }
     void ClearTree() override {}
     void AddRecordsetRow(int, const std::string&) override {}
     void HideRecordsetList() override {}
@@ -62,7 +65,7 @@ class ConsoleUi : public Ui {
     std::ostream& err_;
     std::string editorText_;
     bool failureShown_ = false;
-    bool passwordGiven_ = false;
+    bool passwordAwaitingOpen_ = false;
     int printedRecordsets_ = 0;
 };
 

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "core/platform/engine.h"
 #include "support/temp_dir.h"
 
 namespace tessel::test {
@@ -121,6 +122,32 @@ TEST_F(Cli, QuestionsAreAnsweredFromTheOptions) {
     EXPECT_NE(unanswered.err.find("(answered No)"), std::string::npos) << unanswered.err;
     const CliResult yes = Run("run --yes junk.sqv");
     EXPECT_NE(yes.err.find("(answered Yes)"), std::string::npos) << yes.err;
+}
+
+TEST_F(Cli, PasswordAnswersEveryPromptUntilItIsRefused) {
+    platform::Engine engine;
+    engine.CreateDatabase(work + "/locked.mdb", ";LANGID=0x0409;CP=1252;COUNTRY=0;pwd=secret", 32);
+    WriteScript("locked.sqv",
+                "dbOpen locked.mdb;\r\nCREATE TABLE T (A LONG);\r\nSELECT A FROM T;\r\n");
+    // Each statement closes and opens the database again, which asks again.
+    const CliResult right = Run("run --password secret locked.sqv");
+    EXPECT_EQ(right.status, 0) << right.err;
+    EXPECT_EQ(right.err,
+              "Password Required: (answered with --password)\n"
+              "status: Opening Database locked.mdb\n"
+              "Password Required: (answered with --password)\n"
+              "status: Opening Database locked.mdb\n"
+              "Password Required: (answered with --password)\n"
+              "status: Opening Database locked.mdb\n");
+    const CliResult wrong = Run("run --password guess --no-rows locked.sqv");
+    const std::string refused =
+        "Password Required: (answered with --password)\n"
+        "status: Opening Database locked.mdb\n"
+        "Password Required: (cancelled: the password given was refused)\n";
+    EXPECT_EQ(wrong.err.substr(0, refused.size()), refused);
+    const CliResult none = Run("run --no-rows locked.sqv");
+    EXPECT_EQ(none.err.rfind("Password Required: (cancelled: give --password)\n", 0), 0u)
+        << none.err;
 }
 
 TEST_F(Cli, ScriptBytesThatAreNotUtf8ReadAsWindows1252) {

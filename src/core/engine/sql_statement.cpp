@@ -1,32 +1,16 @@
 // SQL: one statement through the statement runner, the reopening of the current database, the
 // capture of its rows and the binding of the recordset view.
-#include <cctype>
 #include <exception>
-#include <string_view>
 
 #include "core/engine/connection_types.h"
 #include "core/engine/failures.h"
 #include "core/engine/script_runner.h"
 #include "core/maintenance/database_ops.h"
+#include "core/platform/names.h"
 
 namespace tessel {
 
 namespace {
-
-bool ContainsIgnoringCase(std::string_view text, std::string_view upperWord) {
-    if (upperWord.size() > text.size())
-        return false;
-    for (std::size_t start = 0; start + upperWord.size() <= text.size(); ++start) {
-        std::size_t i = 0;
-        while (i < upperWord.size() &&
-               std::toupper(static_cast<unsigned char>(text[start + i])) == upperWord[i]) {
-            ++i;
-        }
-        if (i == upperWord.size())
-            return true;
-    }
-    return false;
-}
 
 // Closes the current database and opens it again, so that the tree and the engine objects see
 // what the statement changed. Failures of the opening are reported by the opening itself.
@@ -43,8 +27,9 @@ void ReopenCurrentDatabase(Session& session) {
 }  // namespace
 
 bool IsRowReturning(const std::string& statement) {
-    return ContainsIgnoringCase(statement, "SELECT") ||
-           ContainsIgnoringCase(statement, "TRANSFORM");
+    const std::string upper = platform::UpperAscii(statement);
+    return upper.find("SELECT") != std::string::npos ||
+           upper.find("TRANSFORM") != std::string::npos;
 }
 
 std::string DBEngineErrorText(const platform::EngineError& error) {
