@@ -54,7 +54,13 @@ TEST_F(JetDml, TopBecomesLimitOfItsOwnSelect) {
     EXPECT_EQ(Q("SELECT ID FROM Orders WHERE ID IN (SELECT TOP 2 ID FROM Orders ORDER BY ID) "
                 "ORDER BY ID DESC"),
               (Rows{{"2"}, {"1"}}));
-    EXPECT_EQ(ErrorNumber([&] { Q("SELECT TOP 10 PERCENT ID FROM Orders"); }), err::kNotSupported);
+    EXPECT_EQ(Q("SELECT TOP 50 PERCENT ID FROM Orders ORDER BY ID DESC"), (Rows{{"4"}, {"3"}}));
+    EXPECT_EQ(Q("SELECT TOP 30 PERCENT ID FROM Orders WHERE Paid = True ORDER BY ID"),
+              (Rows{{"1"}}));
+    EXPECT_EQ(Q("SELECT TOP 12.5 PERCENT ID FROM Orders ORDER BY ID"), (Rows{{"1"}}));
+    EXPECT_EQ(Q("SELECT count(*) FROM (SELECT DISTINCT TOP 100 PERCENT Customer FROM Orders)"),
+              (Rows{{"3"}}));
+    EXPECT_EQ(ErrorNumber([&] { Q("SELECT TOP x ID FROM Orders"); }), err::kSyntaxError);
 }
 
 TEST_F(JetDml, DistinctRowIsDistinct) {

@@ -156,11 +156,9 @@ class Rewriter {
                                   std::string(text_) + "'.");
         }
         std::size_t last = i + 1;
-        if (last + 1 < tokens_.size() && tokens_[last + 1].IsWord("PERCENT")) {
-            throw EngineError(err::kNotSupported,
-                              "SELECT TOP " + count.value +
-                                  " PERCENT is not supported yet; use TOP with a number of rows.");
-        }
+        const bool percent = last + 1 < tokens_.size() && tokens_[last + 1].IsWord("PERCENT");
+        if (percent)
+            ++last;
         edits_.push_back({tokens_[i].begin, tokens_[last].end, {}});
         // LIMIT goes where this SELECT ends: before the paren that closes its group.
         const int depth = depths_[select];
@@ -176,7 +174,21 @@ class Rewriter {
             }
             end = tokens_[j].end;
         }
-        edits_.push_back({end, end, " LIMIT " + count.value});
+        if (!percent) {
+            edits_.push_back({end, end, " LIMIT " + count.value});
+            return;
+        }
+        // TOP n PERCENT: the share of the rows the same SELECT gives, rounded up.
+        std::string inner = "SELECT ";
+        if (i > select + 1)
+            inner += tokens_[select + 1].value + " ";
+        const std::size_t rest = last + 1 < tokens_.size() ? tokens_[last + 1].begin : end;
+        inner += std::string(text_.substr(rest, end > rest ? end - rest : 0));
+        inner = RewriteJetSql(inner, Tokenize(inner));
+        edits_.push_back({end, end,
+                          " LIMIT (SELECT CAST(x AS INTEGER) + (x > CAST(x AS INTEGER)) FROM "
+                          "(SELECT count(*) * " +
+                              count.value + " / 100.0 AS x FROM (" + inner + ")))"});
     }
 
     // DELETE * FROM t, DELETE t.* FROM t

@@ -2,6 +2,7 @@
 //   #date# literals            -> 'yyyy-mm-dd[ hh:mm:ss]'
 //   True / False               -> 1 / 0
 //   SELECT [DISTINCT] TOP n    -> SELECT [DISTINCT] ... LIMIT n (at the end of that SELECT)
+//   TOP n PERCENT              -> LIMIT of n percent of that SELECT's rows, rounded up
 //   DISTINCTROW                -> DISTINCT
 //   a & b                      -> a || b
 //   LIKE 'A*B?'                -> LIKE 'A%B_' (Jet wildcards, when the pattern uses them)
@@ -18,7 +19,7 @@
 
 namespace tessel::platform::jetsql {
 
-// Throws EngineError for a bad date literal or for TOP n PERCENT.
+// Throws EngineError for a bad date literal or a TOP without a number.
 std::string RewriteJetSql(std::string_view text, const std::vector<Token>& tokens);
 
 }  // namespace tessel::platform::jetsql

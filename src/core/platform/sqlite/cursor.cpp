@@ -1,6 +1,7 @@
 #include "core/platform/sqlite/cursor.h"
 
 #include <cstring>
+#include <map>
 
 #include "core/platform/jetsql/type_map.h"
 #include "core/platform/sqlite/metadata_store.h"
@@ -124,6 +125,7 @@ std::vector<ColumnInfo> DescribeColumns(Statement& statement, bool hasRow) {
     columns.reserve(static_cast<std::size_t>(count));
     MetadataStore store(statement.Owner());
     const bool withMetadata = store.Exists();
+    std::map<std::string, std::vector<ColumnMeta>> metadata;  // read once per source table
     for (int i = 0; i < count; ++i) {
         ColumnInfo column;
         column.name = sqlite3_column_name(raw, i);
@@ -144,7 +146,10 @@ std::vector<ColumnInfo> DescribeColumns(Statement& statement, bool hasRow) {
         const char* table = sqlite3_column_table_name(raw, i);
         const char* origin = sqlite3_column_origin_name(raw, i);
         if (withMetadata && table != nullptr && origin != nullptr && declared != nullptr) {
-            for (const auto& meta : store.Columns(table)) {
+            auto known = metadata.find(table);
+            if (known == metadata.end())
+                known = metadata.emplace(table, store.Columns(table)).first;
+            for (const auto& meta : known->second) {
                 if (SameName(meta.column, origin) && SameName(meta.declaredType, declared)) {
                     column.type = meta.code;
                     column.size = meta.size;
