@@ -1,0 +1,433 @@
+#include "app/main_window.h"
+
+#include <QAbstractItemView>
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDate>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QRegularExpression>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include "app/browse/database_tree_pane.h"
+#include "app/browse/recordset_list_pane.h"
+#include "app/browse/recordset_view_pane.h"
+#include "app/main_menus.h"
+#include "app/startup/tips_setting.h"
+#include "app/widget_ui.h"
+#include "app/workspace/find_dialog.h"
+#include "app/workspace/find_text.h"
+#include "app/workspace/pane_area.h"
+#include "app/workspace/script_editor.h"
+#include "app/workspace/twips.h"
+#include "core/engine/app_paths.h"
+#include "core/engine/failures.h"
+#include "core/engine/recordset_file.h"
+#include "core/engine/script_runner.h"
+#include "core/engine/standard_error.h"
+#include "core/engine/startup.h"
+#include "core/generate/ansi_export.h"
+#include "core/generate/schema_script.h"
+#include "core/maintenance/database_ops.h"
+#include "core/workspace/file_commands.h"
+#include "core/workspace/script_files.h"
+
+namespace tessel::app {
+
+namespace {
+
+// How long the Caps Lock light may lag behind the key press that toggles it.
+constexpr int kCapsLightDelayMs = 150;
+
+QString WithoutAccessKeys(QString caption) {
+    caption.remove(QRegularExpression("&(?!&)"));
+    return caption;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(MainWindowOptions options)
+    : options_(options),
+      ui_(std::make_unique<WidgetUi>(*this)),
+      session_(std::make_unique<Session>(*ui_)),
+      keyboard_(options.readSystemCapsLock) {
+    setObjectName("mainSQL");
+    setWindowTitle(kMainWindowCaption);
+    setWindowIcon(QIcon(":/icons/tessel.svg"));
+
+    editor_ = new ScriptEditorPane;
+    tree_ = new DatabaseTreePane(*session_);
+    view_ = new RecordsetViewPane(*session_);
+    list_ = new RecordsetListPane(*session_, *view_);
+    panes_ = new PaneArea(tree_, editor_, list_, view_, this);
+    setCentralWidget(panes_);
+
+    CreateMenus();
+    CreateToolbar();
+    CreateStatusBar();
+    BindOwnCommands();
+
+    QList<QKeySequence> shortcuts;
+    for (const QAction* item : std::as_const(menuItems_)) {
+        if (!item->shortcut().isEmpty())
+            shortcuts << item->shortcut();
+    }
+    editor_->TextBox()->SetMenuShortcuts(shortcuts);
+    tree_->SetContextMenu(Menu("mnuTools"));
+    list_->SetContextMenu(Menu("mnuScript"));
+
+    connect(editor_, &ScriptEditorPane::TextChanged, this,
+            [this] { session_->state.scriptChanged = true; });
+    connect(editor_, &ScriptEditorPane::CapsLockPressed, this, [this] {
+        keyboard_.CapsLockPressed();
+        UpdateKeyIndicators();
+        if (options_.readSystemCapsLock) {
+            QTimer::singleShot(kCapsLightDelayMs, this, &MainWindow::UpdateKeyIndicators);
+        }
+    });
+    connect(editor_, &ScriptEditorPane::InsertPressed, this, [this] {
+        keyboard_.InsertPressed();
+        UpdateKeyIndicators();
+    });
+    connect(panes_, &PaneArea::EditorFocusWanted, this, [this] { editor_->TextBox()->setFocus(); });
+    connect(panes_, &PaneArea::ListColumnsResized, list_, &RecordsetListPane::SetColumnWidths);
+
+    resize(1100, 760);
+}
+
+MainWindow::~MainWindow() {
+    ShutDown();
+    // The panes work on the session: they go before it does.
+    delete findDialog_;
+    delete takeCentralWidget();
+    session_.reset();
+}
+
+QLabel* MainWindow::StatusPanel(int number) const {
+    return number >= 1 && number <= statusPanels_.size() ? statusPanels_[number - 1] : nullptr;
+}
+
+void MainWindow::CreateMenus() {
+    for (const TopMenuSpec& spec : TopMenus()) {
+        QMenu* menu = menuBar()->addMenu(spec.caption);
+        menu->setObjectName(spec.name);
+        menu->menuAction()->setObjectName(spec.name);
+        menus_.insert(spec.name, menu);
+    }
+    for (const MenuItemSpec& spec : MenuItems()) {
+        QMenu* parent = menus_.value(spec.menu);
+        QAction* item = nullptr;
+        if (spec.subMenu) {
+            QMenu* sub = parent->addMenu(spec.caption);
+            sub->setObjectName(spec.name);
+            menus_.insert(spec.name, sub);
+            item = sub->menuAction();
+        } else {
+            item = parent->addAction(spec.caption);
+            item->setShortcut(QKeySequence(spec.shortcut, QKeySequence::PortableText));
+            item->setCheckable(spec.checkable);
+            const QString name = spec.name;
+            connect(item, &QAction::triggered, this, [this, name] { RunMenuCommand(name); });
+        }
+        item->setObjectName(spec.name);
+        item->setProperty("helpContext", spec.helpContext);
+        menuItems_.insert(spec.name, item);
+        if (spec.separatorAfter)
+            parent->addSeparator();
+    }
+}
+
+void MainWindow::CreateToolbar() {
+    toolbar_ = addToolBar("Toolbar1");
+    toolbar_->setObjectName("Toolbar1");
+    toolbar_->setMovable(false);
+    toolbar_->setFloatable(false);
+    toolbar_->setIconSize(QSize(20, 20));
+    // A right click here drops the File menu down; the toolbars' own menu would hide it.
+    toolbar_->setContextMenuPolicy(Qt::PreventContextMenu);
+    toolbar_->installEventFilter(this);
+    for (const ToolbarButtonSpec& spec : ToolbarButtons()) {
+        if (spec.separatorBefore)
+            toolbar_->addSeparator();
+        QAction* button =
+            toolbar_->addAction(QIcon(QString(":/icons/") + spec.image), spec.toolTip);
+        button->setObjectName(spec.key);
+        button->setToolTip(spec.toolTip);
+        const QString key = spec.key;
+        connect(button, &QAction::triggered, this, [this, key] { ToolbarButtonClick(key); });
+        if (QWidget* widget = toolbar_->widgetForAction(button)) {
+            widget->setObjectName(QString("Toolbar1_") + spec.key);
+            widget->installEventFilter(this);
+        }
+        buttons_.insert(spec.key, button);
+    }
+}
+
+void MainWindow::CreateStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->setObjectName("StatusBar1");
+    bar->setSizeGripEnabled(true);
+    int number = 1;
+    for (const StatusPanelSpec& spec : StatusPanels()) {
+        auto* panel = new QLabel(bar);
+        panel->setObjectName(QString("StatusBar1Panel%1").arg(number++));
+        panel->setToolTip(spec.toolTip);
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        if (spec.widthTwips == 0) {
+            bar->addWidget(panel, 1);
+        } else {
+            panel->setMinimumWidth(TwipsToPixels(spec.widthTwips, logicalDpiX()));
+            bar->addPermanentWidget(panel);
+        }
+        statusPanels_ << panel;
+    }
+}
+
+void MainWindow::BindOwnCommands() {
+    Session& session = *session_;
+    BindCommand("mnuFileNew", [&session] { FileNew(session); });
+    BindCommand("mnuFileOpen", [&session] { FileOpen(session); });
+    BindCommand("mnuFileSave", [&session] { FileSave(session); });
+    BindCommand("mnuFileSaveAs", [&session] { FileSaveAs(session); });
+    BindCommand("mnuFileDelete", [&session] { FileDelete(session); });
+    BindCommand("mnuFileExit", [this] { close(); });
+    BindCommand("mnuEditSelectAll", [this] { editor_->SelectAll(); });
+    BindCommand("mnuEditCut", [this] { editor_->EditCut(); });
+    BindCommand("mnuEditCopy", [this] { editor_->EditCopy(); });
+    BindCommand("mnuEditPaste", [this] { editor_->EditPaste(); });
+    BindCommand("mnuEditDelete", [this] { EditDelete(); });
+    BindCommand("mnuEditFind", [this] { EditFind(); });
+    BindCommand("mnuEditFindNext", [this] { EditFindNext(); });
+    BindCommand("mnuScriptExecute", [&session] { ScriptExecute(session); });
+    BindCommand("mnuScriptGenerate", [&session] { ScriptGenerate(session); });
+    BindCommand("mnuScriptExport", [&session] { ScriptExport(session); });
+    BindCommand("mnuToolsSysTbls", [this, &session] {
+        tree_->SetIncludeSystemTables(MenuItem("mnuToolsSysTbls")->isChecked());
+        if (session.state.databaseOpen)
+            RefreshDB(session);
+    });
+    BindCommand("mnuHelpTOD", [this] {
+        SetShowTipsAtStartup(true);
+        if (startupTips_) {
+            startupTips_();
+        } else {
+            ShowUnavailable("mnuHelpTOD");
+        }
+    });
+}
+
+void MainWindow::BindCommand(const QString& menuItem, std::function<void()> command) {
+    commands_.insert(menuItem, std::move(command));
+}
+
+void MainWindow::Guarded(const std::function<void()>& command) {
+    try {
+        command();
+    } catch (const std::exception& error) {
+        ui_->SetPointer(Pointer::Default);
+        ShowStandardError(*ui_, AsEngineError(error));
+    }
+}
+
+void MainWindow::ShowUnavailable(const QString& menuItem) {
+    QString caption = menuItem;
+    if (const QAction* item = MenuItem(menuItem))
+        caption = WithoutAccessKeys(item->text());
+    ShowStandardError(*ui_, platform::err::kNotSupported,
+                      "The command \"" + caption.toStdString() +
+                          "\" is not available in this version of the program.",
+                      kAppTitle);
+}
+
+void MainWindow::RunMenuCommand(const QString& menuItem) {
+    const auto found = commands_.constFind(menuItem);
+    if (found == commands_.constEnd()) {
+        ShowUnavailable(menuItem);
+        return;
+    }
+    const std::function<void()> command = found.value();
+    Guarded(command);
+}
+
+void MainWindow::ToolbarButtonClick(const QString& key) {
+    const QByteArray keyText = key.toUtf8();
+    const char* item = MenuItemForButton(keyText.constData());
+    if (item == nullptr)
+        return;
+    if (*item != '\0') {
+        RunMenuCommand(item);
+    } else if (printNow_) {
+        Guarded(printNow_);
+    } else {
+        ShowUnavailable("mnuFilePrint");
+    }
+}
+
+void MainWindow::Load(const std::string& appPath) {
+    try {
+        PrepareAppDirectory(appPath);
+        InitializeSession(*session_, appPath);
+        QAction* systemTables = MenuItem("mnuToolsSysTbls");
+        systemTables->setChecked(false);
+        tree_->SetIncludeSystemTables(false);
+
+        UpdateKeyIndicators();
+        const platform::Workspace* workspace = session_->state.jetWorkspace.get();
+        StatusPanel(4)->setText(
+            "User: " + QString::fromStdString(workspace ? workspace->UserName() : std::string()));
+        StatusPanel(5)->setText(QDate::currentDate().toString("dd/MM/yyyy"));
+
+        LoadScriptFile(*session_, appPath + "/" + kTemplateScriptName);
+        session_->state.currentScriptFileName = kTemplateScriptName;
+        editor_->TextBox()->setFocus();
+        session_->state.scriptChanged = false;
+    } catch (const std::exception& error) {
+        ui_->SetPointer(Pointer::Default);
+        ShowStandardError(*ui_, AsEngineError(error));
+    }
+}
+
+void MainWindow::ShowAfterSplash() {
+    show();
+    if (ShowTipsAtStartup() && startupTips_)
+        startupTips_();
+}
+
+void MainWindow::UpdateKeyIndicators() {
+    StatusPanel(2)->setText(keyboard_.CapsLockOn() ? "CAPS" : "");
+    StatusPanel(3)->setText(keyboard_.InsertOn() ? "INS" : "");
+}
+
+void MainWindow::FindText() {
+    FindResult result = FindStep(editor_->SearchableText(), editor_->SelectionStart(),
+                                 editor_->SelectionLength(), session_->state.find);
+    if (result.found) {
+        editor_->SetSelection(result.selectionStart, result.selectionLength);
+        editor_->TextBox()->ensureCursorVisible();
+    } else {
+        ui_->MessageBox(CannotFindMessage(session_->state.find).toStdString(), msgbox::kOkOnly,
+                        kAppTitle);
+    }
+}
+
+void MainWindow::EditFind() {
+    FindState& find = session_->state.find;
+    const QString selected = editor_->SelectedText();
+    const QString initial = selected.isEmpty() ? QString::fromStdString(find.findText) : selected;
+
+    FindDialog dialog(
+        find, [this] { FindText(); }, this);
+    findDialog_ = &dialog;
+    dialog.txtFind()->setText(initial);
+    find.newSearch = true;
+    if (find.matchCase)
+        dialog.chkCase()->setChecked(true);
+    dialog.exec();
+    findDialog_ = nullptr;
+}
+
+void MainWindow::EditFindNext() {
+    if (session_->state.find.findText.empty()) {
+        EditFind();
+    } else {
+        FindText();
+    }
+}
+
+void MainWindow::EditDelete() {
+    // The length of the text of whatever has the focus, compared with the editor's caret.
+    QWidget* focus = QApplication::focusWidget();
+    std::optional<int> length;
+    if (focus == nullptr || focus == editor_->TextBox()) {
+        length = editor_->TextLength();
+    } else if (auto* line = qobject_cast<QLineEdit*>(focus)) {
+        length = static_cast<int>(line->text().size());
+    } else if (auto* combo = qobject_cast<QComboBox*>(focus)) {
+        length = static_cast<int>(combo->currentText().size());
+    } else if (auto* view = qobject_cast<QAbstractItemView*>(focus)) {
+        const QModelIndex current = view->currentIndex();
+        if (current.isValid())
+            length = static_cast<int>(current.data().toString().size());
+    }
+    if (!length) {
+        throw ProgramError(platform::err::kNotSupported,
+                           "The control that has the focus holds no text to delete.");
+    }
+    editor_->DeleteSelectionOrNextCharacter(*length);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (!shutDown_ && !ClosingQuestion(*session_)) {
+        event->ignore();
+        return;
+    }
+    ShutDown();
+    event->accept();
+    emit ProgramEnded();
+}
+
+void MainWindow::ShutDown() {
+    if (shutDown_)
+        return;
+    shutDown_ = true;
+    SharedState& state = session_->state;
+    try {
+        if (state.currentDatabase)
+            state.currentDatabase->Close();
+    } catch (const std::exception&) {
+    }
+    state.currentDatabase.reset();
+    state.databaseOpen = false;
+    state.adoConnection.reset();
+    if (state.odbcWorkspace)
+        state.odbcWorkspace->Close();
+    state.odbcWorkspace.reset();
+    if (state.jetWorkspace)
+        state.jetWorkspace->Close();
+    state.jetWorkspace.reset();
+    if (state.recordsetCount > 0 || state.recordsetHighWater > 0) {
+        try {
+            CleanRecordsets(*session_);
+        } catch (const std::exception&) {
+        }
+    }
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange) {
+        const Qt::WindowStates state = windowState();
+        int windowState = kWindowNormal;
+        if (state & Qt::WindowMinimized) {
+            windowState = kWindowMinimised;
+        } else if (state & (Qt::WindowMaximized | Qt::WindowFullScreen)) {
+            windowState = kWindowMaximised;
+        }
+        panes_->MainWindowResized(windowState);
+    }
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonRelease) {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        const bool onToolbar =
+            watched == toolbar_ ||
+            (watched->isWidgetType() && static_cast<QWidget*>(watched)->parentWidget() == toolbar_);
+        if (onToolbar && mouse->button() == Qt::RightButton) {
+            Menu("mnuFile")->popup(mouse->globalPosition().toPoint());
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+}  // namespace tessel::app

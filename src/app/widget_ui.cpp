@@ -1,0 +1,119 @@
+#include "app/widget_ui.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QTimer>
+
+#include "app/browse/database_tree_pane.h"
+#include "app/browse/recordset_list_pane.h"
+#include "app/browse/recordset_view_pane.h"
+#include "app/dialogs/file_dialog.h"
+#include "app/dialogs/message_box.h"
+#include "app/dialogs/password_dialog.h"
+#include "app/main_window.h"
+#include "app/workspace/script_editor.h"
+
+namespace tessel::app {
+
+WidgetUi::WidgetUi(MainWindow& window) : window_(window) {}
+
+WidgetUi::~WidgetUi() {
+    if (busy_)
+        QApplication::restoreOverrideCursor();
+}
+
+int WidgetUi::MessageBox(const std::string& text, int style, const std::string& caption) {
+    // A box asks the person: the pointer must not say "busy" while it waits.
+    const bool wasBusy = busy_;
+    if (wasBusy)
+        SetPointer(Pointer::Default);
+    const int answer = ShowMessageBox(&window_, text, style, caption);
+    if (wasBusy)
+        SetPointer(Pointer::Busy);
+    return answer;
+}
+
+void WidgetUi::SetStatusText(const std::string& text) {
+    QLabel* panel = window_.StatusPanel(1);
+    panel->setText(QString::fromStdString(text));
+    // Long commands write progress before they return to the event loop.
+    if (panel->isVisible())
+        panel->repaint();
+}
+
+void WidgetUi::SetPointer(Pointer pointer) {
+    const bool wantBusy = pointer == Pointer::Busy;
+    if (wantBusy == busy_)
+        return;
+    busy_ = wantBusy;
+    if (busy_) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else {
+        QApplication::restoreOverrideCursor();
+    }
+}
+
+std::optional<std::string> WidgetUi::ChooseFile(const FileDialogRequest& request) {
+    const bool wasBusy = busy_;
+    if (wasBusy)
+        SetPointer(Pointer::Default);
+    std::optional<std::string> chosen = RunFileDialog(&window_, request);
+    if (wasBusy)
+        SetPointer(Pointer::Busy);
+    return chosen;
+}
+
+std::string WidgetUi::AskPassword() {
+    const bool wasBusy = busy_;
+    if (wasBusy)
+        SetPointer(Pointer::Default);
+    const QString password = PasswordDialog::Ask(&window_);
+    if (wasBusy)
+        SetPointer(Pointer::Busy);
+    return password.toStdString();
+}
+
+void WidgetUi::ReloadTree() {
+    if (treeReloadPending_)
+        return;
+    treeReloadPending_ = true;
+    QTimer::singleShot(0, this, &WidgetUi::FlushTreeReload);
+}
+
+void WidgetUi::FlushTreeReload() {
+    if (!treeReloadPending_)
+        return;
+    treeReloadPending_ = false;
+    window_.TreePane().LoadDatabase();
+}
+
+void WidgetUi::ClearTree() {
+    treeReloadPending_ = false;
+    window_.TreePane().ClearTree();
+}
+
+void WidgetUi::AddRecordsetRow(int count, const std::string& statement) {
+    window_.ListPane().AddRow(count, QString::fromStdString(statement));
+}
+
+void WidgetUi::HideRecordsetList() {
+    window_.ListPane().HideGrid();
+}
+
+void WidgetUi::BindRecordsetView(const std::string& caption, const std::string& recordsetFile) {
+    window_.ViewPane().Bind(QString::fromStdString(caption), QString::fromStdString(recordsetFile));
+}
+
+void WidgetUi::HideRecordsetView() {
+    window_.ViewPane().HideGrid();
+}
+
+std::string WidgetUi::EditorText() {
+    return window_.Editor().Text();
+}
+
+void WidgetUi::SetEditorText(const std::string& text) {
+    window_.Editor().SetText(text);
+}
+
+}  // namespace tessel::app

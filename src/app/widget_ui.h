@@ -1,0 +1,47 @@
+// The core's Ui on widgets: message boxes, status panel 1, the busy pointer, the common file
+// dialog, the password prompt, and the notifications for the panes of the main window.
+//
+// Tree reloads are coalesced: a script of thousands of statements asks for thousands of them,
+// and the tree is rebuilt once when control returns to the event loop, from the database as it
+// is then.
+#pragma once
+
+#include <QObject>
+
+#include "core/ui.h"
+
+namespace tessel::app {
+
+class MainWindow;
+
+class WidgetUi : public QObject, public Ui {
+    Q_OBJECT
+  public:
+    explicit WidgetUi(MainWindow& window);
+    ~WidgetUi() override;
+
+    int MessageBox(const std::string& text, int style, const std::string& caption) override;
+    void SetStatusText(const std::string& text) override;
+    void SetPointer(Pointer pointer) override;
+    std::optional<std::string> ChooseFile(const FileDialogRequest& request) override;
+    std::string AskPassword() override;
+    void ReloadTree() override;
+    void ClearTree() override;
+    void AddRecordsetRow(int count, const std::string& statement) override;
+    void HideRecordsetList() override;
+    void BindRecordsetView(const std::string& caption, const std::string& recordsetFile) override;
+    void HideRecordsetView() override;
+    std::string EditorText() override;
+    void SetEditorText(const std::string& text) override;
+
+    // Rebuilds the tree now when a reload is waiting.
+    void FlushTreeReload();
+    bool TreeReloadPending() const { return treeReloadPending_; }
+
+  private:
+    MainWindow& window_;
+    bool busy_ = false;
+    bool treeReloadPending_ = false;
+};
+
+}  // namespace tessel::app

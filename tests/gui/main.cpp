@@ -1,0 +1,16 @@
+// The GUI suites: one QApplication for every test, on the offscreen platform unless the
+// environment names another.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <cstdlib>
+
+int main(int argc, char** argv) {
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr)
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication application(argc, argv);
+    QApplication::setOrganizationName("Tessel");
+    QApplication::setApplicationName("Tessel");
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

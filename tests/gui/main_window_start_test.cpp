@@ -1,0 +1,103 @@
+// Start-up: the application directory, the status bar panels and the start script.
+#include <QDate>
+#include <QLabel>
+#include <QSettings>
+#include <QTest>
+#include <filesystem>
+
+#include "app/startup/splash_window.h"
+#include "app/startup/tips_setting.h"
+#include "app/widget_ui.h"
+#include "app/workspace/script_editor.h"
+#include "core/workspace/file_commands.h"
+#include "gui_support.h"
+
+namespace tessel::test::gui {
+namespace {
+
+namespace fs = std::filesystem;
+
+class StartTest : public MainWindowTest {};
+
+TEST_F(StartTest, TheLoadHandlerFillsTheStatusBarAndLoadsTheStartScript) {
+    EXPECT_EQ(Std(Window().StatusPanel(2)->text()), "");
+    EXPECT_EQ(Std(Window().StatusPanel(3)->text()), "");
+    EXPECT_EQ(Std(Window().StatusPanel(4)->text()), "User: admin");
+    EXPECT_EQ(Window().StatusPanel(5)->text(), QDate::currentDate().toString("dd/MM/yyyy"));
+    EXPECT_EQ(Sess().state.currentScriptFileName, "template.sqv");
+    EXPECT_FALSE(Sess().state.scriptChanged);
+    EXPECT_EQ(Sess().state.versionIndex, 3);
+    EXPECT_EQ(Sess().state.connectionType, "Access");
+    EXPECT_EQ(Sess().state.find.direction, 1);
+    EXPECT_FALSE(Sess().state.databaseOpen);
+    // The start script is the seeded template, byte for byte apart from the added line end.
+    const std::string seeded = ReadBytes(Home() + "/template.sqv");
+    ASSERT_FALSE(seeded.empty());
+    EXPECT_EQ(Window().Editor().Text(), seeded);
+}
+
+TEST_F(StartTest, ExportAndScriptsDirectoriesExistAfterStart) {
+    EXPECT_TRUE(fs::is_directory(Home() + "/export"));
+    EXPECT_TRUE(fs::is_directory(Home() + "/scripts"));
+}
+
+TEST_F(StartTest, AMissingScriptsDirectoryIsCreatedAtStart) {
+    window_.reset();
+    fs::remove_all(Home() + "/scripts");
+    window_ = std::make_unique<app::MainWindow>(app::MainWindowOptions{false});
+    window_->Load(Home());
+    EXPECT_TRUE(fs::is_directory(Home() + "/scripts"));
+}
+
+TEST_F(StartTest, TheEditorUsesAFixedPitchFontWithoutWordWrap) {
+    auto* box = Window().Editor().TextBox();
+    EXPECT_EQ(Std(box->objectName()), "txtSQLStatement");
+    EXPECT_EQ(box->lineWrapMode(), QPlainTextEdit::NoWrap);
+    EXPECT_EQ(box->font().pointSize(), 10);
+    EXPECT_TRUE(QFontInfo(box->font()).fixedPitch());
+}
+
+TEST_F(StartTest, ColouringTheTextDoesNotMarkItChanged) {
+    Window().GetUi().SetEditorText("SELECT 'a' FROM t; // note");
+    Sess().state.scriptChanged = false;
+    Settle(50);
+    EXPECT_FALSE(Sess().state.scriptChanged);
+    EXPECT_EQ(Window().Editor().Text(), "SELECT 'a' FROM t; // note");
+}
+
+TEST_F(StartTest, EveryChangeOfTheTextSetsTheChangedFlag) {
+    QTest::keyClicks(Window().Editor().TextBox(), "x");
+    EXPECT_TRUE(Sess().state.scriptChanged);
+}
+
+TEST(SplashTest, ThePictureWindowIsBorderlessAndItsTimerHandsOver) {
+    app::SplashWindow splash;
+    EXPECT_EQ(splash.size(), QSize(600, 300));
+    EXPECT_TRUE(splash.windowFlags() & Qt::FramelessWindowHint);
+    splash.ShowNow();
+    bool handedOver = false;
+    splash.StartTimer(10, [&] { handedOver = true; });
+    EXPECT_TRUE(splash.isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(handedOver, 2000);
+    EXPECT_FALSE(splash.isVisible());
+    EXPECT_FALSE(splash.Timer().isActive());
+    const QImage picture = splash.grab().toImage();
+    // Not one colour: the picture was drawn.
+    EXPECT_NE(picture.pixel(10, 10), picture.pixel(300, 100));
+}
+
+TEST(TipsSettingTest, ReadsOneByDefaultAndKeepsWhatIsSaved) {
+    TempDir config;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                       QString::fromStdString(config.Path().string()));
+    EXPECT_TRUE(app::ShowTipsAtStartup());
+    app::SetShowTipsAtStartup(false);
+    EXPECT_FALSE(app::ShowTipsAtStartup());
+    QSettings stored(QSettings::NativeFormat, QSettings::UserScope, "Tessel", "Tessel");
+    EXPECT_EQ(Std(stored.value("Options/Show Tips at Startup").toString()), "0");
+    app::SetShowTipsAtStartup(true);
+    EXPECT_TRUE(app::ShowTipsAtStartup());
+}
+
+}  // namespace
+}  // namespace tessel::test::gui

@@ -1,0 +1,72 @@
+// Pictures of the main window after start-up and after running a script, as a person sees
+// them. They go to $TESSEL_SCREENSHOT_DIR when it is set (bench/screenshot.sh sets it),
+// otherwise to the test's temporary directory.
+#include <QImage>
+#include <QPixmap>
+#include <QTableWidget>
+#include <QTest>
+#include <QTreeWidget>
+#include <cstdlib>
+#include <filesystem>
+
+#include "app/browse/database_tree_pane.h"
+#include "app/browse/recordset_list_pane.h"
+#include "app/browse/recordset_view_pane.h"
+#include "app/widget_ui.h"
+#include "app/workspace/script_editor.h"
+#include "gui_support.h"
+
+namespace tessel::test::gui {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kDemoScript =
+    "// Make a database, fill a table and read it back.\r\n"
+    "dbmake shop;\r\n"
+    "CREATE TABLE Customers (CustomerID COUNTER, Name TEXT(50), City TEXT(30),"
+    " Joined DATETIME);\r\n"
+    "CREATE UNIQUE INDEX PrimaryKey ON Customers (CustomerID) WITH PRIMARY;\r\n"
+    "INSERT INTO Customers (Name, City, Joined) VALUES ('Ada', 'London', #1999-02-03#);\r\n"
+    "INSERT INTO Customers (Name, City, Joined) VALUES ('Grace', 'Arlington', #2001-12-09#);\r\n"
+    "INSERT INTO Customers (Name, City, Joined) VALUES ('Edsger', 'Nuenen', #2002-05-11#);\r\n"
+    "SELECT Name FROM Customers WHERE City = 'London';\r\n"
+    "SELECT * FROM Customers ORDER BY Name;\r\n";
+
+class ScreenshotTest : public MainWindowTest {
+  protected:
+    std::string Save(const char* name) {
+        const char* wanted = std::getenv("TESSEL_SCREENSHOT_DIR");
+        const fs::path directory = wanted != nullptr ? fs::path(wanted) : home_.Path();
+        fs::create_directories(directory);
+        const std::string path = (directory / name).string();
+        const QImage picture = Window().grab().toImage();
+        EXPECT_TRUE(picture.save(QString::fromStdString(path), "PNG"));
+        return path;
+    }
+};
+
+TEST_F(ScreenshotTest, MainWindowAfterStartAndAfterRunningAScript) {
+    Window().resize(1100, 720);
+    Settle(100);
+    const std::string start = Save("main-window-start.png");
+    QImage first(QString::fromStdString(start));
+    ASSERT_FALSE(first.isNull());
+    EXPECT_EQ(first.width(), Window().width() * static_cast<int>(Window().devicePixelRatio()));
+
+    Window().GetUi().SetEditorText(kDemoScript);
+    Window().Editor().TextBox()->setFocus();
+    QTest::keyClick(Window().Editor().TextBox(), Qt::Key_E, Qt::ControlModifier);
+    Settle(100);
+
+    EXPECT_TRUE(Sess().state.databaseOpen);
+    EXPECT_EQ(Sess().state.recordsetCount, 2);
+    EXPECT_EQ(Window().ListPane().Grid()->rowCount(), 3);
+    EXPECT_GT(Window().TreePane().Tree()->topLevelItemCount(), 0);
+    EXPECT_EQ(Std(Window().ViewPane().Caption()), "recordset2");
+    const std::string after = Save("main-window-after-run.png");
+    EXPECT_FALSE(QImage(QString::fromStdString(after)).isNull());
+}
+
+}  // namespace
+}  // namespace tessel::test::gui
