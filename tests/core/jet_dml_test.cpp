@@ -105,6 +105,22 @@ TEST_F(JetDml, AmpersandJoinsTextAndLikeTakesJetWildcards) {
     EXPECT_EQ(Q("SELECT ID FROM Orders WHERE Customer LIKE 'C%'"), (Rows{{"4"}}));
 }
 
+TEST_F(JetDml, ModIsTheRemainder) {
+    EXPECT_EQ(Q("SELECT ID Mod 3, (ID + 1) MOD 2 FROM Orders WHERE ID = 4"), (Rows{{"1", "1"}}));
+}
+
+TEST_F(JetDml, NamesInBracketsMayHoldBlanksAndKeywords) {
+    RunAll(engine, path,
+           {"CREATE TABLE [Order Lines] ([Line No] LONG, [Select] TEXT(10), [It's] MEMO)",
+            "CREATE INDEX [By Line] ON [Order Lines] (-[Line No]) WITH PRIMARY",
+            "INSERT INTO [Order Lines] VALUES (1, 'a', 'b')"});
+    EXPECT_EQ(Q("SELECT [Line No], [Select], [It's] FROM [Order Lines]"), (Rows{{"1", "a", "b"}}));
+    Engine fresh;
+    auto db = fresh.OpenDatabase(path, false, false, "");
+    EXPECT_EQ(db->Indexes("Order Lines")[0].fields, "-Line No");
+    EXPECT_EQ(db->Fields("Order Lines")[1].size, 10);
+}
+
 TEST_F(JetDml, DeleteStarFrom) {
     auto cursor = engine.OpenConnection(AccessConnection(path))
                       ->Execute("DELETE * FROM Orders WHERE Customer = 'Ann'");

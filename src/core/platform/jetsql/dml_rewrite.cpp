@@ -107,6 +107,15 @@ class Rewriter {
         edits_.push_back({token.begin, token.end, std::move(text)});
     }
 
+    // A value on one side of a binary operator: a name, a literal or a parenthesised group.
+    bool IsOperand(std::size_t i) const {
+        if (i >= tokens_.size())
+            return false;
+        const Token& token = tokens_[i];
+        return token.IsName() || token.kind == TokenKind::Number ||
+               token.kind == TokenKind::String || token.IsSymbol("(") || token.IsSymbol(")");
+    }
+
     bool PrecededByDot(std::size_t i) const { return i > 0 && tokens_[i - 1].IsSymbol("."); }
     bool FollowedBy(std::size_t i, std::string_view symbol) const {
         return i + 1 < tokens_.size() && tokens_[i + 1].IsSymbol(symbol);
@@ -123,6 +132,8 @@ class Rewriter {
                    !PrecededByDot(i)) {
             // The functions Left() and Right(); unquoted, SQLite reads the join keywords.
             Replace(token, QuoteName(token.value));
+        } else if (token.IsWord("MOD") && IsOperand(i - 1) && IsOperand(i + 1)) {
+            Replace(token, "%");
         } else if (token.IsWord("DISTINCTROW")) {
             Replace(token, "DISTINCT");
         } else if (token.IsSymbol("&")) {

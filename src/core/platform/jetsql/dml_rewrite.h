@@ -5,6 +5,7 @@
 //   TOP n PERCENT              -> LIMIT of n percent of that SELECT's rows, rounded up
 //   DISTINCTROW                -> DISTINCT
 //   a & b                      -> a || b
+//   a Mod b                    -> a % b
 //   LIKE 'A*B?'                -> LIKE 'A%B_' (Jet wildcards, when the pattern uses them)
 //   DELETE * FROM / DELETE t.* FROM -> DELETE FROM
 //   Left(...) / Right(...)     -> "Left"(...) / "Right"(...) (functions, not join keywords)
