@@ -86,6 +86,13 @@ TEST(PlatformEngine, EmptyStatementAndTextAfterTheStatementFail) {
     EXPECT_EQ(ErrorNumber([&] { connection->Execute("SELECT 1; SELECT 2"); }),
               err::kTextAfterStatement);
     EXPECT_EQ(Query(engine, path, "SELECT 1;"), (Rows{{"1"}}));
+    // A trigger's body holds statements of its own.
+    connection->Execute("CREATE TABLE T (A LONG, B LONG)");
+    connection->Execute(
+        "CREATE TRIGGER T_copy AFTER INSERT ON T BEGIN UPDATE T SET B = NEW.A * 2 WHERE A = "
+        "NEW.A; SELECT 1; END");
+    connection->Execute("INSERT INTO T (A) VALUES (21)");
+    EXPECT_EQ(Query(engine, path, "SELECT B FROM T"), (Rows{{"42"}}));
 }
 
 TEST(PlatformEngine, TablesQueriesAndSystemObjects) {

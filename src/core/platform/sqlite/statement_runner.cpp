@@ -9,8 +9,20 @@
 
 namespace tessel::platform::sqlite {
 
-using jetsql::Token;
-using jetsql::TokenKind;
+namespace {
+
+// CREATE [TEMP] TRIGGER ... BEGIN ...; ...; END holds ";" of its own.
+bool IsTriggerDefinition(const std::vector<jetsql::Token>& tokens) {
+    if (tokens.empty() || !tokens[0].IsWord("CREATE"))
+        return false;
+    for (std::size_t i = 1; i < tokens.size() && i < 4; ++i) {
+        if (tokens[i].IsWord("TRIGGER"))
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
 
 std::unique_ptr<Cursor> ExecuteJetStatement(Handle& handle, const std::string& statement) {
     auto tokens = jetsql::Tokenize(statement);
@@ -22,7 +34,7 @@ std::unique_ptr<Cursor> ExecuteJetStatement(Handle& handle, const std::string& s
                           "INSERT, SELECT, UPDATE or a data definition statement.");
     }
     for (const auto& token : tokens) {
-        if (token.IsSymbol(";")) {
+        if (token.IsSymbol(";") && !IsTriggerDefinition(tokens)) {
             throw EngineError(err::kTextAfterStatement,
                               "Characters found after the end of the SQL statement: '" +
                                   statement.substr(token.begin) + "'.");
