@@ -215,14 +215,20 @@ class Engine {
     int LoginTimeout() const { return loginTimeout_; }
     void SetLoginTimeout(int seconds) { loginTimeout_ = seconds; }
 
-    // `connect` is "" for the single-file default (optionally followed by ";pwd=..."), else a
-    // connection type text such as "Dbase IV;".
+    // `connect` is "" for the single-file default (optionally followed by ";pwd=..."; the last
+    // pwd part counts), else a connection type text such as "Dbase IV;". A read-only file opens
+    // read-only. Opening never writes to the file.
     std::unique_ptr<Database> OpenDatabase(const std::string& name, bool exclusive, bool readOnly,
                                            const std::string& connect);
-    // `options` is a dbformat value; fails when the file exists.
+    // `options` is a dbformat value; fails when the file exists. `locale` may end with
+    // ";pwd=..." to give the new database a password (then OpenDatabase needs it in `connect`).
     void CreateDatabase(const std::string& name, const std::string& locale, int options);
+    // Copies into a new file without free space; `options` 0 keeps the version, a dbformat
+    // value sets it. Fails when `destination` exists.
     void CompactDatabase(const std::string& source, const std::string& destination,
                          const std::string& locale, int options);
+    // Rebuilds a damaged single-file database from what can be read, keeping the damaged
+    // original as NAME.bak (NAME.bak1, ...); a sound file stays as it is.
     void RepairDatabase(const std::string& name);
 
     // Opens the statement runner's connection for a connection text.
