@@ -18,16 +18,6 @@ std::string Named(const Constraint& constraint) {
                                    : "CONSTRAINT " + QuoteName(constraint.name) + " ";
 }
 
-std::string Columns(const std::vector<jetsql::IndexColumn>& columns) {
-    std::string text = "(";
-    for (std::size_t i = 0; i < columns.size(); ++i) {
-        text += (i == 0 ? "" : ", ") + QuoteName(columns[i].name);
-        if (columns[i].descending)
-            text += " DESC";
-    }
-    return text + ")";
-}
-
 std::string References(const Constraint& constraint) {
     std::string text = "REFERENCES " + QuoteName(constraint.referencedTable);
     if (!constraint.referencedColumns.empty()) {
@@ -46,9 +36,9 @@ std::string InlineColumnSql(const jetsql::ColumnDefinition& column) {
     std::string text = QuoteName(column.name);
     const std::string& type = column.writtenType.empty() ? column.declaredType : column.writtenType;
     if (!type.empty())
-        text += " " + type;
+        text.append(1, ' ').append(type);
     for (const auto& constraint : column.constraints) {
-        text += " " + Named(constraint);
+        text.append(1, ' ').append(Named(constraint));
         switch (constraint.kind) {
             case ConstraintKind::PrimaryKey:
                 text += "PRIMARY KEY";
@@ -84,16 +74,16 @@ std::string ConstraintText(const Constraint& constraint) {
     std::string text = Named(constraint);
     switch (constraint.kind) {
         case ConstraintKind::PrimaryKey:
-            return text + "PRIMARY KEY " + Columns(constraint.columns);
+            return text + "PRIMARY KEY " + IndexColumnList(constraint.columns);
         case ConstraintKind::Unique:
-            return text + "UNIQUE " + Columns(constraint.columns);
+            return text + "UNIQUE " + IndexColumnList(constraint.columns);
         case ConstraintKind::Check:
             return text + "CHECK (" + constraint.check + ")";
         case ConstraintKind::ForeignKey: {
             std::vector<jetsql::IndexColumn> plain;
             for (const auto& column : constraint.columns)
                 plain.push_back({column.name, false});
-            return text + "FOREIGN KEY " + Columns(plain) + " " + References(constraint);
+            return text + "FOREIGN KEY " + IndexColumnList(plain) + " " + References(constraint);
         }
         case ConstraintKind::NotNull:
             break;
