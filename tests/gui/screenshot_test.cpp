@@ -55,8 +55,7 @@ TEST_F(ScreenshotTest, MainWindowAfterStartAndAfterRunningAScript) {
     EXPECT_EQ(first.width(), Window().width() * static_cast<int>(Window().devicePixelRatio()));
 
     Window().GetUi().SetEditorText(kDemoScript);
-    Window().Editor().TextBox()->setFocus();
-    QTest::keyClick(Window().Editor().TextBox(), Qt::Key_E, Qt::ControlModifier);
+    Window().RunMenuCommand("mnuScriptExecute");
     Settle(100);
 
     EXPECT_TRUE(Sess().state.databaseOpen);

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QSessionManager>
 
 #include "app/main_window.h"
 #include "app/startup/splash_window.h"
@@ -21,6 +22,12 @@ int RunProgram(int argc, char** argv) {
 
     MainWindow window;
     QObject::connect(&window, &MainWindow::ProgramEnded, &application, &QApplication::quit);
+    // The desktop session ending asks the closing question like any other way of closing.
+    QObject::connect(&application, &QGuiApplication::commitDataRequest, &window,
+                     [&window](QSessionManager& manager) {
+                         if (!window.close())
+                             manager.cancel();
+                     });
     window.Load(ResolveAppPath());
     splash.StartTimer(SplashWindow::kShowMilliseconds, [&window] { window.ShowAfterSplash(); });
     return application.exec();
