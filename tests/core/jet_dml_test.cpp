@@ -99,6 +99,13 @@ TEST_F(JetDml, QuotedTextsKeepKeywordsSemicolonsAndHashes) {
 
 TEST_F(JetDml, AmpersandJoinsTextAndLikeTakesJetWildcards) {
     EXPECT_EQ(Q("SELECT Customer & '-' & ID FROM Orders WHERE ID = 2"), (Rows{{"Bob-2"}}));
+    EXPECT_EQ(Q("SELECT 'x' & NULL, NULL & NULL IS NULL, 1 + 2 & 3 * 4, Amount & ''"
+                " FROM Orders WHERE ID = 2"),
+              (Rows{{"x", "1", "312", "20"}}));
+    EXPECT_EQ(Q("SELECT ID FROM Orders WHERE Customer & 'x' = 'Annx' AND (ID & '') IN "
+                "('1', '3') ORDER BY ID"),
+              (Rows{{"1"}, {"3"}}));
+    EXPECT_EQ(Q("SELECT upper(Customer & '!') FROM Orders WHERE ID = 4"), (Rows{{"CY!"}}));
     EXPECT_EQ(Q("SELECT ID FROM Orders WHERE Customer LIKE 'A*' ORDER BY ID"),
               (Rows{{"1"}, {"3"}}));
     EXPECT_EQ(Q("SELECT ID FROM Orders WHERE Customer LIKE '?o?'"), (Rows{{"2"}}));

@@ -137,7 +137,7 @@ class Rewriter {
         } else if (token.IsWord("DISTINCTROW")) {
             Replace(token, "DISTINCT");
         } else if (token.IsSymbol("&")) {
-            Replace(token, "||");
+            Concatenate(i);
         } else if (token.IsWord("LIKE") && i + 1 < tokens_.size() &&
                    tokens_[i + 1].kind == TokenKind::String) {
             if (auto pattern = LikePattern(tokens_[i + 1].value)) {
@@ -148,6 +148,61 @@ class Rewriter {
         } else if (token.IsWord("DELETE") && i == 0) {
             DeleteStar();
         }
+    }
+
+    // Words that end an operand of "&": operators of lower precedence and clause keywords.
+    static bool EndsOperand(const Token& token) {
+        static constexpr std::string_view kWords[] = {
+            "LIKE",  "IS",     "BETWEEN",  "IN",          "NOT",    "AND",    "OR",    "XOR",
+            "EQV",   "IMP",    "SELECT",   "FROM",        "WHERE",  "AS",     "SET",   "VALUES",
+            "ON",    "WHEN",   "THEN",     "ELSE",        "END",    "CASE",   "GROUP", "ORDER",
+            "BY",    "HAVING", "DISTINCT", "DISTINCTROW", "TOP",    "INTO",   "ASC",   "DESC",
+            "UNION", "LIMIT",  "JOIN",     "ALL",         "ESCAPE", "COLLATE"};
+        if (token.kind == TokenKind::Word) {
+            for (auto word : kWords) {
+                if (token.IsWord(word))
+                    return true;
+            }
+            return false;
+        }
+        if (token.kind != TokenKind::Symbol)
+            return false;
+        static constexpr std::string_view kSymbols[] = {
+            "=", "<>", "<", ">", "<=", ">=", "!=", "==", ",", ";"};
+        for (auto symbol : kSymbols) {
+            if (token.value == symbol)
+                return true;
+        }
+        return false;
+    }
+
+    // a & b -> JetConcat(a, b): Null only when both are Null, as the classic engine has it.
+    // "&" binds looser than arithmetic and tighter than comparisons, from left to right.
+    void Concatenate(std::size_t at) {
+        const int depth = depths_[at];
+        std::size_t first = at;
+        while (first > 0) {
+            const std::size_t j = first - 1;
+            if (depths_[j] < depth || (depths_[j] == depth && EndsOperand(tokens_[j])))
+                break;
+            first = j;
+        }
+        std::size_t last = at;
+        while (last + 1 < tokens_.size()) {
+            const std::size_t j = last + 1;
+            if (depths_[j] < depth || (depths_[j] == depth && tokens_[j].IsSymbol(")")))
+                break;
+            if (depths_[j] == depth && (EndsOperand(tokens_[j]) || tokens_[j].IsSymbol("&")))
+                break;
+            last = j;
+        }
+        if (first == at || last == at) {
+            Replace(tokens_[at], "||");  // an operand this reading cannot delimit
+            return;
+        }
+        edits_.push_back({tokens_[first].begin, tokens_[first].begin, "JetConcat("});
+        Replace(tokens_[at], ",");
+        edits_.push_back({tokens_[last].end, tokens_[last].end, ")"});
     }
 
     // SELECT [ALL|DISTINCT|DISTINCTROW] TOP n [PERCENT]

@@ -4,7 +4,7 @@
 //   SELECT [DISTINCT] TOP n    -> SELECT [DISTINCT] ... LIMIT n (at the end of that SELECT)
 //   TOP n PERCENT              -> LIMIT of n percent of that SELECT's rows, rounded up
 //   DISTINCTROW                -> DISTINCT
-//   a & b                      -> a || b
+//   a & b                      -> JetConcat(a, b) (Null only when both are Null)
 //   a Mod b                    -> a % b
 //   LIKE 'A*B?'                -> LIKE 'A%B_' (Jet wildcards, when the pattern uses them)
 //   DELETE * FROM / DELETE t.* FROM -> DELETE FROM

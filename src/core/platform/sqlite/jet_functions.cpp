@@ -48,6 +48,33 @@ bool AnyNull(int argc, sqlite3_value** argv) {
     return false;
 }
 
+// Text of a value as the classic engine joins it: whole numbers without ".0".
+std::string JoinText(sqlite3_value* value) {
+    switch (sqlite3_value_type(value)) {
+        case SQLITE_NULL:
+            return {};
+        case SQLITE_FLOAT: {
+            char text[32];
+            std::snprintf(text, sizeof text, "%.15g", sqlite3_value_double(value));
+            return text;
+        }
+        default:
+            return std::string(TextOf(value));
+    }
+}
+
+void JetConcat(sqlite3_context* context, int argc, sqlite3_value** argv) {
+    bool allNull = true;
+    std::string text;
+    for (int i = 0; i < argc; ++i) {
+        allNull = allNull && sqlite3_value_type(argv[i]) == SQLITE_NULL;
+        text += JoinText(argv[i]);
+    }
+    if (allNull)
+        return sqlite3_result_null(context);
+    ResultText(context, text);
+}
+
 void Iif(sqlite3_context* context, int, sqlite3_value** argv) {
     const bool truth =
         sqlite3_value_type(argv[0]) != SQLITE_NULL && sqlite3_value_double(argv[0]) != 0;
@@ -137,7 +164,7 @@ void DatePart(sqlite3_context* context, int argc, sqlite3_value** argv) {
 void CStr(sqlite3_context* context, int argc, sqlite3_value** argv) {
     if (AnyNull(argc, argv))
         return sqlite3_result_null(context);
-    ResultText(context, TextOf(argv[0]));
+    ResultText(context, JoinText(argv[0]));
 }
 
 // CLng and CInt round halves to even, as the classic engine does.
@@ -161,6 +188,7 @@ struct Function {
 };
 
 constexpr Function kFunctions[] = {
+    {"JETCONCAT", 2, JetConcat, true},
     {"IIF", 3, Iif, true},
     {"NZ", 1, Nz, true},
     {"NZ", 2, Nz, true},
