@@ -199,6 +199,28 @@ TEST(PlatformEngine, Sha256Digests) {
               "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
 }
 
+TEST(PlatformEngine, OpenObjectsSeeChangesAndReplacedFilesAreNotConfused) {
+    TempDir dir;
+    Engine engine;
+    const std::string path = NewDatabase(engine, dir);
+    auto db = engine.OpenDatabase(path, false, false, "");
+    auto readOnly = engine.OpenDatabase(path, false, true, "");
+    RunAll(engine, path, {"CREATE TABLE Fresh (A TEXT(9))"});
+    EXPECT_EQ(db->Fields("Fresh")[0].size, 9);
+    EXPECT_EQ(readOnly->Fields("Fresh")[0].size, 9);
+
+    // The file is replaced by another database under the same name.
+    db->Close();
+    readOnly->Close();
+    std::filesystem::remove(path);
+    engine.CreateDatabase(path, "", platform::dbformat::kVersion20);
+    auto again = engine.OpenDatabase(path, false, false, "");
+    EXPECT_EQ(again->Version(), "2.0");
+    EXPECT_EQ(ErrorNumber([&] { again->Fields("Fresh"); }), err::kItemNotFound);
+    EXPECT_EQ(ErrorNumber([&] { Query(engine, path, "SELECT * FROM Fresh"); }),
+              err::kTableNotFound);
+}
+
 TEST(PlatformEngine, ValuesAsText) {
     EXPECT_EQ(platform::ValueToText(platform::Value{}), "");
     EXPECT_EQ(platform::ValueToText(true), "True");
