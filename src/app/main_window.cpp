@@ -107,7 +107,6 @@ MainWindow::MainWindow(MainWindowOptions options)
 MainWindow::~MainWindow() {
     ShutDown();
     // The panes work on the session: they go before it does.
-    delete findDialog_;
     delete takeCentralWidget();
     session_.reset();
 }

@@ -1,6 +1,5 @@
 #include "app/dialogs/file_dialog.h"
 
-#include <QDir>
 #include <QFileDialog>
 #include <QRegularExpression>
 
@@ -68,7 +67,7 @@ std::optional<std::string> RunFileDialog(QWidget* parent, const FileDialogReques
     const QStringList files = dialog.selectedFiles();
     if (files.isEmpty() || files.front().isEmpty())
         return std::nullopt;
-    return QDir::toNativeSeparators(files.front()).toStdString();
+    return files.front().toStdString();
 }
 
 }  // namespace tessel::app
