@@ -2,6 +2,7 @@
 # Builds the program and starts it on its embedded default database type.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+export CCACHE_BASEDIR="$PWD"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$(nproc)"
 exec ./build/src/app/tessel "$@"

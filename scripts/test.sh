@@ -2,6 +2,8 @@
 # Builds everything with AddressSanitizer and UndefinedBehaviorSanitizer and runs every test.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# Lets ccache reuse objects compiled in another checkout of the same sources.
+export CCACHE_BASEDIR="$PWD"
 build=${TESSEL_TEST_BUILD:-build-test}
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug -DTESSEL_SANITIZE=ON >/dev/null
 cmake --build "$build" -j"$(nproc)"

@@ -99,7 +99,7 @@ MainWindow::MainWindow(MainWindowOptions options)
         UpdateKeyIndicators();
     });
     connect(panes_, &PaneArea::EditorFocusWanted, this, [this] { editor_->TextBox()->setFocus(); });
-    connect(panes_, &PaneArea::ListColumnsResized, list_, &RecordsetListPane::SetColumnWidths);
+    // The list pane sets its column widths itself on every resize, from its grid's client width.
 
     resize(1100, 760);
 }

@@ -71,9 +71,6 @@ void PaneArea::Apply(const PaneLayout& layout) {
             panes_[i]->setGeometry(target);
     }
     applying_ = false;
-    if (layout.Effects().listColumnsResized) {
-        emit ListColumnsResized(Window(Pane::List)->InnerRect().width());
-    }
     if (layout.Effects().focusEditor)
         emit EditorFocusWanted();
 }

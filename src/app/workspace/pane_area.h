@@ -33,7 +33,6 @@ class PaneArea : public QWidget {
 
   signals:
     void EditorFocusWanted();
-    void ListColumnsResized(int innerWidthPixels);
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
