@@ -129,6 +129,16 @@ TEST(PlatformCompact, CopiesIntoANewFileAndMayChangeTheVersion) {
 
     EXPECT_EQ(ErrorNumber([&] { engine.CompactDatabase(path, target, "", 0); }),
               err::kDatabaseExists);
+
+    // A password given in the locale protects the copy; the source stays as it was.
+    const std::string locked = dir.File("locked.mdb");
+    engine.CompactDatabase(path, locked, ";LANGID=0x0409;pwd=key", 0);
+    EXPECT_EQ(ErrorNumber([&] { engine.OpenDatabase(locked, false, false, ""); }),
+              err::kBadPassword);
+    EXPECT_EQ(engine.OpenDatabase(locked, false, false, ";pwd=key")->Version(), "3.0");
+    const std::string unlocked = dir.File("unlocked.mdb");
+    engine.CompactDatabase(locked, unlocked, ";pwd=", 0);
+    EXPECT_EQ(engine.OpenDatabase(unlocked, false, false, "")->Version(), "3.0");
     EXPECT_EQ(ErrorNumber([&] { engine.CompactDatabase(path, dir.File("no/x.mdb"), "", 0); }),
               err::kBadPath);
     EXPECT_EQ(

@@ -73,8 +73,9 @@ void Engine::CreateDatabase(const std::string& name, const std::string& locale, 
 }
 
 void Engine::CompactDatabase(const std::string& source, const std::string& destination,
-                             const std::string& /*locale*/, int options) {
-    sqlite::CompactDatabaseFile(source, destination, options);
+                             const std::string& locale, int options) {
+    // As with CreateDatabase, ";pwd=..." in the locale gives the new file a new password.
+    sqlite::CompactDatabaseFile(source, destination, options, ConnectValue(locale, "pwd"));
 }
 
 void Engine::RepairDatabase(const std::string& name) {

@@ -26,11 +26,14 @@ std::string RandomSalt() {
 }  // namespace
 
 void SetDatabasePassword(Handle& handle, const std::string& password) {
-    if (password.empty())
-        return;
     const std::string salt = RandomSalt();
     handle.InTransaction([&] {
-        MetadataStore(handle).PutProperty(
+        MetadataStore store(handle);
+        if (password.empty()) {
+            store.DeleteProperty(objkind::kDatabase, "", kPasswordProperty);
+            return;
+        }
+        store.PutProperty(
             objkind::kDatabase, "",
             Property{kPasswordProperty, ftype::kText, salt + "$" + Sha256Hex(salt + password)});
     });

@@ -10,6 +10,7 @@
 
 namespace tessel::platform::sqlite {
 
+// Sets the password; an empty one removes it.
 void SetDatabasePassword(Handle& handle, const std::string& password);
 
 // Throws err::kBadPassword when the database has a password and `connect` does not give it.

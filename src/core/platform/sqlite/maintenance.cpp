@@ -25,7 +25,8 @@ void CreateDatabaseFile(const std::string& path, const std::string& version,
     PublishNewFile(temporary, path);
 }
 
-void CompactDatabaseFile(const std::string& source, const std::string& destination, int options) {
+void CompactDatabaseFile(const std::string& source, const std::string& destination, int options,
+                         const std::optional<std::string>& password) {
     if (ProbeDatabaseFile(source) == FileKind::Jet)
         ThrowJetReaderMissing(source);
     CheckNewFilePlace(destination);
@@ -38,9 +39,12 @@ void CompactDatabaseFile(const std::string& source, const std::string& destinati
             auto handle = Handle::Open(source, true);
             handle->Exec("VACUUM INTO " + jetsql::QuoteText(temporary));
         }
-        if (!version.empty()) {
+        if (!version.empty() || password) {
             auto handle = Handle::Open(temporary, false);
-            WriteVersion(*handle, version);
+            if (!version.empty())
+                WriteVersion(*handle, version);
+            if (password)
+                SetDatabasePassword(*handle, *password);
         }
     } catch (...) {
         RemoveTemporary(temporary);

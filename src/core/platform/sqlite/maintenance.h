@@ -4,6 +4,7 @@
 // database.
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace tessel::platform::sqlite {
@@ -15,6 +16,8 @@ void CreateDatabaseFile(const std::string& path, const std::string& version,
 
 // Copies `source` into the new file `destination` without free space; `options` may name a
 // new format (dbformat values), 0 keeps the source's version.
-void CompactDatabaseFile(const std::string& source, const std::string& destination, int options);
+// `password`, when given, replaces the copy's password ("" removes it).
+void CompactDatabaseFile(const std::string& source, const std::string& destination, int options,
+                         const std::optional<std::string>& password);
 
 }  // namespace tessel::platform::sqlite

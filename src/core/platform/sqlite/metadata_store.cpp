@@ -222,6 +222,16 @@ void MetadataStore::PutProperty(const std::string& kind, const std::string& obje
     insert.Run();
 }
 
+void MetadataStore::DeleteProperty(const std::string& kind, const std::string& object,
+                                   const std::string& name) {
+    if (!Exists())
+        return;
+    auto statement = handle_.Prepare(
+        "DELETE FROM MSysProperties WHERE ObjectKind = ?1 AND ObjectName = ?2 AND PropertyName = "
+        "?3");
+    statement.Bind(1, kind).Bind(2, object).Bind(3, name).Run();
+}
+
 void MetadataStore::RenameTable(const std::string& from, const std::string& to) {
     if (!Exists())
         return;

@@ -79,6 +79,8 @@ class MetadataStore {
     // In the order they were first written.
     std::vector<Property> Properties(const std::string& kind, const std::string& object);
     void PutProperty(const std::string& kind, const std::string& object, const Property& property);
+    void DeleteProperty(const std::string& kind, const std::string& object,
+                        const std::string& name);
 
     // Moves every row of a table (and of its fields) to a new name.
     void RenameTable(const std::string& from, const std::string& to);
