@@ -221,6 +221,28 @@ TEST(PlatformEngine, OpenObjectsSeeChangesAndReplacedFilesAreNotConfused) {
               err::kTableNotFound);
 }
 
+TEST(PlatformEngine, AProgressHookKeepsLongStatementsGoingOrCancelsThem) {
+    TempDir dir;
+    Engine engine;
+    const std::string path = NewDatabase(engine, dir);
+    const std::string longCount =
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 300000) "
+        "SELECT count(*) FROM n";
+    int calls = 0;
+    engine.SetProgressHook([&] { return ++calls < 5; });
+    std::string description;
+    EXPECT_EQ(ErrorNumber([&] { Query(engine, path, longCount); }, &description),
+              err::kQueryCancelled);
+    EXPECT_EQ(calls, 5);
+    engine.SetProgressHook([&] { return ++calls > 0; });
+    EXPECT_EQ(Query(engine, path, longCount), (Rows{{"300000"}}));
+    EXPECT_GT(calls, 10);
+    engine.SetProgressHook({});
+    const int before = calls;
+    EXPECT_EQ(Query(engine, path, longCount), (Rows{{"300000"}}));
+    EXPECT_EQ(calls, before);
+}
+
 TEST(PlatformEngine, ValuesAsText) {
     EXPECT_EQ(platform::ValueToText(platform::Value{}), "");
     EXPECT_EQ(platform::ValueToText(true), "True");

@@ -83,6 +83,10 @@ void Engine::RepairDatabase(const std::string& name) {
     sqlite::RepairDatabaseFile(name);
 }
 
+void Engine::SetProgressHook(std::function<bool()> keepGoing) {
+    pool_->SetProgressHook(std::move(keepGoing));
+}
+
 std::unique_ptr<StatementConnection> Engine::OpenConnection(const std::string& connectionString) {
     const ConnectionTarget target = ParseConnectionString(connectionString);
     const std::string source = WithoutTrailingSemicolon(target.dataSource);

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -233,6 +234,11 @@ class Engine {
 
     // Opens the statement runner's connection for a connection text.
     std::unique_ptr<StatementConnection> OpenConnection(const std::string& connectionString);
+
+    // Called every few thousand steps while a statement or structure read runs, so that the
+    // window stays painted; returning false cancels the statement with err::kQueryCancelled.
+    // An empty function removes the hook.
+    void SetProgressHook(std::function<bool()> keepGoing);
 
   private:
     int loginTimeout_ = 20;

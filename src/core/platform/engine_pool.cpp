@@ -32,6 +32,7 @@ std::shared_ptr<sqlite::Handle> Engine::Pool::Acquire(const std::string& path, b
         }
     }
     auto handle = sqlite::Handle::Open(path, effectiveReadOnly);
+    handle->SetProgressHook(keepGoing_);
     // Reading the schema once finds a damaged file now rather than at the first statement.
     handle->Prepare("SELECT count(*) FROM sqlite_master").Run();
     if (entries_.size() >= kPooledHandles) {
@@ -42,6 +43,13 @@ std::shared_ptr<sqlite::Handle> Engine::Pool::Acquire(const std::string& path, b
     }
     entries_.push_back({info.st_dev, info.st_ino, effectiveReadOnly, clock_, handle});
     return handle;
+}
+
+void Engine::Pool::SetProgressHook(std::function<bool()> keepGoing) {
+    keepGoing_ =
+        keepGoing ? std::make_shared<const std::function<bool()>>(std::move(keepGoing)) : nullptr;
+    for (auto& entry : entries_)
+        entry.handle->SetProgressHook(keepGoing_);
 }
 
 }  // namespace tessel::platform

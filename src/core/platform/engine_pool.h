@@ -7,6 +7,7 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,6 +25,9 @@ struct Engine::Pool {
     // Drops every handle (for example before a maintenance tool replaces files).
     void Clear() { entries_.clear(); }
 
+    // Given to every handle, now and later.
+    void SetProgressHook(std::function<bool()> keepGoing);
+
   private:
     struct Entry {
         dev_t device = 0;
@@ -34,6 +38,7 @@ struct Engine::Pool {
     };
     std::vector<Entry> entries_;
     std::uint64_t clock_ = 0;
+    std::shared_ptr<const std::function<bool()>> keepGoing_;
 };
 
 }  // namespace tessel::platform

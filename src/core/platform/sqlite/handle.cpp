@@ -164,6 +164,21 @@ void Handle::GiveBack(sqlite3_stmt* stmt, std::string sql) {
     }
 }
 
+void Handle::SetProgressHook(std::shared_ptr<const std::function<bool()>> keepGoing) {
+    keepGoing_ = std::move(keepGoing);
+    if (!keepGoing_ || !*keepGoing_) {
+        sqlite3_progress_handler(db_, 0, nullptr, nullptr);
+        return;
+    }
+    sqlite3_progress_handler(
+        db_, 4000,
+        [](void* self) -> int {
+            const auto& hook = static_cast<Handle*>(self)->keepGoing_;
+            return hook && *hook && !(*hook)() ? 1 : 0;
+        },
+        this);
+}
+
 void Handle::Exec(const std::string& sql) {
     char* message = nullptr;
     const int rc = sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &message);

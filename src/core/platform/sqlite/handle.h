@@ -7,6 +7,7 @@
 
 #include <sqlite3.h>
 
+#include <functional>
 #include <list>
 #include <memory>
 #include <string>
@@ -71,6 +72,10 @@ class Handle : public std::enable_shared_from_this<Handle> {
     // Runs statements that return no rows.
     void Exec(const std::string& sql);
 
+    // `keepGoing` is asked every few thousand virtual machine steps; false interrupts the
+    // running statement. Null removes the hook.
+    void SetProgressHook(std::shared_ptr<const std::function<bool()>> keepGoing);
+
     // True while a transaction is open on this connection.
     bool InTransaction() const { return sqlite3_get_autocommit(db_) == 0; }
 
@@ -88,6 +93,7 @@ class Handle : public std::enable_shared_from_this<Handle> {
     std::string path_;
     bool readOnly_;
     std::list<std::pair<std::string, sqlite3_stmt*>> cache_;  // most recently used first
+    std::shared_ptr<const std::function<bool()>> keepGoing_;
     int savepointDepth_ = 0;
 };
 
