@@ -14,6 +14,8 @@
 #include <string_view>
 #include <utility>
 
+#include "core/platform/sqlite/schema_catalog.h"
+
 namespace tessel::platform::sqlite {
 
 class Handle;
@@ -76,6 +78,9 @@ class Handle : public std::enable_shared_from_this<Handle> {
     // running statement. Null removes the hook.
     void SetProgressHook(std::shared_ptr<const std::function<bool()>> keepGoing);
 
+    // The file's schema table, re-read only after a schema change.
+    SchemaCatalog& Catalog() { return catalog_; }
+
     // True while a transaction is open on this connection.
     bool InTransaction() const { return sqlite3_get_autocommit(db_) == 0; }
 
@@ -95,6 +100,7 @@ class Handle : public std::enable_shared_from_this<Handle> {
     std::list<std::pair<std::string, sqlite3_stmt*>> cache_;  // most recently used first
     std::shared_ptr<const std::function<bool()>> keepGoing_;
     int savepointDepth_ = 0;
+    SchemaCatalog catalog_;
 };
 
 template <typename Work>

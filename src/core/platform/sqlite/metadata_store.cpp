@@ -55,11 +55,12 @@ std::string FieldObject(const std::string& table, const std::string& field) {
 }  // namespace
 
 bool MetadataStore::Exists() {
-    auto statement = handle_.Prepare(
-        "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN "
-        "('MSysColumns', 'MSysIndexes', 'MSysProperties')");
-    statement.Step();
-    return statement.Integer(0) == 3;
+    SchemaCatalog& catalog = handle_.Catalog();
+    for (const char* table : {"MSysColumns", "MSysIndexes", "MSysProperties"}) {
+        if (catalog.Find(handle_, table, "table") == nullptr)
+            return false;
+    }
+    return true;
 }
 
 void MetadataStore::EnsureTables() {

@@ -8,23 +8,16 @@ namespace tessel::platform::sqlite {
 
 std::vector<SchemaObject> SchemaReader::Objects(const char* type) {
     std::vector<SchemaObject> objects;
-    auto statement =
-        handle_.Prepare("SELECT name, type, sql FROM sqlite_master WHERE type = ?1 ORDER BY rowid");
-    statement.Bind(1, type);
-    while (statement.Step()) {
-        objects.push_back({statement.Text(0), statement.Text(1), statement.Text(2)});
-    }
+    for (const CatalogEntry* entry : handle_.Catalog().OfType(handle_, type))
+        objects.push_back({entry->name, entry->type, entry->sql});
     return objects;
 }
 
 std::optional<SchemaObject> SchemaReader::Find(const std::string& name, const char* type) {
-    auto statement = handle_.Prepare(
-        "SELECT name, type, sql FROM sqlite_master WHERE type = ?2 AND name = ?1 COLLATE "
-        "NOCASE");
-    statement.Bind(1, name).Bind(2, type);
-    if (!statement.Step())
+    const CatalogEntry* entry = handle_.Catalog().Find(handle_, name, type);
+    if (entry == nullptr)
         return std::nullopt;
-    return SchemaObject{statement.Text(0), statement.Text(1), statement.Text(2)};
+    return SchemaObject{entry->name, entry->type, entry->sql};
 }
 
 void ThrowNotInCollection(const std::string& what) {
@@ -125,14 +118,21 @@ std::vector<IndexDetail> SchemaReader::Indexes(const std::string& table) {
     std::vector<Physical> physical;
     {
         auto statement = handle_.Prepare(
-            "SELECT il.name, il.\"unique\", il.origin, il.partial FROM pragma_index_list(?1) il "
-            "LEFT JOIN sqlite_master m ON m.type = 'index' AND m.name = il.name "
-            "ORDER BY m.rowid, il.seq DESC");
+            "SELECT name, \"unique\", origin, partial FROM pragma_index_list(?1) "
+            "ORDER BY seq DESC");
         statement.Bind(1, name);
         while (statement.Step()) {
             physical.push_back({statement.Text(0), statement.Integer(1) != 0, statement.Text(2),
                                 statement.Integer(3) != 0});
         }
+        // In order of creation; automatic indexes (not in the schema table) come first.
+        auto createdAt = [&](const Physical& p) {
+            const CatalogEntry* entry = handle_.Catalog().Find(handle_, p.name, "index");
+            return entry == nullptr ? 0LL : entry->rowid;
+        };
+        std::stable_sort(
+            physical.begin(), physical.end(),
+            [&](const Physical& a, const Physical& b) { return createdAt(a) < createdAt(b); });
     }
     const bool hasPkIndex = std::any_of(physical.begin(), physical.end(),
                                         [](const Physical& p) { return p.origin == "pk"; });
