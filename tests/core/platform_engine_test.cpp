@@ -173,6 +173,15 @@ TEST(PlatformEngine, PasswordProtectedDatabasesNeedTheLastPwdPart) {
     EXPECT_EQ(db->Version(), "3.0");
     for (const auto& property : db->Properties())
         EXPECT_NE(property.name, "Password");
+    // Opened with its password, the file stays open to this run: statements and reopening
+    // need no password, while another run must give it again.
+    EXPECT_EQ(engine.OpenDatabase(path, false, false, "")->Version(), "3.0");
+    EXPECT_NO_THROW(engine.OpenConnection(AccessConnection(path)));
+    Engine otherRun;
+    EXPECT_EQ(ErrorNumber([&] { otherRun.OpenConnection(AccessConnection(path)); }),
+              err::kBadPassword);
+    EXPECT_EQ(ErrorNumber([&] { otherRun.OpenDatabase(path, false, false, ""); }),
+              err::kBadPassword);
     // A database without a password ignores one given.
     const std::string open = NewDatabase(engine, dir, "open.mdb");
     EXPECT_EQ(engine.OpenDatabase(open, false, false, ";pwd=x")->Version(), "3.0");

@@ -99,8 +99,11 @@ std::unique_ptr<StatementConnection> Engine::OpenConnection(const std::string& c
             throw EngineError(err::kBadPath, "The connection string '" + connectionString +
                                                  "' names no database file (DBQ=...).");
         }
-        return sqlite::MakeStatementConnection(pool_->Acquire(target.file, false),
-                                               connectionString);
+        auto handle = pool_->Acquire(target.file, false);
+        // Statements reach a protected file only after the database was opened with its
+        // password in this run.
+        sqlite::CheckDatabasePassword(*handle, "");
+        return sqlite::MakeStatementConnection(std::move(handle), connectionString);
     }
     for (const char* builtIn : {"dBASE Files", "FoxPro Files", "Paradox Files", "Excel Files",
                                 "Text Files", "Btrieve Files"}) {

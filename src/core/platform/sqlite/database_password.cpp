@@ -48,12 +48,17 @@ void CheckDatabasePassword(Handle& handle, const std::string& connect) {
     const auto dollar = text ? text->find('$') : std::string::npos;
     if (dollar == std::string::npos)
         return;
+    // Once the right password was given, the file stays open to this run until its password
+    // changes: statements and the reopen after each of them carry no password of their own.
+    if (!handle.UnlockedFor().empty() && handle.UnlockedFor() == *text)
+        return;
     const std::string salt = text->substr(0, dollar);
     const std::string given = ConnectValue(connect, "pwd").value_or("");
     if (Sha256Hex(salt + given) != text->substr(dollar + 1)) {
         throw EngineError(err::kBadPassword, "Not a valid password: the database '" +
                                                  handle.Path() + "' is protected by a password.");
     }
+    handle.SetUnlockedFor(*text);
 }
 
 }  // namespace tessel::platform::sqlite

@@ -78,6 +78,11 @@ class Handle : public std::enable_shared_from_this<Handle> {
     // running statement. Null removes the hook.
     void SetProgressHook(std::shared_ptr<const std::function<bool()>> keepGoing);
 
+    // The stored password digest that this connection was opened with in this run, so that
+    // reopening the same file (as every statement does) does not ask again; "" when none.
+    const std::string& UnlockedFor() const { return unlockedFor_; }
+    void SetUnlockedFor(std::string digest) { unlockedFor_ = std::move(digest); }
+
     // The file's schema table, re-read only after a schema change.
     SchemaCatalog& Catalog() { return catalog_; }
 
@@ -101,6 +106,7 @@ class Handle : public std::enable_shared_from_this<Handle> {
     std::shared_ptr<const std::function<bool()>> keepGoing_;
     int savepointDepth_ = 0;
     SchemaCatalog catalog_;
+    std::string unlockedFor_;
 };
 
 template <typename Work>
