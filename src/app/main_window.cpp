@@ -116,31 +116,31 @@ QLabel* MainWindow::StatusPanel(int number) const {
 }
 
 void MainWindow::CreateMenus() {
-    for (const TopMenuSpec& spec : TopMenus()) {
-        QMenu* menu = menuBar()->addMenu(spec.caption);
-        menu->setObjectName(spec.name);
-        menu->menuAction()->setObjectName(spec.name);
-        menus_.insert(spec.name, menu);
+    for (const TopMenuSpec& menuSpec : TopMenus()) {
+        QMenu* menu = menuBar()->addMenu(menuSpec.caption);
+        menu->setObjectName(menuSpec.name);
+        menu->menuAction()->setObjectName(menuSpec.name);
+        menus_.insert(menuSpec.name, menu);
     }
-    for (const MenuItemSpec& spec : MenuItems()) {
-        QMenu* parent = menus_.value(spec.menu);
+    for (const MenuItemSpec& menuSpec : MenuItems()) {
+        QMenu* parent = menus_.value(menuSpec.menu);
         QAction* item = nullptr;
-        if (spec.subMenu) {
-            QMenu* sub = parent->addMenu(spec.caption);
-            sub->setObjectName(spec.name);
-            menus_.insert(spec.name, sub);
+        if (menuSpec.subMenu) {
+            QMenu* sub = parent->addMenu(menuSpec.caption);
+            sub->setObjectName(menuSpec.name);
+            menus_.insert(menuSpec.name, sub);
             item = sub->menuAction();
         } else {
-            item = parent->addAction(spec.caption);
-            item->setShortcut(QKeySequence(spec.shortcut, QKeySequence::PortableText));
-            item->setCheckable(spec.checkable);
-            const QString name = spec.name;
+            item = parent->addAction(menuSpec.caption);
+            item->setShortcut(QKeySequence(menuSpec.shortcut, QKeySequence::PortableText));
+            item->setCheckable(menuSpec.checkable);
+            const QString name = menuSpec.name;
             connect(item, &QAction::triggered, this, [this, name] { RunMenuCommand(name); });
         }
-        item->setObjectName(spec.name);
-        item->setProperty("helpContext", spec.helpContext);
-        menuItems_.insert(spec.name, item);
-        if (spec.separatorAfter)
+        item->setObjectName(menuSpec.name);
+        item->setProperty("helpContext", menuSpec.helpContext);
+        menuItems_.insert(menuSpec.name, item);
+        if (menuSpec.separatorAfter)
             parent->addSeparator();
     }
 }
@@ -154,20 +154,20 @@ void MainWindow::CreateToolbar() {
     // A right click here drops the File menu down; the toolbars' own menu would hide it.
     toolbar_->setContextMenuPolicy(Qt::PreventContextMenu);
     toolbar_->installEventFilter(this);
-    for (const ToolbarButtonSpec& spec : ToolbarButtons()) {
-        if (spec.separatorBefore)
+    for (const ToolbarButtonSpec& menuSpec : ToolbarButtons()) {
+        if (menuSpec.separatorBefore)
             toolbar_->addSeparator();
         QAction* button =
-            toolbar_->addAction(QIcon(QString(":/icons/") + spec.image), spec.toolTip);
-        button->setObjectName(spec.key);
-        button->setToolTip(spec.toolTip);
-        const QString key = spec.key;
+            toolbar_->addAction(QIcon(QString(":/icons/") + menuSpec.image), menuSpec.toolTip);
+        button->setObjectName(menuSpec.key);
+        button->setToolTip(menuSpec.toolTip);
+        const QString key = menuSpec.key;
         connect(button, &QAction::triggered, this, [this, key] { ToolbarButtonClick(key); });
         if (QWidget* widget = toolbar_->widgetForAction(button)) {
-            widget->setObjectName(QString("Toolbar1_") + spec.key);
+            widget->setObjectName(QString("Toolbar1_") + menuSpec.key);
             widget->installEventFilter(this);
         }
-        buttons_.insert(spec.key, button);
+        buttons_.insert(menuSpec.key, button);
     }
 }
 
@@ -176,15 +176,15 @@ void MainWindow::CreateStatusBar() {
     bar->setObjectName("StatusBar1");
     bar->setSizeGripEnabled(true);
     int number = 1;
-    for (const StatusPanelSpec& spec : StatusPanels()) {
+    for (const StatusPanelSpec& menuSpec : StatusPanels()) {
         auto* panel = new QLabel(bar);
         panel->setObjectName(QString("StatusBar1Panel%1").arg(number++));
-        panel->setToolTip(spec.toolTip);
+        panel->setToolTip(menuSpec.toolTip);
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        if (spec.widthTwips == 0) {
+        if (menuSpec.widthTwips == 0) {
             bar->addWidget(panel, 1);
         } else {
-            panel->setMinimumWidth(TwipsToPixels(spec.widthTwips, logicalDpiX()));
+            panel->setMinimumWidth(TwipsToPixels(menuSpec.widthTwips, logicalDpiX()));
             bar->addPermanentWidget(panel);
         }
         statusPanels_ << panel;

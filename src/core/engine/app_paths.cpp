@@ -63,7 +63,7 @@ std::string ResolveAppPath() {
     std::string home = Environment("TESSEL_HOME");
     if (!home.empty())
         return home;
-    // The base directory specification ignores relative values.
+    // XDG base directories must be absolute; relative values are ignored.
     const std::string dataHome = Environment("XDG_DATA_HOME");
     if (!dataHome.empty() && dataHome.front() == '/')
         return dataHome + "/Tessel";

@@ -21,36 +21,37 @@ std::string NullTest(const std::vector<jetsql::IndexColumn>& columns, const char
 }
 
 void CheckIndexCanBeMade(Handle& handle, SchemaReader& reader, const std::string& table,
-                         const IndexSpec& spec) {
+                         const IndexSpec& indexSpec) {
     for (const auto& existing : reader.Indexes(table)) {
-        if (SameName(existing.info.name, spec.name)) {
+        if (SameName(existing.info.name, indexSpec.name)) {
             throw EngineError(err::kIndexExists, "The table '" + table +
                                                      "' already has an index named '" +
                                                      existing.info.name + "'.");
         }
-        if (spec.primary && existing.info.primary) {
+        if (indexSpec.primary && existing.info.primary) {
             throw EngineError(err::kPrimaryKeyExists, "The table '" + table +
                                                           "' already has a primary key ('" +
                                                           existing.info.name + "').");
         }
     }
     const auto columns = reader.Columns(table);
-    for (const auto& wanted : spec.columns) {
+    for (const auto& wanted : indexSpec.columns) {
         bool found = false;
         for (const auto& column : columns)
             found = found || SameName(column.field.name, wanted.name);
         if (!found) {
             throw EngineError(err::kItemNotFound,
-                              "The index '" + spec.name + "' names the field '" + wanted.name +
+                              "The index '" + indexSpec.name + "' names the field '" + wanted.name +
                                   "', which the table '" + table + "' does not have.");
         }
     }
-    if (spec.required) {
+    if (indexSpec.required) {
         auto nulls = handle.Prepare("SELECT 1 FROM " + QuoteName(table) + " WHERE " +
-                                    NullTest(spec.columns, " IS NULL", " OR ") + " LIMIT 1");
+                                    NullTest(indexSpec.columns, " IS NULL", " OR ") + " LIMIT 1");
         if (nulls.Step()) {
             throw EngineError(err::kNullInIndex,
-                              "The index or primary key '" + spec.name + "' of table '" + table +
+                              "The index or primary key '" + indexSpec.name + "' of table '" +
+                                  table +
                                   "' cannot be made: a field it covers holds Null in some rows.");
         }
     }
@@ -59,36 +60,36 @@ void CheckIndexCanBeMade(Handle& handle, SchemaReader& reader, const std::string
 }  // namespace
 
 IndexSpec SpecOf(const jetsql::CreateIndex& create) {
-    IndexSpec spec;
-    spec.name = create.name;
-    spec.columns = create.columns;
-    spec.primary = create.primary;
-    spec.unique = create.unique || create.primary;
-    spec.required = create.primary || create.disallowNull;
-    spec.ignoreNulls = create.ignoreNull && !spec.required;
-    return spec;
+    IndexSpec indexSpec;
+    indexSpec.name = create.name;
+    indexSpec.columns = create.columns;
+    indexSpec.primary = create.primary;
+    indexSpec.unique = create.unique || create.primary;
+    indexSpec.required = create.primary || create.disallowNull;
+    indexSpec.ignoreNulls = create.ignoreNull && !indexSpec.required;
+    return indexSpec;
 }
 
-void MakeIndex(Handle& handle, const std::string& table, const IndexSpec& spec) {
+void MakeIndex(Handle& handle, const std::string& table, const IndexSpec& indexSpec) {
     SchemaReader reader(handle);
-    CheckIndexCanBeMade(handle, reader, table, spec);
-    const std::string physical = NewPhysicalIndexName(handle, table, spec.name);
-    std::string sql = std::string("CREATE ") + (spec.unique ? "UNIQUE " : "") + "INDEX " +
+    CheckIndexCanBeMade(handle, reader, table, indexSpec);
+    const std::string physical = NewPhysicalIndexName(handle, table, indexSpec.name);
+    std::string sql = std::string("CREATE ") + (indexSpec.unique ? "UNIQUE " : "") + "INDEX " +
                       QuoteName(physical) + " ON " + QuoteName(table) + " " +
-                      IndexColumnList(spec.columns);
-    if (spec.ignoreNulls)
-        sql += " WHERE " + NullTest(spec.columns, " IS NOT NULL", " AND ");
+                      IndexColumnList(indexSpec.columns);
+    if (indexSpec.ignoreNulls)
+        sql += " WHERE " + NullTest(indexSpec.columns, " IS NOT NULL", " AND ");
     handle.Exec(sql);
     IndexMeta meta;
-    meta.name = spec.name;
+    meta.name = indexSpec.name;
     meta.physicalName = physical;
-    meta.primary = spec.primary;
-    meta.unique = spec.unique;
-    meta.ignoreNulls = spec.ignoreNulls;
-    meta.foreign = spec.foreign;
-    meta.required = spec.required;
-    meta.referencedTable = spec.referencedTable;
-    meta.referencedFields = spec.referencedFields;
+    meta.primary = indexSpec.primary;
+    meta.unique = indexSpec.unique;
+    meta.ignoreNulls = indexSpec.ignoreNulls;
+    meta.foreign = indexSpec.foreign;
+    meta.required = indexSpec.required;
+    meta.referencedTable = indexSpec.referencedTable;
+    meta.referencedFields = indexSpec.referencedFields;
     MetadataStore(handle).PutIndex(table, meta);
 }
 

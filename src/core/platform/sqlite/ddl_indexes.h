@@ -30,7 +30,7 @@ struct IndexSpec {
 
 // Checks and makes the index (inside the caller's transaction); the caller rebuilds the
 // table's triggers afterwards.
-void MakeIndex(Handle& handle, const std::string& table, const IndexSpec& spec);
+void MakeIndex(Handle& handle, const std::string& table, const IndexSpec& indexSpec);
 
 // The index of that Jet name; throws err::kItemNotFound when the table has none.
 IndexDetail FindIndex(SchemaReader& reader, const std::string& table, const std::string& name);
@@ -38,7 +38,7 @@ IndexDetail FindIndex(SchemaReader& reader, const std::string& table, const std:
 // Removes an index that is not part of a relationship (inside the caller's transaction).
 void RemoveIndex(Handle& handle, const std::string& table, const IndexDetail& index);
 
-// The spec of a CREATE INDEX statement.
+// What a CREATE INDEX statement asks for.
 IndexSpec SpecOf(const jetsql::CreateIndex& create);
 
 }  // namespace tessel::platform::sqlite

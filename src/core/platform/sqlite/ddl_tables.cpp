@@ -134,19 +134,19 @@ bool HasUniqueKey(const std::vector<std::vector<std::string>>& keys,
 }  // namespace
 
 IndexSpec ConstraintIndexSpec(const Constraint& constraint) {
-    IndexSpec spec;
-    spec.name = constraint.name;
-    spec.columns = constraint.columns;
+    IndexSpec indexSpec;
+    indexSpec.name = constraint.name;
+    indexSpec.columns = constraint.columns;
     if (constraint.kind == ConstraintKind::ForeignKey) {
-        spec.foreign = true;
-        spec.referencedTable = constraint.referencedTable;
-        spec.referencedFields = JoinedFields(constraint.referencedColumns);
+        indexSpec.foreign = true;
+        indexSpec.referencedTable = constraint.referencedTable;
+        indexSpec.referencedFields = JoinedFields(constraint.referencedColumns);
     } else {
-        spec.primary = constraint.kind == ConstraintKind::PrimaryKey;
-        spec.unique = true;
-        spec.required = spec.primary;
+        indexSpec.primary = constraint.kind == ConstraintKind::PrimaryKey;
+        indexSpec.unique = true;
+        indexSpec.required = indexSpec.primary;
     }
-    return spec;
+    return indexSpec;
 }
 
 std::string ForeignKeySql(Handle& handle, const std::string& table, Constraint& constraint,

@@ -27,7 +27,7 @@ std::string ForeignKeySql(Handle& handle, const std::string& table, jetsql::Cons
 void NameConstraintIndexes(std::vector<jetsql::Constraint>& constraints, const std::string& table,
                            std::vector<std::string> taken = {});
 
-// The metadata of a field and the index spec of a PRIMARY KEY, UNIQUE or FOREIGN KEY constraint.
+// The metadata of a field and the index description of a PRIMARY KEY, UNIQUE or FOREIGN KEY constraint.
 ColumnMeta ColumnMetaOf(const jetsql::ColumnDefinition& column);
 IndexSpec ConstraintIndexSpec(const jetsql::Constraint& constraint);
 
