@@ -22,7 +22,7 @@ inline constexpr const char* kHeadingRecordset = "Record set";
 inline constexpr const char* kHeadingStatement = "SQL source command";
 
 QString RecordsetName(long number) {
-    return QString("recordset%1").arg(number);
+    return QString::fromStdString(tessel::RecordsetName(number));
 }
 
 QTableWidgetItem* ReadOnlyItem(const QString& text) {

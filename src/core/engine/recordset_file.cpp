@@ -7,6 +7,7 @@
 
 #include "core/engine/failures.h"
 #include "core/engine/recordset_sqlite.h"
+#include "core/platform/jetsql/quote.h"
 #include "core/platform/names.h"
 
 namespace tessel {
@@ -152,7 +153,7 @@ class RecordsetWriter {
         std::string create = "CREATE TABLE recordset(";
         std::string insert = "INSERT INTO recordset VALUES(";
         for (std::size_t i = 0; i < names.size(); ++i) {
-            create += (i == 0 ? "" : ", ") + QuoteIdentifier(names[i]);
+            create += (i == 0 ? "" : ", ") + platform::jetsql::QuoteName(names[i]);
             insert += (i == 0 ? "?" : ", ?") + std::to_string(i + 1);
         }
         Run(create + ");");
@@ -173,9 +174,12 @@ class RecordsetWriter {
 
 }  // namespace
 
+std::string RecordsetName(long number) {
+    return "recordset" + std::to_string(number);
+}
+
 std::string RecordsetFilePath(const std::string& appPath, long number) {
-    return (std::filesystem::path(appPath) / ("recordset" + std::to_string(number) + ".rst"))
-        .string();
+    return (std::filesystem::path(appPath) / (RecordsetName(number) + ".rst")).string();
 }
 
 void WriteRecordsetFile(const std::string& path, const std::string& statement,

@@ -20,6 +20,8 @@
 
 namespace tessel {
 
+// "recordset" & N: the name of capture N in the list, the view's caption and its file name.
+std::string RecordsetName(long number);
 std::string RecordsetFilePath(const std::string& appPath, long number);
 
 // Streams the cursor's rows into a new file at `path` (replacing one that exists). Writes to a

@@ -5,6 +5,7 @@
 #include "core/engine/recordset_file.h"
 #include "core/engine/recordset_sqlite.h"
 #include "core/engine/standard_error.h"
+#include "core/platform/jetsql/quote.h"
 
 namespace tessel {
 
@@ -139,7 +140,7 @@ class SqliteRecordsetFile : public RecordsetFile {
         }
         std::string select = "SELECT ";
         for (std::size_t i = 0; i < tableColumns.size(); ++i) {
-            select += (i == 0 ? "" : ", ") + QuoteIdentifier(tableColumns[i]);
+            select += (i == 0 ? "" : ", ") + platform::jetsql::QuoteName(tableColumns[i]);
         }
         select +=
             " FROM recordset WHERE " + rowNumber_ + " > ?1 ORDER BY " + rowNumber_ + " LIMIT ?2";

@@ -72,16 +72,6 @@ void Execute(sqlite3* db, const std::string& sql, const std::string& action,
         throw FileError(action, shownPath, db, code);
 }
 
-std::string QuoteIdentifier(const std::string& name) {
-    std::string quoted = "\"";
-    for (char c : name) {
-        quoted += c;
-        if (c == '"')
-            quoted += '"';
-    }
-    return quoted + "\"";
-}
-
 std::string RowNumberName(const std::vector<std::string>& tableColumns) {
     for (const char* candidate : {"rowid", "_rowid_", "oid"}) {
         bool hidden = false;

@@ -32,9 +32,6 @@ StatementHandle Prepare(sqlite3* db, const std::string& sql, const std::string& 
 void Execute(sqlite3* db, const std::string& sql, const std::string& action,
              const std::string& shownPath);
 
-// "name" with inner quotes doubled.
-std::string QuoteIdentifier(const std::string& name);
-
 // A name for the row number that no column of the table hides ("rowid", "_rowid_" or "oid").
 std::string RowNumberName(const std::vector<std::string>& tableColumns);
 

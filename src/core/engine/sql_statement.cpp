@@ -4,6 +4,7 @@
 
 #include "core/engine/connection_types.h"
 #include "core/engine/failures.h"
+#include "core/engine/recordset_file.h"
 #include "core/engine/script_runner.h"
 #include "core/maintenance/database_ops.h"
 #include "core/platform/names.h"
@@ -62,7 +63,7 @@ void SQL(Session& session, const std::string& SQLcmd) {
             CaptureRecordset(session, SQLcmd, *cursor);
             recordsetFile = state.recordsetFileName;
         }
-        ui.BindRecordsetView("recordset" + std::to_string(state.recordsetCount), recordsetFile);
+        ui.BindRecordsetView(RecordsetName(state.recordsetCount), recordsetFile);
         ui.SetPointer(Pointer::Default);
     } catch (const std::exception& failure) {
         ui.SetPointer(Pointer::Default);
