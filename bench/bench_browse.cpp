@@ -26,8 +26,8 @@
 #include "app/browse/database_tree_pane.h"
 #include "app/browse/recordset_table_model.h"
 #include "app/browse/recordset_view_pane.h"
-#include "core/engine/recordset_file.h"
-#include "core/engine/session.h"
+#include "core/script/recordset_file.h"
+#include "core/session/session.h"
 #include "silent_ui.h"
 
 namespace {
@@ -68,7 +68,7 @@ std::string ConnectionText(const std::string& path) {
 }
 
 void MakeTables(tessel::Session& session, const std::string& path) {
-    session.engine.CreateDatabase(path, "", tessel::platform::dbformat::kVersion30);
+    session.engine.CreateDatabase(path, "", tessel::db::dbformat::kVersion30);
     auto connection = session.engine.OpenConnection(ConnectionText(path));
     connection->Execute("BEGIN");
     for (int t = 0; t < kTables; ++t) {
@@ -80,7 +80,7 @@ void MakeTables(tessel::Session& session, const std::string& path) {
 
 void MakeRecordset(tessel::Session& session, const std::string& databasePath,
                    const std::string& recordsetPath) {
-    session.engine.CreateDatabase(databasePath, "", tessel::platform::dbformat::kVersion30);
+    session.engine.CreateDatabase(databasePath, "", tessel::db::dbformat::kVersion30);
     auto connection = session.engine.OpenConnection(ConnectionText(databasePath));
     connection->Execute(
         "CREATE TABLE Big (ID LONG, Name TEXT (50), Amount DOUBLE, Sold DATETIME, Note MEMO)");

@@ -16,7 +16,7 @@
 #include <iostream>
 #include <string>
 
-#include "core/platform/engine.h"
+#include "core/db/engine.h"
 
 namespace {
 
@@ -54,8 +54,8 @@ int main(int argc, char** argv) {
     const std::string connection =
         "Provider=MSDASQL.1;Extended Properties=DSN=MS Access 97 Database;DBQ=" + ours + ";";
     try {
-        tessel::platform::Engine engine;
-        engine.CreateDatabase(ours, "", tessel::platform::dbformat::kVersion30);
+        tessel::db::Engine engine;
+        engine.CreateDatabase(ours, "", tessel::db::dbformat::kVersion30);
         engine.OpenConnection(connection)
             ->Execute("CREATE TABLE T (ID LONG, Name TEXT(50), Price DOUBLE)");
 
@@ -96,7 +96,7 @@ int main(int argc, char** argv) {
             "per statement: open connection %.1f us, execute INSERT %.1f us, reopen "
             "database %.1f us\n",
             connecting / inserts * 1e6, executing / inserts * 1e6, reopening / inserts * 1e6);
-    } catch (const tessel::platform::EngineError& error) {
+    } catch (const tessel::db::EngineError& error) {
         std::cerr << error.Number() << ": " << error.Description() << "\n";
         return 1;
     }

@@ -35,7 +35,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/engine/recordset_file.h"
+#include "core/script/recordset_file.h"
 
 extern char** environ;
 

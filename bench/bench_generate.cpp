@@ -11,9 +11,9 @@
 #include <iostream>
 #include <string>
 
-#include "core/engine/session.h"
 #include "core/generate/ansi_export.h"
 #include "core/generate/schema_script.h"
+#include "core/session/session.h"
 #include "silent_ui.h"
 
 namespace {
@@ -39,7 +39,7 @@ std::string FieldName(int table, int field) {
 
 // The data: every table has fields of several types and three indexes of different forms.
 void MakeDatabase(tessel::Session& session, const std::string& path) {
-    session.engine.CreateDatabase(path, "", tessel::platform::dbformat::kVersion30);
+    session.engine.CreateDatabase(path, "", tessel::db::dbformat::kVersion30);
     auto connection = session.engine.OpenConnection(
         "Provider=MSDASQL.1;Extended Properties=DSN=MS Access 97 Database;DBQ=" + path + ";");
     static const char* kTypes[kFieldsPerTable] = {"LONG",      "TEXT (50)", "MEMO",  "DOUBLE",
@@ -84,7 +84,7 @@ int main(int argc, char** argv) {
     try {
         MakeDatabase(session, path);
         session.state.currentDatabase = session.engine.OpenDatabase(path, false, true, "");
-    } catch (const tessel::platform::EngineError& error) {
+    } catch (const tessel::db::EngineError& error) {
         std::cerr << "could not make the database: " << error.Description() << '\n';
         return 1;
     }

@@ -29,17 +29,17 @@
 #include "app/workspace/pane_area.h"
 #include "app/workspace/script_editor.h"
 #include "app/workspace/twips.h"
-#include "core/engine/app_paths.h"
-#include "core/engine/failures.h"
-#include "core/engine/recordset_file.h"
-#include "core/engine/script_runner.h"
-#include "core/engine/standard_error.h"
-#include "core/engine/startup.h"
+#include "core/files/file_commands.h"
+#include "core/files/script_files.h"
 #include "core/generate/ansi_export.h"
 #include "core/generate/schema_script.h"
-#include "core/maintenance/database_ops.h"
-#include "core/workspace/file_commands.h"
-#include "core/workspace/script_files.h"
+#include "core/script/recordset_file.h"
+#include "core/script/script_runner.h"
+#include "core/session/app_paths.h"
+#include "core/session/current_database.h"
+#include "core/session/failures.h"
+#include "core/session/standard_error.h"
+#include "core/session/startup.h"
 
 namespace tessel::app {
 
@@ -241,7 +241,7 @@ void MainWindow::ShowUnavailable(const QString& menuItem) {
     QString caption = menuItem;
     if (const QAction* item = MenuItem(menuItem))
         caption = WithoutAccessKeys(item->text());
-    ShowStandardError(*ui_, platform::err::kNotSupported,
+    ShowStandardError(*ui_, db::err::kNotSupported,
                       "The command \"" + caption.toStdString() +
                           "\" is not available in this version of the program.",
                       kAppTitle);
@@ -280,7 +280,7 @@ void MainWindow::Load(const std::string& appPath) {
         tree_->SetIncludeSystemTables(false);
 
         UpdateKeyIndicators();
-        const platform::Workspace* workspace = session_->state.jetWorkspace.get();
+        const db::Workspace* workspace = session_->state.jetWorkspace.get();
         StatusPanel(4)->setText(
             "User: " + QString::fromStdString(workspace ? workspace->UserName() : std::string()));
         StatusPanel(5)->setText(QDate::currentDate().toString("dd/MM/yyyy"));
@@ -358,7 +358,7 @@ void MainWindow::EditDelete() {
             length = static_cast<int>(current.data().toString().size());
     }
     if (!length) {
-        throw ProgramError(platform::err::kNotSupported,
+        throw ProgramError(db::err::kNotSupported,
                            "The control that has the focus holds no text to delete.");
     }
     editor_->DeleteSelectionOrNextCharacter(*length);

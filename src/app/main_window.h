@@ -13,7 +13,7 @@
 #include <string>
 
 #include "app/workspace/keyboard_state.h"
-#include "core/engine/session.h"
+#include "core/session/session.h"
 
 class QAction;
 class QLabel;

@@ -6,11 +6,11 @@
 #include <system_error>
 
 #include "cli/recordset_printer.h"
-#include "core/engine/app_paths.h"
-#include "core/engine/failures.h"
-#include "core/engine/standard_error.h"
-#include "core/engine/startup.h"
-#include "core/platform/errors.h"
+#include "core/db/errors.h"
+#include "core/session/app_paths.h"
+#include "core/session/failures.h"
+#include "core/session/standard_error.h"
+#include "core/session/startup.h"
 
 namespace tessel::cli {
 
@@ -159,7 +159,7 @@ void ConsoleUi::BindRecordsetView(const std::string& caption, const std::string&
             PrintRecordsetTable(out_, caption, recordsetFile);
         }
         ++printedRecordsets_;
-    } catch (const platform::EngineError& error) {
+    } catch (const db::EngineError& error) {
         failureShown_ = true;
         out_.flush();
         err_ << "tessel-cli: " << error.Description() << '\n';

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "core/engine/session.h"
+#include "core/session/session.h"
 #include "core/ui.h"
 
 namespace tessel::cli {

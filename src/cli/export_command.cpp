@@ -5,8 +5,8 @@
 #include "cli/command_arguments.h"
 #include "cli/commands.h"
 #include "cli/console_ui.h"
+#include "core/files/script_files.h"
 #include "core/generate/ansi_export.h"
-#include "core/workspace/script_files.h"
 
 namespace tessel::cli {
 

@@ -6,9 +6,9 @@
 #include "cli/command_arguments.h"
 #include "cli/commands.h"
 #include "cli/console_ui.h"
-#include "core/engine/connection_types.h"
 #include "core/generate/schema_script.h"
-#include "core/maintenance/database_ops.h"
+#include "core/session/connection_types.h"
+#include "core/session/current_database.h"
 
 namespace tessel::cli {
 

@@ -6,7 +6,7 @@
 #include <ostream>
 #include <vector>
 
-#include "core/engine/recordset_file.h"
+#include "core/script/recordset_file.h"
 
 namespace tessel::cli {
 
@@ -14,7 +14,7 @@ namespace {
 
 constexpr std::int64_t kPageRows = 2000;
 
-using Kind = platform::ValueView::Kind;
+using Kind = db::ValueView::Kind;
 
 std::string RealText(double value) {
     char buffer[32];

@@ -11,10 +11,10 @@
 #include "cli/command_arguments.h"
 #include "cli/commands.h"
 #include "cli/console_ui.h"
-#include "core/engine/recordset_file.h"
-#include "core/engine/script_runner.h"
-#include "core/maintenance/database_ops.h"
-#include "core/workspace/script_files.h"
+#include "core/files/script_files.h"
+#include "core/script/recordset_file.h"
+#include "core/script/script_runner.h"
+#include "core/session/current_database.h"
 
 namespace tessel::cli {
 

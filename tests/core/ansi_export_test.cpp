@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "cli/commands.h"
-#include "core/workspace/script_files.h"
+#include "core/files/script_files.h"
 #include "support/scripted_ui.h"
 #include "support/temp_dir.h"
 

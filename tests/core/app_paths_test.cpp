@@ -1,12 +1,12 @@
 // The application directory, its seed files, and the engine's part of the start.
-#include "core/engine/app_paths.h"
+#include "core/session/app_paths.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <sstream>
 
-#include "core/engine/startup.h"
+#include "core/session/startup.h"
 #include "open_session_fixture.h"
 
 namespace tessel::test::opening {
@@ -124,7 +124,7 @@ TEST(AppPaths, PrepareReportsADirectoryThatCannotBeMade) {
     try {
         PrepareAppDirectory(dir.File("file/Tessel"));
         FAIL() << "no error";
-    } catch (const platform::EngineError& error) {
+    } catch (const db::EngineError& error) {
         EXPECT_NE(error.Description().find(dir.File("file/Tessel")), std::string::npos)
             << error.Description();
     }
@@ -184,8 +184,8 @@ TEST_F(InitializeSessionTest, AMissingApplicationDirectoryIsReported) {
     try {
         InitializeSession(session, app);
         FAIL() << "no error";
-    } catch (const platform::EngineError& error) {
-        EXPECT_EQ(error.Number(), platform::err::kPathNotFound);
+    } catch (const db::EngineError& error) {
+        EXPECT_EQ(error.Number(), db::err::kPathNotFound);
         EXPECT_NE(error.Description().find(app), std::string::npos) << error.Description();
     }
     EXPECT_EQ(session.state.appPath, app);

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "core/platform/engine.h"
+#include "core/db/engine.h"
 #include "support/temp_dir.h"
 
 namespace tessel::test {
@@ -125,7 +125,7 @@ TEST_F(Cli, QuestionsAreAnsweredFromTheOptions) {
 }
 
 TEST_F(Cli, PasswordAnswersEveryPromptUntilItIsRefused) {
-    platform::Engine engine;
+    db::Engine engine;
     engine.CreateDatabase(work + "/locked.mdb", ";LANGID=0x0409;CP=1252;COUNTRY=0;pwd=secret", 32);
     WriteScript("locked.sqv",
                 "dbOpen locked.mdb;\r\nCREATE TABLE T (A LONG);\r\nSELECT A FROM T;\r\n");

@@ -1,10 +1,10 @@
 // Choosing connection types and versions, detecting an opened database's version, and the
 // connect texts built from the ODBC connection parts.
-#include "core/engine/connection_types.h"
+#include "core/session/connection_types.h"
 
 #include <gtest/gtest.h>
 
-#include "core/maintenance/database_ops.h"
+#include "core/session/current_database.h"
 #include "open_session_fixture.h"
 
 namespace tessel::test::opening {

@@ -1,12 +1,12 @@
 // The File menu's script commands and the closing question, driven headless through a
 // scripted person over a temporary application directory.
-#include "core/workspace/file_commands.h"
+#include "core/files/file_commands.h"
 
 #include <filesystem>
 
 #include <gtest/gtest.h>
 
-#include "core/platform/engine.h"
+#include "core/db/engine.h"
 #include "support/scripted_ui.h"
 #include "support/temp_dir.h"
 
@@ -195,7 +195,7 @@ TEST_F(FileCommandsTest, OpenOfAMissingFileSaysSoUnderTheNewName) {
 
 TEST_F(FileCommandsTest, NewDiscardsChangedTextClosesTheDatabaseAndLoadsTheTemplate) {
     const std::string database = home.File("shop.mdb");
-    session.engine.CreateDatabase(database, "", platform::dbformat::kVersion30);
+    session.engine.CreateDatabase(database, "", db::dbformat::kVersion30);
     session.state.currentDatabase = session.engine.OpenDatabase(database, false, false, "");
     session.state.databaseOpen = true;
     session.state.currentScriptFileName = Script("mine.sqv");

@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "cli/commands.h"
-#include "core/platform/engine.h"
+#include "core/db/engine.h"
 #include "open_session_fixture.h"
 #include "schema_fixture.h"
 
@@ -68,7 +68,7 @@ TEST_F(GenerateTest, SystemTablesAreSkippedEntirely) {
     // something.
     bool sawSystemTable = false;
     for (const auto& table : session.state.currentDatabase->TableDefs()) {
-        if (table.attributes & platform::attr::kSystemObjectMask)
+        if (table.attributes & db::attr::kSystemObjectMask)
             sawSystemTable = true;
     }
     ASSERT_TRUE(sawSystemTable);

@@ -2,15 +2,15 @@
 // added and removed, with rows, indexes, counters and metadata kept.
 #include <gtest/gtest.h>
 
-#include "core/platform/engine.h"
+#include "core/db/engine.h"
 #include "platform_test_util.h"
 
 namespace tessel::test::platform_tests {
 namespace {
 
-using platform::Engine;
-namespace err = platform::err;
-namespace ftype = platform::ftype;
+using db::Engine;
+namespace err = db::err;
+namespace ftype = db::ftype;
 
 class JetAlter : public testing::Test {
   protected:
@@ -32,7 +32,7 @@ class JetAlter : public testing::Test {
     long Fails(const std::string& statement) {
         return ErrorNumber([&] { Exec(statement); });
     }
-    std::unique_ptr<platform::Database> Fresh() {
+    std::unique_ptr<db::Database> Fresh() {
         fresh = std::make_unique<Engine>();
         return fresh->OpenDatabase(path, false, false, "");
     }
@@ -50,7 +50,7 @@ TEST_F(JetAlter, AlterColumnChangesTypeAndSizeKeepingRowsIndexesAndCounters) {
     EXPECT_EQ(fields[1].type, ftype::kText);
     EXPECT_EQ(fields[1].size, 50);
     EXPECT_TRUE(fields[1].required);
-    EXPECT_NE(fields[0].attributes & platform::attr::kAutoIncrField, 0u);
+    EXPECT_NE(fields[0].attributes & db::attr::kAutoIncrField, 0u);
     const auto indexes = db->Indexes("Customers");
     ASSERT_EQ(indexes.size(), 2u);
     EXPECT_EQ(indexes[0].name, "PK");

@@ -2,15 +2,15 @@
 // the flags, and what they refuse on real inserts.
 #include <gtest/gtest.h>
 
-#include "core/platform/engine.h"
+#include "core/db/engine.h"
 #include "platform_test_util.h"
 
 namespace tessel::test::platform_tests {
 namespace {
 
-using platform::Engine;
-using platform::IndexInfo;
-namespace err = platform::err;
+using db::Engine;
+using db::IndexInfo;
+namespace err = db::err;
 
 class JetIndexes : public testing::Test {
   protected:
@@ -171,7 +171,7 @@ TEST_F(JetIndexes, ConstraintsOfCreateTableShowAsIndexes) {
 
     Engine fresh;
     const auto fields = fresh.OpenDatabase(path, false, false, "")->Fields("Customers");
-    EXPECT_NE(fields[0].attributes & platform::attr::kAutoIncrField, 0u);
+    EXPECT_NE(fields[0].attributes & db::attr::kAutoIncrField, 0u);
     EXPECT_TRUE(fields[1].required);
 
     // The counter numbers rows; the relationship refuses orphans; NOT NULL refuses Nulls.
@@ -221,7 +221,7 @@ TEST_F(JetIndexes, DroppingTablesAndFieldsKeepsMetadataConsistent) {
         const auto fields = db->Fields("T");
         ASSERT_EQ(fields.size(), 4u);
         EXPECT_EQ(fields[2].name, "D");
-        EXPECT_EQ(fields[2].type, platform::ftype::kCurrency);
+        EXPECT_EQ(fields[2].type, db::ftype::kCurrency);
         EXPECT_EQ(fields[3].size, 7);
         EXPECT_EQ(db->Indexes("T").size(), 2u);
     }

@@ -2,14 +2,14 @@
 // attributes, from a fresh engine (so from the file, not from memory).
 #include <gtest/gtest.h>
 
-#include "core/platform/engine.h"
+#include "core/db/engine.h"
 #include "platform_test_util.h"
 
 namespace tessel::test::platform_tests {
 namespace {
 
-using platform::Engine;
-namespace ftype = platform::ftype;
+using db::Engine;
+namespace ftype = db::ftype;
 
 struct TypeCase {
     const char* declaration;
@@ -40,8 +40,8 @@ TEST_P(JetTypeRoundTrip, ReadsBackWithTheSameTypeAndSize) {
     EXPECT_EQ(fields[0].name, "F");
     EXPECT_EQ(fields[0].type, c.code);
     EXPECT_EQ(fields[0].size, c.size);
-    EXPECT_EQ((fields[0].attributes & platform::attr::kAutoIncrField) != 0, c.autoIncrement);
-    EXPECT_NE(fields[0].attributes & platform::attr::kUpdatableField, 0u);
+    EXPECT_EQ((fields[0].attributes & db::attr::kAutoIncrField) != 0, c.autoIncrement);
+    EXPECT_NE(fields[0].attributes & db::attr::kUpdatableField, 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(

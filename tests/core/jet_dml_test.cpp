@@ -2,16 +2,16 @@
 // SELECT ... INTO, "&", LIKE wildcards, DELETE *; quoted texts stay untouched.
 #include <gtest/gtest.h>
 
-#include "core/platform/engine.h"
-#include "core/platform/jetsql/date_literal.h"
-#include "core/platform/jetsql/dml_rewrite.h"
+#include "core/db/engine.h"
+#include "core/db/jetsql/date_literal.h"
+#include "core/db/jetsql/dml_rewrite.h"
 #include "platform_test_util.h"
 
 namespace tessel::test::platform_tests {
 namespace {
 
-using platform::Engine;
-namespace err = platform::err;
+using db::Engine;
+namespace err = db::err;
 
 class JetDml : public testing::Test {
   protected:
@@ -80,11 +80,11 @@ TEST_F(JetDml, SelectIntoMakesATableWithJetTypes) {
     Engine fresh;
     const auto fields = fresh.OpenDatabase(path, false, false, "")->Fields("Copy");
     ASSERT_EQ(fields.size(), 4u);
-    EXPECT_EQ(fields[0].type, platform::ftype::kLong);
-    EXPECT_EQ(fields[1].type, platform::ftype::kText);
+    EXPECT_EQ(fields[0].type, db::ftype::kLong);
+    EXPECT_EQ(fields[1].type, db::ftype::kText);
     EXPECT_EQ(fields[1].size, 20);
-    EXPECT_EQ(fields[2].type, platform::ftype::kDate);
-    EXPECT_EQ(fields[3].type, platform::ftype::kDouble);
+    EXPECT_EQ(fields[2].type, db::ftype::kDate);
+    EXPECT_EQ(fields[3].type, db::ftype::kDouble);
     EXPECT_EQ(ErrorNumber([&] { Q("SELECT * INTO Copy FROM Orders"); }), err::kObjectExists);
 }
 
@@ -164,7 +164,7 @@ TEST_F(JetDml, CrosstabQueriesAreNotSupportedYet) {
 }
 
 TEST(JetDateLiteral, Forms) {
-    using platform::jetsql::JetDateToIso;
+    using db::jetsql::JetDateToIso;
     EXPECT_EQ(JetDateToIso("1/2/2003").value_or("?"), "2003-01-02");
     EXPECT_EQ(JetDateToIso("12-31-99").value_or("?"), "1999-12-31");
     EXPECT_EQ(JetDateToIso("1/1/29").value_or("?"), "2029-01-01");
@@ -180,8 +180,8 @@ TEST(JetDateLiteral, Forms) {
 }
 
 TEST(JetRewrite, LeavesOrdinarySqlAlone) {
-    using platform::jetsql::RewriteJetSql;
-    using platform::jetsql::Tokenize;
+    using db::jetsql::RewriteJetSql;
+    using db::jetsql::Tokenize;
     const std::string plain = "SELECT a, \"b\", [c] FROM t WHERE d = 'True' /* #1/1/2001# */";
     EXPECT_EQ(RewriteJetSql(plain, Tokenize(plain)), plain);
     const std::string method = "SELECT x.True, True(1) FROM x";

@@ -1,17 +1,17 @@
 // The tokenizer under the Jet SQL layer, and the reading of connect and connection texts.
 #include <gtest/gtest.h>
 
-#include "core/platform/connection_text.h"
-#include "core/platform/engine.h"
-#include "core/platform/jetsql/tokenizer.h"
-#include "core/platform/jetsql/type_map.h"
+#include "core/db/connection_text.h"
+#include "core/db/engine.h"
+#include "core/db/jetsql/tokenizer.h"
+#include "core/db/jetsql/type_map.h"
 
 namespace tessel::test::platform_tests {
 namespace {
 
-using platform::jetsql::Token;
-using platform::jetsql::Tokenize;
-using platform::jetsql::TokenKind;
+using db::jetsql::Token;
+using db::jetsql::Tokenize;
+using db::jetsql::TokenKind;
 
 std::vector<std::string> Values(const std::vector<Token>& tokens) {
     std::vector<std::string> values;
@@ -56,24 +56,24 @@ TEST(JetTokenizer, UnfinishedQuotesAndLoneHashes) {
 }
 
 TEST(JetConnectText, DefaultConnectAndPasswords) {
-    EXPECT_TRUE(platform::IsDefaultConnect(""));
-    EXPECT_TRUE(platform::IsDefaultConnect(";pwd=x"));
-    EXPECT_FALSE(platform::IsDefaultConnect("Dbase IV;"));
-    EXPECT_EQ(platform::ConnectValue(";pwd=a;PWD=b", "pwd").value_or("?"), "b");
-    EXPECT_EQ(platform::ConnectValue(";LANGID=0x0409;CP=1252", "pwd").value_or("none"), "none");
-    EXPECT_EQ(platform::ConnectValue(";pwd=", "pwd").value_or("?"), "");
+    EXPECT_TRUE(db::IsDefaultConnect(""));
+    EXPECT_TRUE(db::IsDefaultConnect(";pwd=x"));
+    EXPECT_FALSE(db::IsDefaultConnect("Dbase IV;"));
+    EXPECT_EQ(db::ConnectValue(";pwd=a;PWD=b", "pwd").value_or("?"), "b");
+    EXPECT_EQ(db::ConnectValue(";LANGID=0x0409;CP=1252", "pwd").value_or("none"), "none");
+    EXPECT_EQ(db::ConnectValue(";pwd=", "pwd").value_or("?"), "");
 }
 
 TEST(JetConnectText, ConnectionStrings) {
-    auto target = platform::ParseConnectionString(
+    auto target = db::ParseConnectionString(
         "Provider=MSDASQL.1;Extended Properties=DSN=MS Access 97 Database;DBQ=/data/my shop.mdb;");
     EXPECT_EQ(target.dataSource, "MS Access 97 Database");
     EXPECT_EQ(target.file, "/data/my shop.mdb");
-    target = platform::ParseConnectionString("PROVIDER=MSDASQL.1;DSN=Shop;UID=sa;PWD=;");
+    target = db::ParseConnectionString("PROVIDER=MSDASQL.1;DSN=Shop;UID=sa;PWD=;");
     EXPECT_EQ(target.dataSource, "Shop");
     EXPECT_EQ(target.user, "sa");
     EXPECT_EQ(target.password, "");
-    target = platform::ParseConnectionString(
+    target = db::ParseConnectionString(
         "Provider=MSDASQL.1;Extended Properties=\"DSN=x;DBQ={/a;b.mdb}\";Driver={SQL Server};");
     EXPECT_EQ(target.dataSource, "x");
     EXPECT_EQ(target.file, "/a;b.mdb");
@@ -81,8 +81,8 @@ TEST(JetConnectText, ConnectionStrings) {
 }
 
 TEST(JetTypeMap, DerivedTypesOfOtherToolsDeclarations) {
-    using platform::jetsql::DeriveFromDeclared;
-    namespace ftype = platform::ftype;
+    using db::jetsql::DeriveFromDeclared;
+    namespace ftype = db::ftype;
     EXPECT_EQ(DeriveFromDeclared("NVARCHAR(40)").code, ftype::kText);
     EXPECT_EQ(DeriveFromDeclared("NVARCHAR(40)").size, 40);
     EXPECT_EQ(DeriveFromDeclared("varchar").size, 255);

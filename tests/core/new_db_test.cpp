@@ -1,14 +1,14 @@
 // Making new databases: the refusal for workbooks, new single-file databases and new
 // directory databases.
-#include "core/engine/new_db.h"
+#include "core/session/new_db.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <filesystem>
 
-#include "core/engine/connection_types.h"
-#include "core/maintenance/database_ops.h"
+#include "core/session/connection_types.h"
+#include "core/session/current_database.h"
 #include "open_session_fixture.h"
 
 namespace tessel::test::opening {
@@ -82,7 +82,7 @@ TEST_F(NewDbTest, CreateMDBReplacesTheDatabaseThatIsOpen) {
     std::string name = dir.File("shop");
     CreateMDB(session, name);
     ASSERT_TRUE(session.state.currentDatabase) << Boxes();
-    session.state.currentDatabase->CreateProperty("Marker", platform::ftype::kText,
+    session.state.currentDatabase->CreateProperty("Marker", db::ftype::kText,
                                                   std::string("first file"));
     std::string again = dir.File("shop");
     CreateMDB(session, again);

@@ -4,8 +4,9 @@
 
 #include <filesystem>
 
-#include "core/engine/shared_state.h"
-#include "core/maintenance/database_ops.h"
+#include "core/maintenance/repair_db.h"
+#include "core/session/current_database.h"
+#include "core/session/shared_state.h"
 #include "open_session_fixture.h"
 
 namespace tessel::test::opening {
@@ -42,8 +43,8 @@ class OpenDbTest : public OpenSessionTest {
     std::string EngineRefusal(const std::string& path) {
         try {
             session.engine.OpenDatabase(path, false, false, "");
-        } catch (const platform::EngineError& error) {
-            EXPECT_EQ(error.Number(), platform::err::kUnreadableDatabase);
+        } catch (const db::EngineError& error) {
+            EXPECT_EQ(error.Number(), db::err::kUnreadableDatabase);
             return error.Description();
         }
         ADD_FAILURE() << "the engine opened " << path;
@@ -55,8 +56,8 @@ class OpenDbTest : public OpenSessionTest {
         try {
             session.engine.RepairDatabase(probe);
             return true;
-        } catch (const platform::EngineError& error) {
-            return error.Number() != platform::err::kNotSupported;
+        } catch (const db::EngineError& error) {
+            return error.Number() != db::err::kNotSupported;
         }
     }
     // Points the documents directory at a directory of the test.
@@ -130,7 +131,7 @@ TEST_F(OpenDbTest, AMissingFileShowsTheStandardErrorBoxNamingIt) {
     EXPECT_EQ(ui.boxes[0].style, 16);
     EXPECT_EQ(ui.boxes[0].text.rfind("3024: ", 0), 0u) << Boxes();
     EXPECT_NE(ui.boxes[0].text.find(path), std::string::npos) << Boxes();
-    EXPECT_EQ(ui.boxes[0].caption, platform::kEngineSource);
+    EXPECT_EQ(ui.boxes[0].caption, db::kEngineSource);
     EXPECT_EQ(ui.treeClears, 1);
     EXPECT_FALSE(std::filesystem::exists(path)) << "opening never creates a file";
     EXPECT_EQ(session.state.currentDatabaseFileName, path);

@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "core/engine/session.h"
+#include "core/session/session.h"
 #include "support/scripted_ui.h"
 #include "support/temp_dir.h"
 

@@ -1,16 +1,16 @@
 // The engine over single-file databases: opening, creating, versions, statements and cursors.
 #include <gtest/gtest.h>
 
-#include "core/platform/engine.h"
-#include "core/platform/sha256.h"
+#include "core/db/engine.h"
+#include "core/db/sha256.h"
 #include "platform_test_util.h"
 
 namespace tessel::test::platform_tests {
 namespace {
 
-using platform::Engine;
-using platform::EngineError;
-namespace err = platform::err;
+using db::Engine;
+using db::EngineError;
+namespace err = db::err;
 
 TEST(PlatformEngine, CreatedDatabasesReadTheirVersion) {
     TempDir dir;
@@ -55,16 +55,16 @@ TEST(PlatformEngine, StatementsRunAndCursorsStreamRows) {
     ASSERT_EQ(cursor->Columns().size(), 4u);
     EXPECT_EQ(cursor->Columns()[0].name, "id");
     EXPECT_EQ(cursor->Columns()[1].declaredType, "VARCHAR(20)");
-    EXPECT_EQ(cursor->Columns()[1].type, platform::ftype::kText);
+    EXPECT_EQ(cursor->Columns()[1].type, db::ftype::kText);
     EXPECT_EQ(cursor->Columns()[1].size, 20);
     ASSERT_TRUE(cursor->Next());
-    EXPECT_EQ(cursor->Get(0).kind, platform::ValueView::Kind::Integer);
+    EXPECT_EQ(cursor->Get(0).kind, db::ValueView::Kind::Integer);
     EXPECT_EQ(cursor->Get(1).bytes, "one");
     EXPECT_EQ(cursor->Get(2).real, 1.5);
-    EXPECT_EQ(cursor->Get(3).kind, platform::ValueView::Kind::Blob);
+    EXPECT_EQ(cursor->Get(3).kind, db::ValueView::Kind::Blob);
     EXPECT_EQ(cursor->Get(3).bytes, std::string("\x01\x02"));
     ASSERT_TRUE(cursor->Next());
-    EXPECT_EQ(cursor->Get(1).kind, platform::ValueView::Kind::Null);
+    EXPECT_EQ(cursor->Get(1).kind, db::ValueView::Kind::Null);
     EXPECT_FALSE(cursor->Next());
     EXPECT_FALSE(cursor->Next());
 
@@ -105,7 +105,7 @@ TEST(PlatformEngine, TablesQueriesAndSystemObjects) {
     auto db = engine.OpenDatabase(path, false, false, "");
     std::vector<std::string> user;
     for (const auto& table : db->TableDefs()) {
-        const bool system = (table.attributes & platform::attr::kSystemObjectMask) != 0;
+        const bool system = (table.attributes & db::attr::kSystemObjectMask) != 0;
         const bool named = table.name.rfind("MSys", 0) == 0 || table.name.rfind("sqlite_", 0) == 0;
         EXPECT_EQ(system, named) << table.name;
         if (!system)
@@ -200,11 +200,11 @@ TEST(PlatformEngine, WorkspacesOpenDatabasesForTheAdminUser) {
 }
 
 TEST(PlatformEngine, Sha256Digests) {
-    EXPECT_EQ(platform::Sha256Hex("abc"),
+    EXPECT_EQ(db::Sha256Hex("abc"),
               "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
-    EXPECT_EQ(platform::Sha256Hex(std::string(1000, 'a')),
+    EXPECT_EQ(db::Sha256Hex(std::string(1000, 'a')),
               "41edece42d63e8d9bf515a9ba6932e1c20cbc9f5a5d134645adb5db1b9737ea3");
-    EXPECT_EQ(platform::Sha256Hex(""),
+    EXPECT_EQ(db::Sha256Hex(""),
               "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
 }
 
@@ -222,7 +222,7 @@ TEST(PlatformEngine, OpenObjectsSeeChangesAndReplacedFilesAreNotConfused) {
     db->Close();
     readOnly->Close();
     std::filesystem::remove(path);
-    engine.CreateDatabase(path, "", platform::dbformat::kVersion20);
+    engine.CreateDatabase(path, "", db::dbformat::kVersion20);
     auto again = engine.OpenDatabase(path, false, false, "");
     EXPECT_EQ(again->Version(), "2.0");
     EXPECT_EQ(ErrorNumber([&] { again->Fields("Fresh"); }), err::kItemNotFound);
@@ -253,12 +253,12 @@ TEST(PlatformEngine, AProgressHookKeepsLongStatementsGoingOrCancelsThem) {
 }
 
 TEST(PlatformEngine, ValuesAsText) {
-    EXPECT_EQ(platform::ValueToText(platform::Value{}), "");
-    EXPECT_EQ(platform::ValueToText(true), "True");
-    EXPECT_EQ(platform::ValueToText(false), "False");
-    EXPECT_EQ(platform::ValueToText(std::int64_t{-42}), "-42");
-    EXPECT_EQ(platform::ValueToText(2.5), "2.5");
-    EXPECT_EQ(platform::ValueToText(std::string("3.0")), "3.0");
+    EXPECT_EQ(db::ValueToText(db::Value{}), "");
+    EXPECT_EQ(db::ValueToText(true), "True");
+    EXPECT_EQ(db::ValueToText(false), "False");
+    EXPECT_EQ(db::ValueToText(std::int64_t{-42}), "-42");
+    EXPECT_EQ(db::ValueToText(2.5), "2.5");
+    EXPECT_EQ(db::ValueToText(std::string("3.0")), "3.0");
 }
 
 }  // namespace

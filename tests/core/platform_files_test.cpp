@@ -8,14 +8,14 @@
 #include <filesystem>
 #include <random>
 
-#include "core/platform/engine.h"
+#include "core/db/engine.h"
 #include "platform_test_util.h"
 
 namespace tessel::test::platform_tests {
 namespace {
 
-using platform::Engine;
-namespace err = platform::err;
+using db::Engine;
+namespace err = db::err;
 namespace fs = std::filesystem;
 
 long OpenError(Engine& engine, const std::string& path, std::string* description = nullptr) {
@@ -191,9 +191,9 @@ TEST(PlatformFiles, ReadOnlyOpenRefusesWritesOnAWritableFile) {
     Engine engine;
     const std::string path = MakeFilledDatabase(engine, dir, "ro.mdb");
     auto db = engine.OpenDatabase(path, false, true, "");
-    EXPECT_EQ(ErrorNumber(
-                  [&] { db->CreateProperty("Owner", platform::ftype::kText, std::string("me")); }),
-              err::kReadOnly);
+    EXPECT_EQ(
+        ErrorNumber([&] { db->CreateProperty("Owner", db::ftype::kText, std::string("me")); }),
+        err::kReadOnly);
     EXPECT_EQ(ErrorNumber([&] { db->RenameTable("T", "U"); }), err::kReadOnly);
     // Statements through the statement runner still write.
     RunAll(engine, path, {"DELETE FROM T WHERE ID = 0"});
@@ -207,7 +207,7 @@ TEST(PlatformFiles, StatementErrorsCarryNumbersAndSqliteDetails) {
     try {
         connection->Execute("SELEC * FROM T");
         FAIL() << "no error";
-    } catch (const platform::EngineError& error) {
+    } catch (const db::EngineError& error) {
         EXPECT_EQ(error.Number(), err::kSyntaxError);
         ASSERT_EQ(error.Details().size(), 1u);
         EXPECT_EQ(error.Details()[0].source, "SQLite");

@@ -3,14 +3,14 @@
 
 #include <filesystem>
 
-#include "core/platform/engine.h"
+#include "core/db/engine.h"
 #include "platform_test_util.h"
 
 namespace tessel::test::platform_tests {
 namespace {
 
-using platform::Engine;
-namespace err = platform::err;
+using db::Engine;
+namespace err = db::err;
 namespace fs = std::filesystem;
 
 std::string MakeShop(Engine& engine, const TempDir& dir, const std::string& name) {
@@ -123,7 +123,7 @@ TEST(PlatformCompact, CopiesIntoANewFileAndMayChangeTheVersion) {
     EXPECT_EQ(engine.OpenDatabase(target, false, false, "")->Indexes("Small")[1].name, "ByName");
 
     const std::string older = dir.File("older.mdb");
-    engine.CompactDatabase(path, older, "", platform::dbformat::kVersion20);
+    engine.CompactDatabase(path, older, "", db::dbformat::kVersion20);
     EXPECT_EQ(engine.OpenDatabase(older, false, false, "")->Version(), "2.0");
     EXPECT_EQ(engine.OpenDatabase(path, false, false, "")->Version(), "3.0");
 

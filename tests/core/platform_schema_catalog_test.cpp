@@ -3,16 +3,16 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
-#include "core/platform/engine.h"
+#include "core/db/engine.h"
 #include "platform_test_util.h"
 
 namespace tessel::test::platform_tests {
 namespace {
 
-std::vector<std::string> UserTables(platform::Database& database) {
+std::vector<std::string> UserTables(db::Database& database) {
     std::vector<std::string> names;
     for (const auto& table : database.TableDefs()) {
-        if ((table.attributes & platform::attr::kSystemObjectMask) == 0)
+        if ((table.attributes & db::attr::kSystemObjectMask) == 0)
             names.push_back(table.name);
     }
     return names;
@@ -30,7 +30,7 @@ void RunOutside(const std::string& file, const std::string& sql) {
 
 TEST(PlatformSchemaCatalog, ChangesThroughStatementsAndOtherProgramsAreSeen) {
     TempDir dir;
-    platform::Engine engine;
+    db::Engine engine;
     const std::string file = NewDatabase(engine, dir);
     RunAll(engine, file, {"CREATE TABLE A (X LONG)"});
     auto database = engine.OpenDatabase(file, false, false, "");
@@ -43,7 +43,7 @@ TEST(PlatformSchemaCatalog, ChangesThroughStatementsAndOtherProgramsAreSeen) {
 
     RunOutside(file, "DROP TABLE A; CREATE TABLE C (Z INTEGER); CREATE INDEX CZ ON C (Z DESC);");
     EXPECT_EQ(UserTables(*database), std::vector<std::string>({"B", "C"}));
-    EXPECT_EQ(ErrorNumber([&] { database->Fields("A"); }), platform::err::kItemNotFound);
+    EXPECT_EQ(ErrorNumber([&] { database->Fields("A"); }), db::err::kItemNotFound);
     ASSERT_EQ(database->Indexes("C").size(), 1u);
     EXPECT_EQ(database->Indexes("C")[0].fields, "-Z");
 

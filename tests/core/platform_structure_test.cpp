@@ -2,15 +2,15 @@
 // consistent, user properties and the query time-out.
 #include <gtest/gtest.h>
 
-#include "core/platform/engine.h"
+#include "core/db/engine.h"
 #include "platform_test_util.h"
 
 namespace tessel::test::platform_tests {
 namespace {
 
-using platform::Engine;
-using platform::Property;
-namespace err = platform::err;
+using db::Engine;
+using db::Property;
+namespace err = db::err;
 
 std::vector<std::string> Names(const std::vector<Property>& properties) {
     std::vector<std::string> names;
@@ -47,7 +47,7 @@ class PlatformStructure : public testing::Test {
     TempDir dir;
     Engine engine;
     std::string path;
-    std::unique_ptr<platform::Database> db;
+    std::unique_ptr<db::Database> db;
 };
 
 TEST_F(PlatformStructure, DatabaseProperties) {
@@ -56,26 +56,25 @@ TEST_F(PlatformStructure, DatabaseProperties) {
         Names(properties),
         (std::vector<std::string>{"Name", "Connect", "Transactions", "Updatable", "CollatingOrder",
                                   "QueryTimeout", "Version", "RecordsAffected"}));
-    EXPECT_EQ(platform::ValueToText(Find(properties, "Name").value), path);
-    EXPECT_EQ(platform::ValueToText(Find(properties, "Version").value), "3.0");
-    EXPECT_EQ(platform::ValueToText(Find(properties, "Updatable").value), "True");
-    EXPECT_EQ(platform::ValueToText(Find(properties, "QueryTimeout").value), "60");
+    EXPECT_EQ(db::ValueToText(Find(properties, "Name").value), path);
+    EXPECT_EQ(db::ValueToText(Find(properties, "Version").value), "3.0");
+    EXPECT_EQ(db::ValueToText(Find(properties, "Updatable").value), "True");
+    EXPECT_EQ(db::ValueToText(Find(properties, "QueryTimeout").value), "60");
     EXPECT_EQ(db->QueryTimeout(), 60);
     db->SetQueryTimeout(5);
     EXPECT_EQ(db->QueryTimeout(), 5);
-    EXPECT_EQ(platform::ValueToText(Find(db->Properties(), "QueryTimeout").value), "5");
+    EXPECT_EQ(db::ValueToText(Find(db->Properties(), "QueryTimeout").value), "5");
 }
 
 TEST_F(PlatformStructure, UserPropertiesPersistAndMayNotRepeat) {
-    db->CreateProperty("Owner", platform::ftype::kText, std::string("Ann"));
-    db->CreateProperty("Replicable", platform::ftype::kText, std::string("T"));
-    db->CreateProperty("Copies", platform::ftype::kLong, std::int64_t{3});
-    EXPECT_EQ(
-        ErrorNumber([&] { db->CreateProperty("owner", platform::ftype::kText, std::string("x")); }),
-        err::kDuplicateName);
-    EXPECT_EQ(ErrorNumber(
-                  [&] { db->CreateProperty("Version", platform::ftype::kText, std::string("x")); }),
+    db->CreateProperty("Owner", db::ftype::kText, std::string("Ann"));
+    db->CreateProperty("Replicable", db::ftype::kText, std::string("T"));
+    db->CreateProperty("Copies", db::ftype::kLong, std::int64_t{3});
+    EXPECT_EQ(ErrorNumber([&] { db->CreateProperty("owner", db::ftype::kText, std::string("x")); }),
               err::kDuplicateName);
+    EXPECT_EQ(
+        ErrorNumber([&] { db->CreateProperty("Version", db::ftype::kText, std::string("x")); }),
+        err::kDuplicateName);
     Engine fresh;
     const auto properties = fresh.OpenDatabase(path, false, false, "")->Properties();
     const auto names = Names(properties);
@@ -83,9 +82,9 @@ TEST_F(PlatformStructure, UserPropertiesPersistAndMayNotRepeat) {
     EXPECT_EQ(names[8], "Owner");
     EXPECT_EQ(names[9], "Replicable");
     EXPECT_EQ(names[10], "Copies");
-    EXPECT_EQ(platform::ValueToText(properties[8].value), "Ann");
-    EXPECT_EQ(platform::ValueToText(properties[10].value), "3");
-    EXPECT_EQ(properties[10].type, platform::ftype::kLong);
+    EXPECT_EQ(db::ValueToText(properties[8].value), "Ann");
+    EXPECT_EQ(db::ValueToText(properties[10].value), "3");
+    EXPECT_EQ(properties[10].type, db::ftype::kLong);
 }
 
 TEST_F(PlatformStructure, TableFieldIndexAndQueryProperties) {
@@ -94,9 +93,9 @@ TEST_F(PlatformStructure, TableFieldIndexAndQueryProperties) {
               (std::vector<std::string>{"Name", "Updatable", "DateCreated", "LastUpdated",
                                         "Connect", "Attributes", "SourceTableName",
                                         "ValidationRule", "ValidationText", "RecordCount"}));
-    EXPECT_EQ(platform::ValueToText(Find(table, "RecordCount").value), "1");
-    EXPECT_EQ(Find(table, "DateCreated").type, platform::ftype::kDate);
-    EXPECT_EQ(platform::ValueToText(Find(table, "DateCreated").value).size(), 19u);
+    EXPECT_EQ(db::ValueToText(Find(table, "RecordCount").value), "1");
+    EXPECT_EQ(Find(table, "DateCreated").type, db::ftype::kDate);
+    EXPECT_EQ(db::ValueToText(Find(table, "DateCreated").value).size(), 19u);
 
     const auto field = db->FieldProperties("Customers", "Since");
     EXPECT_EQ(Names(field),
@@ -105,27 +104,24 @@ TEST_F(PlatformStructure, TableFieldIndexAndQueryProperties) {
                                         "DataUpdatable", "DefaultValue", "ValidationRule",
                                         "ValidationText", "Required", "AllowZeroLength"}));
     EXPECT_FALSE(Find(field, "Value").readable);
-    EXPECT_EQ(platform::ValueToText(Find(field, "Type").value), "8");
-    EXPECT_EQ(platform::ValueToText(Find(field, "OrdinalPosition").value), "2");
-    EXPECT_EQ(platform::ValueToText(Find(field, "DefaultValue").value), "'2000-01-01'");
-    EXPECT_EQ(
-        platform::ValueToText(Find(db->FieldProperties("Customers", "Name"), "Required").value),
-        "True");
+    EXPECT_EQ(db::ValueToText(Find(field, "Type").value), "8");
+    EXPECT_EQ(db::ValueToText(Find(field, "OrdinalPosition").value), "2");
+    EXPECT_EQ(db::ValueToText(Find(field, "DefaultValue").value), "'2000-01-01'");
+    EXPECT_EQ(db::ValueToText(Find(db->FieldProperties("Customers", "Name"), "Required").value),
+              "True");
 
     const auto index = db->IndexProperties("Orders", "ByItem");
     EXPECT_EQ(Names(index),
               (std::vector<std::string>{"Name", "Foreign", "IgnoreNulls", "Primary", "Required",
                                         "Unique", "Clustered", "Fields"}));
-    EXPECT_EQ(platform::ValueToText(Find(index, "Fields").value), "+Item;-OrderID");
-    EXPECT_EQ(platform::ValueToText(Find(index, "Required").value), "True");
-    EXPECT_EQ(platform::ValueToText(Find(db->IndexProperties("Orders", "FK"), "Foreign").value),
-              "True");
+    EXPECT_EQ(db::ValueToText(Find(index, "Fields").value), "+Item;-OrderID");
+    EXPECT_EQ(db::ValueToText(Find(index, "Required").value), "True");
+    EXPECT_EQ(db::ValueToText(Find(db->IndexProperties("Orders", "FK"), "Foreign").value), "True");
 
     const auto query = db->QueryProperties("Recent");
     EXPECT_EQ(Names(query), (std::vector<std::string>{"Name", "SQL", "Type", "Updatable",
                                                       "ReturnsRecords", "Connect"}));
-    EXPECT_EQ(platform::ValueToText(Find(query, "SQL").value),
-              "SELECT * FROM Orders WHERE OrderID > 10");
+    EXPECT_EQ(db::ValueToText(Find(query, "SQL").value), "SELECT * FROM Orders WHERE OrderID > 10");
 
     EXPECT_EQ(ErrorNumber([&] { db->TableProperties("Nope"); }), err::kItemNotFound);
     EXPECT_EQ(ErrorNumber([&] { db->FieldProperties("Customers", "Nope"); }), err::kItemNotFound);
@@ -139,7 +135,7 @@ TEST_F(PlatformStructure, RenamingATableKeepsItsTypesIndexesAndRules) {
     Engine fresh;
     auto reopened = fresh.OpenDatabase(path, false, false, "");
     const auto fields = reopened->Fields("Clients");
-    EXPECT_NE(fields[0].attributes & platform::attr::kAutoIncrField, 0u);
+    EXPECT_NE(fields[0].attributes & db::attr::kAutoIncrField, 0u);
     EXPECT_EQ(fields[1].size, 40);
     const auto indexes = reopened->Indexes("Clients");
     ASSERT_EQ(indexes.size(), 1u);

@@ -2,7 +2,7 @@
 
 namespace tessel::test::platform_tests {
 
-std::string NewDatabase(platform::Engine& engine, const TempDir& dir, const std::string& name,
+std::string NewDatabase(db::Engine& engine, const TempDir& dir, const std::string& name,
                         int options) {
     const std::string path = dir.File(name);
     engine.CreateDatabase(path, "", options);
@@ -13,14 +13,14 @@ std::string AccessConnection(const std::string& file) {
     return "Provider=MSDASQL.1;Extended Properties=DSN=MS Access 97 Database;DBQ=" + file + ";";
 }
 
-void RunAll(platform::Engine& engine, const std::string& file,
+void RunAll(db::Engine& engine, const std::string& file,
             const std::vector<std::string>& statements) {
     for (const auto& statement : statements) {
         engine.OpenConnection(AccessConnection(file))->Execute(statement);
     }
 }
 
-Rows Query(platform::Engine& engine, const std::string& file, const std::string& statement) {
+Rows Query(db::Engine& engine, const std::string& file, const std::string& statement) {
     auto cursor = engine.OpenConnection(AccessConnection(file))->Execute(statement);
     Rows rows;
     while (cursor->Next()) {
@@ -28,14 +28,14 @@ Rows Query(platform::Engine& engine, const std::string& file, const std::string&
         for (std::size_t i = 0; i < cursor->Columns().size(); ++i) {
             const auto value = cursor->Get(i);
             switch (value.kind) {
-                case platform::ValueView::Kind::Null:
+                case db::ValueView::Kind::Null:
                     row.push_back("<null>");
                     break;
-                case platform::ValueView::Kind::Integer:
+                case db::ValueView::Kind::Integer:
                     row.push_back(std::to_string(value.integer));
                     break;
-                case platform::ValueView::Kind::Real:
-                    row.push_back(platform::ValueToText(value.real));
+                case db::ValueView::Kind::Real:
+                    row.push_back(db::ValueToText(value.real));
                     break;
                 default:
                     row.emplace_back(value.bytes);

@@ -6,17 +6,17 @@
 #include <filesystem>
 #include <stdexcept>
 
-#include "core/engine/recordset_file.h"
-#include "core/engine/script_runner.h"
+#include "core/script/recordset_file.h"
+#include "core/script/script_runner.h"
 #include "support/scripted_ui.h"
 #include "support/temp_dir.h"
 
 namespace tessel {
 namespace {
 
-using platform::ColumnInfo;
-using platform::EngineError;
-using Kind = platform::ValueView::Kind;
+using db::ColumnInfo;
+using db::EngineError;
+using Kind = db::ValueView::Kind;
 
 RecordsetCell Null() {
     return {};
@@ -38,23 +38,23 @@ using Rows = std::vector<std::vector<RecordsetCell>>;
 
 // Rows held in memory, handed out as a statement's cursor would; it can fail after a number of
 // rows, as a statement that hits a runtime error does.
-class RowsCursor : public platform::Cursor {
+class RowsCursor : public db::Cursor {
   public:
     RowsCursor(std::vector<ColumnInfo> columns, Rows rows, long failAfter = -1)
         : columns_(std::move(columns)), rows_(std::move(rows)), failAfter_(failAfter) {}
     const std::vector<ColumnInfo>& Columns() const override { return columns_; }
     bool Next() override {
         if (failAfter_ >= 0 && next_ == static_cast<std::size_t>(failAfter_)) {
-            throw EngineError(platform::err::kReserved, "The statement failed halfway.");
+            throw EngineError(db::err::kReserved, "The statement failed halfway.");
         }
         if (next_ >= rows_.size())
             return false;
         current_ = next_++;
         return true;
     }
-    platform::ValueView Get(std::size_t column) const override {
+    db::ValueView Get(std::size_t column) const override {
         const RecordsetCell& cell = rows_[current_][column];
-        platform::ValueView view;
+        db::ValueView view;
         view.kind = cell.kind;
         view.integer = cell.integer;
         view.real = cell.real;
@@ -86,11 +86,11 @@ void ExpectSameCells(const Rows& actual, const Rows& expected) {
 }
 
 std::vector<ColumnInfo> ShopColumns() {
-    return {{"ID", "LONG", platform::ftype::kLong, 4},
-            {"Name", "TEXT (50)", platform::ftype::kText, 50},
-            {"Price", "DOUBLE", platform::ftype::kDouble, 8},
-            {"Code", "TEXT (10)", platform::ftype::kText, 10},
-            {"Picture", "LONGBINARY", platform::ftype::kLongBinary, 0}};
+    return {{"ID", "LONG", db::ftype::kLong, 4},
+            {"Name", "TEXT (50)", db::ftype::kText, 50},
+            {"Price", "DOUBLE", db::ftype::kDouble, 8},
+            {"Code", "TEXT (10)", db::ftype::kText, 10},
+            {"Picture", "LONGBINARY", db::ftype::kLongBinary, 0}};
 }
 
 Rows ShopRows() {
@@ -233,7 +233,7 @@ TEST(RecordsetFile, UnwritablePlaceIsAnErrorNamingTheFile) {
         WriteRecordsetFile(path, "SELECT 1 AS A", cursor);
         FAIL() << "writing should fail";
     } catch (const EngineError& error) {
-        EXPECT_EQ(error.Number(), platform::err::kPathNotFound);
+        EXPECT_EQ(error.Number(), db::err::kPathNotFound);
         EXPECT_EQ(error.Description().rfind("Cannot write the recordset file " + path + ": ", 0),
                   0u)
             << error.Description();
@@ -246,7 +246,7 @@ TEST(RecordsetFile, MissingFileAndForeignFileAreClearErrors) {
         RecordsetFile::Open(dir.File("recordset9.rst"));
         FAIL();
     } catch (const EngineError& error) {
-        EXPECT_EQ(error.Number(), platform::err::kFileNotFound);
+        EXPECT_EQ(error.Number(), db::err::kFileNotFound);
         EXPECT_EQ(error.Description(),
                   "The recordset file " + dir.File("recordset9.rst") + " does not exist.");
     }
@@ -255,7 +255,7 @@ TEST(RecordsetFile, MissingFileAndForeignFileAreClearErrors) {
         RecordsetFile::Open(dir.File("junk.rst"));
         FAIL();
     } catch (const EngineError& error) {
-        EXPECT_EQ(error.Number(), platform::err::kUnreadableDatabase);
+        EXPECT_EQ(error.Number(), db::err::kUnreadableDatabase);
         EXPECT_EQ(error.Description().rfind(dir.File("junk.rst") + " is not a recordset file", 0),
                   0u)
             << error.Description();

@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <map>
 
-#include "core/engine/script_runner.h"
+#include "core/db/engine.h"
 #include "core/generate/schema_script.h"
-#include "core/platform/engine.h"
+#include "core/script/script_runner.h"
 #include "schema_fixture.h"
 
 namespace tessel {
@@ -18,14 +18,14 @@ namespace fs = std::filesystem;
 
 struct TableShape {
     std::string name;
-    std::vector<platform::FieldInfo> fields;
-    std::vector<platform::IndexInfo> indexes;
+    std::vector<db::FieldInfo> fields;
+    std::vector<db::IndexInfo> indexes;
 };
 
-std::vector<TableShape> ShapeOf(platform::Database& database) {
+std::vector<TableShape> ShapeOf(db::Database& database) {
     std::vector<TableShape> tables;
     for (const auto& table : database.TableDefs()) {
-        if (table.attributes & platform::attr::kSystemObjectMask)
+        if (table.attributes & db::attr::kSystemObjectMask)
             continue;
         tables.push_back({table.name, database.Fields(table.name), database.Indexes(table.name)});
     }
@@ -46,15 +46,15 @@ void ExpectSameShape(const TableShape& source, const TableShape& copy) {
         const auto& to = copy.fields[i];
         SCOPED_TRACE("field " + from.name);
         EXPECT_EQ(to.name, from.name);
-        if (from.type == platform::ftype::kInteger) {
-            EXPECT_EQ(to.type, platform::ftype::kLong);
+        if (from.type == db::ftype::kInteger) {
+            EXPECT_EQ(to.type, db::ftype::kLong);
             EXPECT_EQ(to.size, 4);
         } else {
             EXPECT_EQ(to.type, from.type);
             EXPECT_EQ(to.size, from.size);
         }
     }
-    std::map<std::string, platform::IndexInfo> copied;
+    std::map<std::string, db::IndexInfo> copied;
     for (const auto& index : copy.indexes)
         copied[index.name] = index;
     ASSERT_EQ(copy.indexes.size(), source.indexes.size());
@@ -164,7 +164,7 @@ TEST_F(RoundTripTest, RealDatabaseFromTestData) {
         try {
             OpenAsCurrent(copy);
             (void)session.state.currentDatabase->TableDefs();
-        } catch (const platform::EngineError& error) {
+        } catch (const db::EngineError& error) {
             reasons += candidate + ": " + error.Description() + "\n";
             session.state.currentDatabase.reset();
             continue;

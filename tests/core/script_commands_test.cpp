@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "core/engine/shared_state.h"
+#include "core/session/shared_state.h"
 #include "script_run_fixture.h"
 
 namespace tessel::test {

@@ -1,6 +1,6 @@
 // Script files: reading into the editor, writing the editor text or the export text, and the
 // save dialog.
-#include "core/workspace/script_files.h"
+#include "core/files/script_files.h"
 
 #include <sys/resource.h>
 #include <sys/wait.h>

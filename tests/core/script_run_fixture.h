@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "core/engine/recordset_file.h"
-#include "core/engine/script_runner.h"
-#include "core/engine/session.h"
+#include "core/script/recordset_file.h"
+#include "core/script/script_runner.h"
+#include "core/session/session.h"
 #include "support/scripted_ui.h"
 #include "support/temp_dir.h"
 

@@ -1,13 +1,13 @@
 // The script splitter: comments, line joining, trimming, cutting at ";", command or SQL.
 #include <gtest/gtest.h>
 
-#include "core/engine/script_runner.h"
-#include "core/platform/errors.h"
+#include "core/db/errors.h"
+#include "core/script/script_runner.h"
 
 namespace tessel {
 namespace {
 
-using platform::EngineError;
+using db::EngineError;
 
 struct Expected {
     std::string text;
@@ -72,7 +72,7 @@ TEST(Splitter, CommentWithoutLineBreakAfterItStaysAndEndsTheRunAfterTheStatement
     const PartialSplit split = SplitUntilFailure("SELECT 1; // done");
     ASSERT_EQ(split.statements.size(), 1u);
     EXPECT_EQ(split.statements[0].text, "SELECT 1");
-    EXPECT_EQ(split.errorNumber, platform::err::kInvalidArgument);
+    EXPECT_EQ(split.errorNumber, db::err::kInvalidArgument);
     EXPECT_EQ(split.errorDescription, "The statement on line 1 does not end with \";\":  // done");
 }
 
@@ -89,7 +89,7 @@ TEST(Splitter, TwoSemicolonsMakeAnEmptySqlStatement) {
 TEST(Splitter, ScriptWithoutSemicolonRunsNothingAndFails) {
     const PartialSplit split = SplitUntilFailure("SELECT 1\r\nFROM t\r\n");
     EXPECT_TRUE(split.statements.empty());
-    EXPECT_EQ(split.errorNumber, platform::err::kInvalidArgument);
+    EXPECT_EQ(split.errorNumber, db::err::kInvalidArgument);
     EXPECT_EQ(split.errorDescription,
               "The statement on line 1 does not end with \";\": SELECT 1FROM t");
 }
@@ -97,7 +97,7 @@ TEST(Splitter, ScriptWithoutSemicolonRunsNothingAndFails) {
 TEST(Splitter, LastStatementWithoutSemicolonFailsAfterTheOthers) {
     const PartialSplit split = SplitUntilFailure("dbMake a;\r\nSELECT 1;\r\n\r\nSELECT 2");
     ASSERT_EQ(split.statements.size(), 2u);
-    EXPECT_EQ(split.errorNumber, platform::err::kInvalidArgument);
+    EXPECT_EQ(split.errorNumber, db::err::kInvalidArgument);
     EXPECT_EQ(split.errorDescription, "The statement on line 4 does not end with \";\": SELECT 2");
 }
 
@@ -111,7 +111,7 @@ TEST(Splitter, WholeTextIsTrimmedOfBlanksButNotTabs) {
     ExpectStatements("   \r\n  dbOpen x;   ", {{"dbOpen x", true}});
     const PartialSplit split = SplitUntilFailure("SELECT 1;\t");
     EXPECT_EQ(split.statements.size(), 1u);
-    EXPECT_EQ(split.errorNumber, platform::err::kInvalidArgument);
+    EXPECT_EQ(split.errorNumber, db::err::kInvalidArgument);
 }
 
 TEST(Splitter, CommandKindNeedsLowerCaseDbRightAfterTheSemicolon) {
@@ -161,7 +161,7 @@ TEST(Splitter, UnclosedQuoteFailsNamingWhereItOpens) {
     const PartialSplit split =
         SplitUntilFailure("SELECT 1;\r\nINSERT INTO t VALUES ('abc);\r\nSELECT 2;\r\n");
     ASSERT_EQ(split.statements.size(), 1u);
-    EXPECT_EQ(split.errorNumber, platform::err::kInvalidArgument);
+    EXPECT_EQ(split.errorNumber, db::err::kInvalidArgument);
     EXPECT_EQ(split.errorDescription,
               "The script ends inside the quoted text that opens with ' on line 2: the closing ' "
               "is missing.");

@@ -4,15 +4,15 @@
 
 #include <filesystem>
 
-#include "core/maintenance/database_ops.h"
+#include "core/session/current_database.h"
 #include "script_run_fixture.h"
 
 namespace tessel::test {
 namespace {
 
 namespace fs = std::filesystem;
-using platform::EngineError;
-using Kind = platform::ValueView::Kind;
+using db::EngineError;
+using Kind = db::ValueView::Kind;
 
 class SqlStatement : public ScriptRunTest {
   protected:
@@ -136,8 +136,8 @@ TEST_F(SqlStatement, RecordsetFileHoldsTheRowsOfTheDatabase) {
     ASSERT_EQ(file->Columns().size(), 4u);
     EXPECT_EQ(file->Columns()[0].name, "ID");
     EXPECT_EQ(file->Columns()[1].name, "Name");
-    EXPECT_EQ(file->Columns()[1].type, platform::ftype::kText);
-    EXPECT_EQ(file->Columns()[2].type, platform::ftype::kDouble);
+    EXPECT_EQ(file->Columns()[1].type, db::ftype::kText);
+    EXPECT_EQ(file->Columns()[2].type, db::ftype::kDouble);
     ASSERT_EQ(file->RowCount(), 3);
     const auto rows = file->ReadRows(0, 10);
     ASSERT_EQ(rows.size(), 3u);

@@ -15,8 +15,8 @@
 #include "app/browse/recordset_table_model.h"
 #include "app/browse/recordset_view_pane.h"
 #include "browse_support.h"
-#include "core/engine/recordset_file.h"
-#include "core/engine/script_runner.h"
+#include "core/script/recordset_file.h"
+#include "core/script/script_runner.h"
 
 namespace tessel::test::browse {
 namespace {

@@ -5,8 +5,8 @@
 #include "app/browse/database_tree_pane.h"
 #include "app/browse/recordset_list_pane.h"
 #include "app/browse/recordset_view_pane.h"
-#include "core/engine/connection_types.h"
-#include "core/engine/recordset_file.h"
+#include "core/script/recordset_file.h"
+#include "core/session/connection_types.h"
 
 namespace tessel::test::browse {
 
@@ -58,7 +58,7 @@ BrowseTest::~BrowseTest() {
 void BrowseTest::CreateCurrentDatabase(const std::string& name) {
     databasePath = dir.File(name);
     session.engine.CreateDatabase(databasePath, ";LANGID=0x0409;CP=1252;COUNTRY=0",
-                                  platform::dbformat::kVersion30);
+                                  db::dbformat::kVersion30);
     session.state.currentDatabaseFileName = databasePath;
     ReopenDatabase();
 }
@@ -81,7 +81,7 @@ void BrowseTest::Run(const std::vector<std::string>& statements) {
 
 std::string BrowseTest::Capture(long number, const std::string& statement) {
     const std::string path = RecordsetFilePath(session.state.appPath, number);
-    std::unique_ptr<platform::Cursor> cursor = session.state.adoConnection->Execute(statement);
+    std::unique_ptr<db::Cursor> cursor = session.state.adoConnection->Execute(statement);
     WriteRecordsetFile(path, statement, *cursor);
     return path;
 }

@@ -11,7 +11,7 @@
 
 #include <QString>
 
-#include "core/engine/session.h"
+#include "core/session/session.h"
 #include "support/temp_dir.h"
 
 class QTreeWidget;

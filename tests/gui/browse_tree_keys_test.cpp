@@ -42,8 +42,8 @@ TEST(BrowseTreeKeys, AttachTypeWithoutSemicolonIsAnInvalidArgument) {
     try {
         AttachTypeText("dBase IV");
         FAIL() << "expected a failure";
-    } catch (const platform::EngineError& error) {
-        EXPECT_EQ(error.Number(), platform::err::kInvalidArgument);
+    } catch (const db::EngineError& error) {
+        EXPECT_EQ(error.Number(), db::err::kInvalidArgument);
         EXPECT_NE(error.Description().find("dBase IV"), std::string::npos);
     }
 }
@@ -67,7 +67,7 @@ TEST(BrowseTreeKeys, TextValuesAreCutByCharactersOnlyWhenAsked) {
         umlauts += "\xC3\xA4";
     EXPECT_EQ(PropertyText("Note", umlauts, true), "Note=" + umlauts.substr(0, 100));
     // Numbers are never cut.
-    EXPECT_EQ(PropertyText("Size", platform::Value(std::int64_t{12345}), true), "Size=12345");
+    EXPECT_EQ(PropertyText("Size", db::Value(std::int64_t{12345}), true), "Size=12345");
 }
 
 TEST(BrowseTreeKeys, FirstCharactersCountsCodePoints) {
@@ -81,12 +81,12 @@ TEST(BrowseTreeKeys, FirstCharactersCountsCodePoints) {
 }
 
 TEST(BrowseTreeKeys, UnreadablePropertyValueIsNotAvailable) {
-    platform::Property unreadable;
+    db::Property unreadable;
     unreadable.name = "Connect";
     unreadable.readable = false;
     unreadable.value = std::string("ignored");
     EXPECT_EQ(std::get<std::string>(DatabaseTreePane::GetPropertyValue(unreadable)), "N/A");
-    platform::Property readable;
+    db::Property readable;
     readable.name = "Size";
     readable.value = std::int64_t{4};
     EXPECT_EQ(std::get<std::int64_t>(DatabaseTreePane::GetPropertyValue(readable)), 4);

@@ -14,7 +14,7 @@
 
 #include "app/browse/database_tree_pane.h"
 #include "browse_support.h"
-#include "core/engine/shared_state.h"
+#include "core/session/shared_state.h"
 
 namespace tessel::test::browse {
 namespace {
@@ -43,7 +43,7 @@ class BrowseTreeTest : public BrowseTest {
              "CREATE UNIQUE INDEX ByCustomer ON Orders (CustID)",
              "CREATE VIEW BigOrders AS SELECT * FROM Orders WHERE OrderID > 100"});
         ReopenDatabase();
-        session.state.currentDatabase->CreateProperty("Remark", platform::ftype::kText,
+        session.state.currentDatabase->CreateProperty("Remark", db::ftype::kText,
                                                       std::string(80, 'r'));
     }
 
@@ -219,7 +219,7 @@ TEST_F(BrowseTreeTest, SystemTablesOnlyWhileIncluded) {
     MakeShop();
     std::vector<std::string> systemTables;
     for (const auto& table : session.state.currentDatabase->TableDefs()) {
-        if (table.attributes & platform::attr::kSystemObjectMask)
+        if (table.attributes & db::attr::kSystemObjectMask)
             systemTables.push_back(table.name);
     }
     ASSERT_FALSE(systemTables.empty()) << "the engine keeps its own tables";

@@ -8,7 +8,7 @@
 #include <QLineEdit>
 #include <cstdlib>
 
-#include "core/engine/session.h"
+#include "core/session/session.h"
 
 namespace tessel::test::gui {
 

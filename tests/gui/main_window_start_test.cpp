@@ -9,7 +9,7 @@
 #include "app/startup/tips_setting.h"
 #include "app/widget_ui.h"
 #include "app/workspace/script_editor.h"
-#include "core/workspace/file_commands.h"
+#include "core/files/file_commands.h"
 #include "gui_support.h"
 
 namespace tessel::test::gui {

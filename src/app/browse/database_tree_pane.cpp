@@ -10,8 +10,8 @@
 
 #include "app/browse/tree_images.h"
 #include "app/browse/tree_node_keys.h"
-#include "core/engine/failures.h"
-#include "core/engine/standard_error.h"
+#include "core/session/failures.h"
+#include "core/session/standard_error.h"
 
 namespace tessel::app {
 
@@ -136,7 +136,7 @@ QString DatabaseTreePane::ImageOf(const QTreeWidgetItem* node) {
     return node == nullptr ? QString() : node->data(0, kImageRole).toString();
 }
 
-platform::Value DatabaseTreePane::GetPropertyValue(const platform::Property& prpObj) {
+db::Value DatabaseTreePane::GetPropertyValue(const db::Property& prpObj) {
     if (!prpObj.readable) {
         return std::string("N/A");
     }
@@ -147,7 +147,7 @@ QTreeWidgetItem* DatabaseTreePane::AddNode(QTreeWidgetItem* parent, const QStrin
                                            const QString& text, const QString& image,
                                            const QString& tag) {
     if (keyIndex_.contains(key)) {
-        throw ProgramError(platform::err::kDuplicateKey,
+        throw ProgramError(db::err::kDuplicateKey,
                            "The tree already holds a node with the key \"" + Std(key) + "\".");
     }
     auto* node = new QTreeWidgetItem(QStringList{text});
@@ -163,14 +163,14 @@ QTreeWidgetItem* DatabaseTreePane::AddNode(QTreeWidgetItem* parent, const QStrin
     return node;
 }
 
-void DatabaseTreePane::ShowError(const platform::EngineError& error) {
+void DatabaseTreePane::ShowError(const db::EngineError& error) {
     ShowStandardError(session_.ui, error);
 }
 
 void DatabaseTreePane::LoadDatabase() {
     BusyPointer busy(*this);
     ClearTree();
-    platform::Database* database = session_.state.currentDatabase.get();
+    db::Database* database = session_.state.currentDatabase.get();
     if (database == nullptr) {
         return;
     }
@@ -187,7 +187,7 @@ void DatabaseTreePane::LoadDatabase() {
         properties->setExpanded(false);
 
         const bool includeSystem = includeSystemTables_;
-        for (const platform::TableInfo& table : database->TableDefs()) {
+        for (const db::TableInfo& table : database->TableDefs()) {
             if (treekeys::IsSystemObject(table.attributes) && !includeSystem) {
                 continue;
             }
@@ -237,7 +237,7 @@ void DatabaseTreePane::ClickNode(QTreeWidgetItem* node) {
 }
 
 void DatabaseTreePane::PopulateNode(QTreeWidgetItem* node) {
-    platform::Database* database = session_.state.currentDatabase.get();
+    db::Database* database = session_.state.currentDatabase.get();
     if (database == nullptr) {
         return;
     }
@@ -247,7 +247,7 @@ void DatabaseTreePane::PopulateNode(QTreeWidgetItem* node) {
         if (tag == treekeys::kTagFields && parent != nullptr) {
             const std::string tableNodeKey = Std(KeyOf(parent));
             std::vector<ChildNode> children;
-            for (const platform::FieldInfo& field : database->Fields(Std(parent->text(0)))) {
+            for (const db::FieldInfo& field : database->Fields(Std(parent->text(0)))) {
                 children.push_back({treekeys::FieldKey(tableNodeKey, field.name), field.name});
             }
             AddChildren(node, children, treekeys::kImageField, treekeys::kTagField);
@@ -255,7 +255,7 @@ void DatabaseTreePane::PopulateNode(QTreeWidgetItem* node) {
         } else if (tag == treekeys::kTagIndexes && parent != nullptr) {
             const std::string tableNodeKey = Std(KeyOf(parent));
             std::vector<ChildNode> children;
-            for (const platform::IndexInfo& index : database->Indexes(Std(parent->text(0)))) {
+            for (const db::IndexInfo& index : database->Indexes(Std(parent->text(0)))) {
                 children.push_back({treekeys::IndexKey(tableNodeKey, index.name), index.name});
             }
             AddChildren(node, children, treekeys::kImageIndex, treekeys::kTagIndex);
@@ -290,7 +290,7 @@ void DatabaseTreePane::PopulateNode(QTreeWidgetItem* node) {
 }
 
 void DatabaseTreePane::AddPropertyNodes(QTreeWidgetItem* node,
-                                        const std::vector<platform::Property>& properties,
+                                        const std::vector<db::Property>& properties,
                                         bool cutLongText, bool skipValue) {
     // A field or index property's key begins with its holder's parent's key; a database, table
     // or query property's key with its owner's key (the node itself at the root).
@@ -299,7 +299,7 @@ void DatabaseTreePane::AddPropertyNodes(QTreeWidgetItem* node,
         TagOf(node) == treekeys::kTagField || TagOf(node) == treekeys::kTagIndex;
     const std::string ownerKey = Std(KeyOf(parent == nullptr ? node : parent));
     std::vector<ChildNode> children;
-    for (const platform::Property& property : properties) {
+    for (const db::Property& property : properties) {
         if (skipValue && property.name == "Value") {
             continue;
         }
@@ -368,9 +368,9 @@ void DatabaseTreePane::RenameObject(const QString& tag, QTreeWidgetItem* node,
     if (!namesObject) {
         return;  // only the label changes
     }
-    platform::Database* database = session_.state.currentDatabase.get();
+    db::Database* database = session_.state.currentDatabase.get();
     if (database == nullptr) {
-        throw ProgramError(platform::err::kReserved, "No database is open.");
+        throw ProgramError(db::err::kReserved, "No database is open.");
     }
     const std::string from = Std(node->text(0));
     const std::string to = Std(newText);

@@ -11,8 +11,8 @@
 #include <QString>
 #include <QWidget>
 
-#include "core/engine/session.h"
-#include "core/platform/engine.h"
+#include "core/db/engine.h"
+#include "core/session/session.h"
 
 class QMenu;
 class QTreeWidget;
@@ -50,7 +50,7 @@ class DatabaseTreePane : public QWidget {
     static QString TagOf(const QTreeWidgetItem* node);
     static QString ImageOf(const QTreeWidgetItem* node);
     // Reads a property's value for display: the value, or "N/A" when it could not be read.
-    static platform::Value GetPropertyValue(const platform::Property& prpObj);
+    static db::Value GetPropertyValue(const db::Property& prpObj);
 
   signals:
     // Emitted after a label edit has renamed an object in the database.
@@ -71,9 +71,9 @@ class DatabaseTreePane : public QWidget {
     // Adds lower-level nodes under `node`, skipping any whose key is already in the tree.
     void AddChildren(QTreeWidgetItem* node, const std::vector<ChildNode>& children,
                      const QString& image, const QString& tag);
-    void AddPropertyNodes(QTreeWidgetItem* node, const std::vector<platform::Property>& properties,
+    void AddPropertyNodes(QTreeWidgetItem* node, const std::vector<db::Property>& properties,
                           bool cutLongText, bool skipValue);
-    void ShowError(const platform::EngineError& error);
+    void ShowError(const db::EngineError& error);
     void OnDoubleClick();
     bool BeforeLabelEdit(QTreeWidgetItem* node);
     void AfterLabelEdit(QTreeWidgetItem* node, const QString& newText);

@@ -6,7 +6,7 @@ namespace tessel::app {
 
 namespace {
 
-using Kind = platform::ValueView::Kind;
+using Kind = db::ValueView::Kind;
 
 // The locale's long time format carries the time zone, which a stored value does not have;
 // its unquoted "t" letters and the space before them are dropped.
@@ -61,8 +61,8 @@ QString DateTimeFormat(const QLocale& locale) {
     return locale.dateFormat(QLocale::ShortFormat) + ' ' + TimeFormat(locale);
 }
 
-bool IsDateColumn(const platform::ColumnInfo& column) {
-    namespace ft = platform::ftype;
+bool IsDateColumn(const db::ColumnInfo& column) {
+    namespace ft = db::ftype;
     if (column.type == ft::kDate || column.type == ft::kTime || column.type == ft::kTimeStamp) {
         return true;
     }
@@ -80,13 +80,13 @@ QString BinaryPreview(const std::string& bytes) {
     return text;
 }
 
-QString CellDisplayText(const RecordsetCell& cell, const platform::ColumnInfo& column,
+QString CellDisplayText(const RecordsetCell& cell, const db::ColumnInfo& column,
                         const QLocale& locale) {
     switch (cell.kind) {
         case Kind::Null:
             return kNullCellText;
         case Kind::Integer:
-            if (column.type == platform::ftype::kBoolean) {
+            if (column.type == db::ftype::kBoolean) {
                 return cell.integer != 0 ? "True" : "False";
             }
             return locale.toString(static_cast<qlonglong>(cell.integer));

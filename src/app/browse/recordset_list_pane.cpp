@@ -10,7 +10,7 @@
 #include <cmath>
 
 #include "app/browse/recordset_view_pane.h"
-#include "core/engine/recordset_file.h"
+#include "core/script/recordset_file.h"
 
 namespace tessel::app {
 

@@ -6,7 +6,7 @@
 #include <QString>
 #include <QWidget>
 
-#include "core/engine/session.h"
+#include "core/session/session.h"
 
 class QMenu;
 class QTableWidget;

@@ -13,7 +13,7 @@ namespace tessel::app {
 
 namespace {
 
-using Kind = platform::ValueView::Kind;
+using Kind = db::ValueView::Kind;
 
 QLocale GridLocale(QLocale locale) {
     // Key columns read better without thousands separators; the decimal sign stays the

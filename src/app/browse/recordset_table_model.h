@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "core/engine/recordset_file.h"
+#include "core/script/recordset_file.h"
 
 namespace tessel::app {
 
@@ -55,7 +55,7 @@ class RecordsetTableModel : public QAbstractTableModel {
     const RecordsetCell* Cell(int row, int column) const;
 
     std::unique_ptr<RecordsetFile> file_;
-    std::vector<platform::ColumnInfo> columns_;
+    std::vector<db::ColumnInfo> columns_;
     int rowCount_ = 0;
     QLocale locale_;
     // Most recently used first.

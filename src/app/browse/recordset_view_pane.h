@@ -5,7 +5,7 @@
 #include <QString>
 #include <QWidget>
 
-#include "core/engine/session.h"
+#include "core/session/session.h"
 
 class QLabel;
 class QTableView;

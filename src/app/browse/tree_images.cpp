@@ -3,7 +3,7 @@
 #include <QFile>
 
 #include "app/browse/tree_node_keys.h"
-#include "core/engine/app_paths.h"
+#include "core/session/app_paths.h"
 
 namespace tessel::app {
 

@@ -1,6 +1,6 @@
 #include "app/browse/tree_node_keys.h"
 
-#include "core/engine/standard_error.h"
+#include "core/session/standard_error.h"
 
 namespace tessel::app::treekeys {
 
@@ -54,17 +54,17 @@ std::string OwnerPropertyKey(const std::string& ownerKey, const std::string& pro
 }
 
 bool IsAttachedTable(std::uint32_t attributes) {
-    return (attributes & (platform::attr::kAttachedTable | platform::attr::kAttachedOdbc)) != 0;
+    return (attributes & (db::attr::kAttachedTable | db::attr::kAttachedOdbc)) != 0;
 }
 
 bool IsSystemObject(std::uint32_t attributes) {
-    return (attributes & platform::attr::kSystemObjectMask) != 0;
+    return (attributes & db::attr::kSystemObjectMask) != 0;
 }
 
 std::string AttachTypeText(const std::string& connect) {
     const auto semicolon = connect.find(';');
     if (semicolon == std::string::npos) {
-        throw ProgramError(platform::err::kInvalidArgument,
+        throw ProgramError(db::err::kInvalidArgument,
                            "The connect text \"" + connect +
                                "\" of an attached table names no type: it holds no \";\".");
     }
@@ -85,8 +85,8 @@ std::string FirstCharacters(const std::string& text, std::size_t count) {
     return text.substr(0, position);
 }
 
-std::string PropertyText(const std::string& name, const platform::Value& value, bool cutText) {
-    std::string shown = platform::ValueToText(value);
+std::string PropertyText(const std::string& name, const db::Value& value, bool cutText) {
+    std::string shown = db::ValueToText(value);
     if (cutText && std::holds_alternative<std::string>(value)) {
         shown = FirstCharacters(shown, kPropertyTextCut);
     }

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "core/platform/engine.h"
+#include "core/db/engine.h"
 
 namespace tessel::app::treekeys {
 
@@ -66,6 +66,6 @@ std::string AttachTypeText(const std::string& connect);
 // The first `count` characters (not bytes) of UTF-8 text.
 std::string FirstCharacters(const std::string& text, std::size_t count);
 // "P=value"; a text value is cut to kPropertyTextCut characters when `cutText` is set.
-std::string PropertyText(const std::string& name, const platform::Value& value, bool cutText);
+std::string PropertyText(const std::string& name, const db::Value& value, bool cutText);
 
 }  // namespace tessel::app::treekeys

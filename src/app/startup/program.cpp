@@ -6,7 +6,7 @@
 
 #include "app/main_window.h"
 #include "app/startup/splash_window.h"
-#include "core/engine/app_paths.h"
+#include "core/session/app_paths.h"
 
 namespace tessel::app {
 

@@ -6,7 +6,7 @@
 #include <QDialog>
 #include <functional>
 
-#include "core/engine/shared_state.h"
+#include "core/session/shared_state.h"
 
 class QCheckBox;
 class QLineEdit;

@@ -9,7 +9,7 @@
 
 #include <QString>
 
-#include "core/engine/shared_state.h"
+#include "core/session/shared_state.h"
 
 namespace tessel::app {
 

@@ -1,6 +1,6 @@
 #include "app/workspace/pane_layout.h"
 
-#include "core/maintenance/database_ops.h"
+#include "core/session/current_database.h"
 
 namespace tessel::app {
 

@@ -6,14 +6,14 @@
 #include <unordered_set>
 #include <utility>
 
-#include "core/engine/failures.h"
-#include "core/engine/script_runner.h"
-#include "core/engine/standard_error.h"
+#include "core/files/file_commands.h"
+#include "core/files/script_files.h"
 #include "core/generate/column_removal.h"
 #include "core/generate/schema_script.h"
 #include "core/generate/sql_words.h"
-#include "core/workspace/file_commands.h"
-#include "core/workspace/script_files.h"
+#include "core/script/script_runner.h"
+#include "core/session/failures.h"
+#include "core/session/standard_error.h"
 
 namespace tessel {
 
@@ -32,8 +32,8 @@ std::string StatementsPerLine(const std::string& script) {
     std::vector<SplitStatement> statements;
     try {
         statements = SplitScript(script);
-    } catch (const platform::EngineError& error) {
-        if (error.Number() != platform::err::kInvalidArgument)
+    } catch (const db::EngineError& error) {
+        if (error.Number() != db::err::kInvalidArgument)
             throw;
         // The only fault that closing the text mends is a missing final ";"; a text that ends
         // inside quotes fails again and is reported.
@@ -107,7 +107,7 @@ void ScriptExport(Session& session) {
         const std::string exportDirectory = state.appPath + "/export";
         try {
             EnsureDirectory(exportDirectory);
-        } catch (const platform::EngineError& error) {
+        } catch (const db::EngineError& error) {
             ShowStandardError(session.ui, error);
             return;
         }

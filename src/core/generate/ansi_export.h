@@ -9,7 +9,7 @@
 
 #include <string>
 
-#include "core/engine/session.h"
+#include "core/session/session.h"
 
 namespace tessel {
 

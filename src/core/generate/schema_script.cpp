@@ -3,16 +3,16 @@
 #include <array>
 #include <utility>
 
-#include "core/engine/failures.h"
-#include "core/engine/standard_error.h"
-#include "core/maintenance/database_ops.h"
-#include "core/platform/engine.h"
+#include "core/db/engine.h"
+#include "core/session/current_database.h"
+#include "core/session/failures.h"
+#include "core/session/standard_error.h"
 
 namespace tessel {
 
 namespace {
 
-using platform::EngineError;
+using db::EngineError;
 
 // The number of the classic "object variable not set" failure: generating with no database.
 constexpr long kNoDatabase = 91;
@@ -32,19 +32,17 @@ bool SameNameIgnoringCase(const std::string& a, const std::string& b) {
 }
 
 // The text of a database property, as the engine's property collection holds it.
-std::string PropertyText(const std::vector<platform::Property>& properties,
-                         const std::string& name) {
+std::string PropertyText(const std::vector<db::Property>& properties, const std::string& name) {
     for (const auto& property : properties) {
         if (!SameNameIgnoringCase(property.name, name))
             continue;
         if (!property.readable) {
-            throw EngineError(platform::err::kNotSupported,
+            throw EngineError(db::err::kNotSupported,
                               "The database's property " + name + " cannot be read.");
         }
-        return platform::ValueToText(property.value);
+        return db::ValueToText(property.value);
     }
-    throw EngineError(platform::err::kItemNotFound,
-                      "The database has no property named " + name + ".");
+    throw EngineError(db::err::kItemNotFound, "The database has no property named " + name + ".");
 }
 
 // What follows "dbConnect ": the connection type for a database opened without a connect
@@ -100,12 +98,12 @@ std::string ScriptFieldsText(const std::string& fields) {
     return text;
 }
 
-bool IsSystemTable(const platform::TableInfo& table) {
-    return (table.attributes & platform::attr::kSystemObjectMask) != 0;
+bool IsSystemTable(const db::TableInfo& table) {
+    return (table.attributes & db::attr::kSystemObjectMask) != 0;
 }
 
 std::string TableStatement(Session& session, const std::string& table,
-                           const std::vector<platform::FieldInfo>& fields) {
+                           const std::vector<db::FieldInfo>& fields) {
     std::string line = "CREATE TABLE " + ScriptName(table) + " (";
     bool first = true;
     for (const auto& field : fields) {
@@ -115,7 +113,7 @@ std::string TableStatement(Session& session, const std::string& table,
         line += ScriptName(field.name);
         line += ' ';
         line += FieldType(session, field.type);
-        if (field.type == platform::ftype::kText)
+        if (field.type == db::ftype::kText)
             line += " (" + std::to_string(field.size) + ")";
     }
     line += ");";
@@ -124,7 +122,7 @@ std::string TableStatement(Session& session, const std::string& table,
 
 // A unique index that is neither primary nor ignores nulls is written like its sibling that
 // ignores nulls: leaving it out would lose the index.
-std::string IndexStatement(const platform::IndexInfo& index, const std::string& table) {
+std::string IndexStatement(const db::IndexInfo& index, const std::string& table) {
     std::string opening = "CREATE INDEX ";
     std::string closing;
     if (index.unique) {
@@ -154,7 +152,7 @@ class ScriptText {
     std::string text_;
 };
 
-std::string BuildScript(Session& session, platform::Database& database) {
+std::string BuildScript(Session& session, db::Database& database) {
     ScriptText script;
     script.Line(kHeaderRule);
     script.Line("// Generated Quillet script");
@@ -224,27 +222,27 @@ void GenerateSQL(Session& session) {
 
 std::string FieldType(Session& session, int intType) {
     static constexpr std::array<std::pair<int, const char*>, 21> kTypeNames{{
-        {platform::ftype::kBoolean, "BIT"},
-        {platform::ftype::kByte, "BYTE"},
-        {platform::ftype::kInteger, "INTEGER"},
-        {platform::ftype::kLong, "LONG"},
-        {platform::ftype::kCurrency, "CURRENCY"},
-        {platform::ftype::kSingle, "SINGLE"},
-        {platform::ftype::kDouble, "DOUBLE"},
-        {platform::ftype::kDate, "DATETIME"},
-        {platform::ftype::kBinary, "BINARY"},
-        {platform::ftype::kText, "TEXT"},
-        {platform::ftype::kLongBinary, "LONGBINARY"},
-        {platform::ftype::kMemo, "MEMO"},
-        {platform::ftype::kGuid, "GUID"},
-        {platform::ftype::kBigInt, "BIGINT"},
-        {platform::ftype::kVarBinary, "VARBINARY"},
-        {platform::ftype::kChar, "CHAR"},
-        {platform::ftype::kNumeric, "NUMERIC"},
-        {platform::ftype::kDecimal, "DECIMAL"},
-        {platform::ftype::kFloat, "FLOAT"},
-        {platform::ftype::kTime, "TIME"},
-        {platform::ftype::kTimeStamp, "TIMESTAMP"},
+        {db::ftype::kBoolean, "BIT"},
+        {db::ftype::kByte, "BYTE"},
+        {db::ftype::kInteger, "INTEGER"},
+        {db::ftype::kLong, "LONG"},
+        {db::ftype::kCurrency, "CURRENCY"},
+        {db::ftype::kSingle, "SINGLE"},
+        {db::ftype::kDouble, "DOUBLE"},
+        {db::ftype::kDate, "DATETIME"},
+        {db::ftype::kBinary, "BINARY"},
+        {db::ftype::kText, "TEXT"},
+        {db::ftype::kLongBinary, "LONGBINARY"},
+        {db::ftype::kMemo, "MEMO"},
+        {db::ftype::kGuid, "GUID"},
+        {db::ftype::kBigInt, "BIGINT"},
+        {db::ftype::kVarBinary, "VARBINARY"},
+        {db::ftype::kChar, "CHAR"},
+        {db::ftype::kNumeric, "NUMERIC"},
+        {db::ftype::kDecimal, "DECIMAL"},
+        {db::ftype::kFloat, "FLOAT"},
+        {db::ftype::kTime, "TIME"},
+        {db::ftype::kTimeStamp, "TIMESTAMP"},
     }};
     for (const auto& [code, name] : kTypeNames) {
         if (code == intType)

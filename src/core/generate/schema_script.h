@@ -10,7 +10,7 @@
 
 #include <string>
 
-#include "core/engine/session.h"
+#include "core/session/session.h"
 
 namespace tessel {
 

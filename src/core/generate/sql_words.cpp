@@ -1,12 +1,12 @@
 #include "core/generate/sql_words.h"
 
-#include "core/platform/jetsql/tokenizer.h"
+#include "core/db/jetsql/tokenizer.h"
 
 namespace tessel::sqlwords {
 
 namespace {
 
-namespace jet = platform::jetsql;
+namespace jet = db::jetsql;
 
 TokenKind KindOf(jet::TokenKind kind) {
     switch (kind) {

@@ -1,28 +1,9 @@
 // Repairing a damaged single-file database in place.
-#include <exception>
+#include "core/maintenance/repair_db.h"
 
-#include "core/engine/failures.h"
-#include "core/engine/standard_error.h"
-#include "core/maintenance/database_ops.h"
+#include "core/session/current_database.h"
 
 namespace tessel {
-
-bool RepairNamedDatabase(Session& session, const std::string& name) {
-    Ui& ui = session.ui;
-    try {
-        ui.SetPointer(Pointer::Busy);
-        session.engine.RepairDatabase(name);
-        ui.SetPointer(Pointer::Default);
-        ui.SetStatusText(FilePart(name) + " repaired");
-        return true;
-    } catch (const std::exception& caught) {
-        ui.SetPointer(Pointer::Default);
-        const platform::EngineError error = AsEngineError(caught);
-        if (error.Number() != platform::err::kDialogCancelled)
-            ShowStandardError(ui, error);
-        return false;
-    }
-}
 
 void RepairDB(Session& session, const std::string& name, bool nameGiven) {
     SharedState& state = session.state;

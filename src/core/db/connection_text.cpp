@@ -1,0 +1,100 @@
+#include "core/db/connection_text.h"
+
+#include "core/db/names.h"
+
+namespace tessel::db {
+namespace {
+
+std::string Trim(const std::string& text) {
+    const auto begin = text.find_first_not_of(" \t");
+    if (begin == std::string::npos)
+        return {};
+    const auto end = text.find_last_not_of(" \t");
+    return text.substr(begin, end - begin + 1);
+}
+
+struct Pair {
+    std::string key;
+    std::string value;
+};
+
+// Splits at ";" outside quotes and braces; a value in "..." or '...' or {...} keeps its ";".
+std::vector<Pair> Pairs(const std::string& text) {
+    std::vector<Pair> pairs;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto equals = text.find('=', i);
+        const auto semicolon = text.find(';', i);
+        if (equals == std::string::npos || (semicolon != std::string::npos && semicolon < equals)) {
+            if (semicolon == std::string::npos)
+                break;
+            i = semicolon + 1;  // a piece without "=" (for example "ODBC")
+            continue;
+        }
+        Pair pair{Trim(text.substr(i, equals - i)), {}};
+        std::size_t j = equals + 1;
+        while (j < text.size() && text[j] == ' ')
+            ++j;
+        if (j < text.size() && (text[j] == '"' || text[j] == '\'' || text[j] == '{')) {
+            const char close = text[j] == '{' ? '}' : text[j];
+            const auto end = text.find(close, j + 1);
+            const auto stop = end == std::string::npos ? text.size() : end;
+            pair.value = text.substr(j + 1, stop - j - 1);
+            j = stop == text.size() ? stop : stop + 1;
+            const auto next = text.find(';', j);
+            i = next == std::string::npos ? text.size() : next + 1;
+        } else if (SameName(pair.key, "Extended Properties")) {
+            // Unquoted nested pairs run to the end: they hold ";" themselves.
+            pair.value = text.substr(j);
+            i = text.size();
+        } else {
+            const auto end = text.find(';', j);
+            pair.value = Trim(text.substr(j, (end == std::string::npos ? text.size() : end) - j));
+            i = end == std::string::npos ? text.size() : end + 1;
+        }
+        pairs.push_back(std::move(pair));
+    }
+    return pairs;
+}
+
+void Collect(const std::string& text, ConnectionTarget& target) {
+    for (const auto& pair : Pairs(text)) {
+        if (SameName(pair.key, "Extended Properties")) {
+            Collect(pair.value, target);
+        } else if (SameName(pair.key, "DSN")) {
+            target.dataSource = pair.value;
+        } else if (SameName(pair.key, "DBQ") || SameName(pair.key, "Database") ||
+                   SameName(pair.key, "Data Source")) {
+            target.file = pair.value;
+        } else if (SameName(pair.key, "UID") || SameName(pair.key, "User ID")) {
+            target.user = pair.value;
+        } else if (SameName(pair.key, "PWD") || SameName(pair.key, "Password")) {
+            target.password = pair.value;
+        } else if (SameName(pair.key, "Driver")) {
+            target.driver = pair.value;
+        }
+    }
+}
+
+}  // namespace
+
+bool IsDefaultConnect(const std::string& connect) {
+    return connect.empty() || connect.front() == ';';
+}
+
+std::optional<std::string> ConnectValue(const std::string& text, const std::string& key) {
+    std::optional<std::string> value;
+    for (const auto& pair : Pairs(text)) {
+        if (SameName(pair.key, key))
+            value = pair.value;
+    }
+    return value;
+}
+
+ConnectionTarget ParseConnectionString(const std::string& text) {
+    ConnectionTarget target;
+    Collect(text, target);
+    return target;
+}
+
+}  // namespace tessel::db

@@ -1,0 +1,12 @@
+// Carries out a parsed Jet data definition statement on a SQLite file: the SQLite schema
+// change, the metadata that describes it, and the triggers it needs, in one transaction.
+#pragma once
+
+#include "core/db/drivers/sqlite/handle.h"
+#include "core/db/jetsql/ddl_statement.h"
+
+namespace tessel::db::sqlite {
+
+void ExecuteDdl(Handle& handle, const jetsql::DdlStatement& statement);
+
+}  // namespace tessel::db::sqlite

@@ -1,0 +1,143 @@
+#include "core/db/drivers/sqlite/error_map.h"
+
+#include <vector>
+
+namespace tessel::db::sqlite {
+namespace {
+
+bool StartsWith(const std::string& text, const char* prefix) {
+    return text.rfind(prefix, 0) == 0;
+}
+
+std::string After(const std::string& text, const char* prefix) {
+    return text.substr(std::string(prefix).size());
+}
+
+std::string FileLabel(const std::string& file) {
+    return file.empty() ? std::string("the database") : "'" + file + "'";
+}
+
+// Number and sentence for a SQLite failure; the message is quoted in every sentence.
+std::pair<long, std::string> Describe(int rc, const std::string& message, const std::string& file) {
+    const int primary = rc & 0xff;
+    const std::string sqliteSays = " (SQLite: " + message + ")";
+    if (StartsWith(message, "no such table: ")) {
+        return {err::kTableNotFound, "The engine cannot find the table or query '" +
+                                         After(message, "no such table: ") +
+                                         "'. Make sure it exists and that its name is spelled "
+                                         "correctly" +
+                                         sqliteSays + "."};
+    }
+    if (StartsWith(message, "no such column: ")) {
+        return {err::kUnknownField, "The statement names the field '" +
+                                        After(message, "no such column: ") +
+                                        "', which none of its tables has" + sqliteSays + "."};
+    }
+    if (StartsWith(message, "no such function: ")) {
+        return {err::kUndefinedFunction, "Undefined function '" +
+                                             After(message, "no such function: ") +
+                                             "' in expression" + sqliteSays + "."};
+    }
+    for (const char* kind : {"table ", "view ", "index ", "trigger "}) {
+        const std::string tail = " already exists";
+        if (StartsWith(message, kind) && message.size() > tail.size() &&
+            message.compare(message.size() - tail.size(), tail.size(), tail) == 0) {
+            const bool index = std::string(kind) == "index ";
+            return {index ? err::kIndexExists : err::kObjectExists,
+                    "The object " +
+                        message.substr(std::string(kind).size(),
+                                       message.size() - tail.size() - std::string(kind).size()) +
+                        " already exists" + sqliteSays + "."};
+        }
+    }
+    if (rc == SQLITE_CONSTRAINT_NOTNULL ||
+        (rc == SQLITE_CONSTRAINT_TRIGGER && StartsWith(message, "NOT NULL constraint failed"))) {
+        std::string field = message;
+        const auto colon = message.find(": ");
+        if (colon != std::string::npos)
+            field = message.substr(colon + 2);
+        return {err::kNullNotAllowed, "The field '" + field +
+                                          "' cannot contain a Null value: it is required or part "
+                                          "of a primary key or a 'disallow null' index" +
+                                          sqliteSays + "."};
+    }
+    if (rc == SQLITE_CONSTRAINT_UNIQUE || rc == SQLITE_CONSTRAINT_PRIMARYKEY ||
+        rc == SQLITE_CONSTRAINT_ROWID) {
+        return {err::kDuplicateValue,
+                "The changes were not made because they would create duplicate values in an "
+                "index, primary key or relationship" +
+                    sqliteSays + "."};
+    }
+    if (rc == SQLITE_CONSTRAINT_FOREIGNKEY) {
+        return {err::kRelatedRecordRequired,
+                "The record cannot be added, changed or deleted because a related record is "
+                "required or depends on it" +
+                    sqliteSays + "."};
+    }
+    switch (primary) {
+        case SQLITE_ERROR:
+            if (message.find("syntax error") != std::string::npos ||
+                message.find("incomplete input") != std::string::npos ||
+                StartsWith(message, "unrecognized token")) {
+                return {err::kSyntaxError, "Syntax error in the statement" + sqliteSays + "."};
+            }
+            break;
+        case SQLITE_READONLY:
+            return {err::kReadOnly, "The database " + FileLabel(file) +
+                                        " is read-only, so it cannot be changed" + sqliteSays +
+                                        "."};
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            return {err::kLocked, "The database " + FileLabel(file) +
+                                      " is locked by another user or process" + sqliteSays + "."};
+        case SQLITE_NOTADB:
+        case SQLITE_CORRUPT:
+            return {err::kUnreadableDatabase, "The database " + FileLabel(file) +
+                                                  " is damaged or is not a database" + sqliteSays +
+                                                  "."};
+        case SQLITE_FULL:
+        case SQLITE_NOMEM:
+        case SQLITE_TOOBIG:
+            return {err::kDiskFull,
+                    "The disk is full or another resource ran out while working "
+                    "on " +
+                        FileLabel(file) + sqliteSays + "."};
+        case SQLITE_CANTOPEN:
+            return {err::kBadPath, "The database " + FileLabel(file) +
+                                       " or its journal cannot be opened" + sqliteSays + "."};
+        case SQLITE_PERM:
+        case SQLITE_AUTH:
+            return {err::kPermissionDenied,
+                    "Permission denied on " + FileLabel(file) + sqliteSays + "."};
+        case SQLITE_IOERR:
+            return {err::kReserved,
+                    "Reading or writing " + FileLabel(file) + " failed" + sqliteSays + "."};
+        case SQLITE_INTERRUPT:
+            return {err::kQueryCancelled, "The statement was cancelled" + sqliteSays + "."};
+        case SQLITE_CONSTRAINT:
+            return {err::kValidationFailed,
+                    "A validation rule or constraint of the table "
+                    "refused the change" +
+                        sqliteSays + "."};
+        default:
+            break;
+    }
+    return {err::kReserved,
+            "The engine could not complete the operation on " + FileLabel(file) + sqliteSays + "."};
+}
+
+}  // namespace
+
+EngineError MapSqliteError(int rc, const std::string& message, const std::string& file) {
+    auto [number, description] = Describe(rc, message, file);
+    std::vector<ErrorRecord> details{{rc, message, kSqliteSource}};
+    return EngineError(number, std::move(description), kEngineSource, std::move(details));
+}
+
+void ThrowSqliteError(sqlite3* db, int rc, const std::string& file) {
+    const int extended = db ? sqlite3_extended_errcode(db) : rc;
+    const std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+    throw MapSqliteError(extended != 0 ? extended : rc, message, file);
+}
+
+}  // namespace tessel::db::sqlite

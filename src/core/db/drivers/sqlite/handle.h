@@ -1,0 +1,129 @@
+// One open SQLite connection to a database file, shared by the objects that use it (the
+// Database object, statement connections, cursors), with a small cache of prepared statements.
+//
+// A handle never starts a transaction by itself: every statement commits on its own with
+// SQLite's default journal and synchronous settings, so that each one is durable.
+#pragma once
+
+#include <sqlite3.h>
+
+#include <functional>
+#include <list>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "core/db/drivers/sqlite/schema_catalog.h"
+
+namespace tessel::db::sqlite {
+
+class Handle;
+
+// A prepared statement borrowed from a handle; goes back to the handle's cache when destroyed.
+class Statement {
+  public:
+    Statement() = default;
+    Statement(std::shared_ptr<Handle> handle, sqlite3_stmt* stmt, std::string sql);
+    ~Statement();
+    Statement(Statement&& other) noexcept;
+    Statement& operator=(Statement&& other) noexcept;
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    sqlite3_stmt* Raw() const { return stmt_; }
+    bool Valid() const { return stmt_ != nullptr; }
+    Handle& Owner() const { return *handle_; }
+
+    Statement& Bind(int index, std::string_view text);
+    Statement& Bind(int index, long long number);
+    Statement& BindNull(int index);
+    // Steps once: true when a row is ready. Throws EngineError on failure.
+    bool Step();
+    // Steps to the end, ignoring rows.
+    void Run();
+
+    std::string Text(int column) const;
+    long long Integer(int column) const { return sqlite3_column_int64(stmt_, column); }
+    bool IsNull(int column) const { return sqlite3_column_type(stmt_, column) == SQLITE_NULL; }
+
+  private:
+    void Release();
+    std::shared_ptr<Handle> handle_;
+    sqlite3_stmt* stmt_ = nullptr;
+    std::string sql_;
+};
+
+class Handle : public std::enable_shared_from_this<Handle> {
+  public:
+    // Opens the file (which must exist). Throws EngineError with the mapped number.
+    static std::shared_ptr<Handle> Open(const std::string& path, bool readOnly);
+    // Creates a new file; fails when it exists.
+    static std::shared_ptr<Handle> Create(const std::string& path);
+    ~Handle();
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+
+    sqlite3* Raw() const { return db_; }
+    const std::string& Path() const { return path_; }
+    bool ReadOnly() const { return readOnly_; }
+
+    // Prepares the first statement of `sql` (from the cache when the same text was used
+    // before).
+    Statement Prepare(std::string_view sql);
+    // Runs statements that return no rows.
+    void Exec(const std::string& sql);
+
+    // `keepGoing` is asked every few thousand virtual machine steps; false interrupts the
+    // running statement. Null removes the hook.
+    void SetProgressHook(std::shared_ptr<const std::function<bool()>> keepGoing);
+
+    // The stored password digest that this connection was opened with in this run, so that
+    // reopening the same file (as every statement does) does not ask again; "" when none.
+    const std::string& UnlockedFor() const { return unlockedFor_; }
+    void SetUnlockedFor(std::string digest) { unlockedFor_ = std::move(digest); }
+
+    // The file's schema table, re-read only after a schema change.
+    SchemaCatalog& Catalog() { return catalog_; }
+
+    // True while a transaction is open on this connection.
+    bool InTransaction() const { return sqlite3_get_autocommit(db_) == 0; }
+
+    // Runs `work` inside a transaction (a savepoint when one is already open) and commits;
+    // rolls back and rethrows when it throws.
+    template <typename Work>
+    void InTransaction(Work&& work);
+
+  private:
+    friend class Statement;
+    Handle(sqlite3* db, std::string path, bool readOnly);
+    void GiveBack(sqlite3_stmt* stmt, std::string sql);
+
+    sqlite3* db_;
+    std::string path_;
+    bool readOnly_;
+    std::list<std::pair<std::string, sqlite3_stmt*>> cache_;  // most recently used first
+    std::shared_ptr<const std::function<bool()>> keepGoing_;
+    int savepointDepth_ = 0;
+    SchemaCatalog catalog_;
+    std::string unlockedFor_;
+};
+
+template <typename Work>
+void Handle::InTransaction(Work&& work) {
+    const std::string name = "tessel_" + std::to_string(savepointDepth_);
+    Exec("SAVEPOINT " + name);
+    ++savepointDepth_;
+    try {
+        work();
+    } catch (...) {
+        --savepointDepth_;
+        sqlite3_exec(db_, ("ROLLBACK TO " + name + "; RELEASE " + name).c_str(), nullptr, nullptr,
+                     nullptr);
+        throw;
+    }
+    --savepointDepth_;
+    Exec("RELEASE " + name);
+}
+
+}  // namespace tessel::db::sqlite

@@ -1,0 +1,21 @@
+// Renaming tables, queries, fields and indexes of a SQLite file, with the metadata moved in the
+// same transaction. A name already taken fails with a clear error and changes nothing.
+#pragma once
+
+#include <string>
+
+#include "core/db/drivers/sqlite/handle.h"
+
+namespace tessel::db::sqlite {
+
+void RenameTable(Handle& handle, const std::string& from, const std::string& to);
+void RenameQuery(Handle& handle, const std::string& from, const std::string& to);
+void RenameField(Handle& handle, const std::string& table, const std::string& from,
+                 const std::string& to);
+void RenameIndex(Handle& handle, const std::string& table, const std::string& from,
+                 const std::string& to);
+
+// Throws err::kInvalidName for a name the engine does not accept.
+void CheckObjectName(const std::string& name);
+
+}  // namespace tessel::db::sqlite

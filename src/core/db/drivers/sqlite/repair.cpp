@@ -1,0 +1,170 @@
+#include "core/db/drivers/sqlite/repair.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "core/db/drivers/sqlite/file_places.h"
+#include "core/db/drivers/sqlite/file_probe.h"
+#include "core/db/drivers/sqlite/handle.h"
+#include "core/db/errors.h"
+#include "core/db/jetsql/quote.h"
+#include "core/db/names.h"
+
+namespace tessel::db::sqlite {
+namespace {
+
+using jetsql::QuoteName;
+
+struct SchemaEntry {
+    std::string type;
+    std::string name;
+    std::string sql;
+};
+
+// Sound: the header matches the file's length and SQLite's own check finds nothing.
+bool IsSound(Handle& source) {
+    try {
+        ProbeDatabaseFile(source.Path());
+        auto check = source.Prepare("PRAGMA quick_check");
+        return check.Step() && check.Text(0) == "ok" && !check.Step();
+    } catch (const EngineError&) {
+        return false;
+    }
+}
+
+int Rank(const std::string& type) {
+    if (type == "table")
+        return 0;
+    if (type == "index")
+        return 1;
+    return type == "view" ? 2 : 3;
+}
+
+// The schema entries up to the first unreadable one, tables first.
+std::vector<SchemaEntry> ReadSchema(Handle& source, const std::string& path) {
+    std::vector<SchemaEntry> entries;
+    try {
+        auto statement =
+            source.Prepare("SELECT type, name, sql FROM sqlite_master WHERE sql IS NOT NULL");
+        while (statement.Step()) {
+            entries.push_back({statement.Text(0), statement.Text(1), statement.Text(2)});
+        }
+    } catch (const EngineError& error) {
+        if (entries.empty()) {
+            throw EngineError(err::kUnreadableDatabase,
+                              "The database '" + path +
+                                  "' cannot be repaired: its list of tables cannot be read.",
+                              kEngineSource, error.Details());
+        }
+    }
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const auto& a, const auto& b) { return Rank(a.type) < Rank(b.type); });
+    return entries;
+}
+
+// Copies rows until the first one that cannot be read.
+void CopyRows(Handle& source, Handle& target, const std::string& table) {
+    Statement read = source.Prepare("SELECT * FROM " + QuoteName(table));
+    const int columns = sqlite3_column_count(read.Raw());
+    std::string insert = "INSERT INTO " + QuoteName(table) + " VALUES (";
+    for (int i = 0; i < columns; ++i)
+        insert += i == 0 ? "?" : ", ?";
+    Statement write = target.Prepare(insert + ")");
+    try {
+        while (read.Step()) {
+            for (int i = 0; i < columns; ++i) {
+                sqlite3_bind_value(write.Raw(), i + 1, sqlite3_column_value(read.Raw(), i));
+            }
+            write.Step();
+            sqlite3_reset(write.Raw());
+        }
+    } catch (const EngineError&) {
+        // The rest of this table is unreadable (or breaks a constraint): keep what was copied.
+    }
+}
+
+std::string BackupName(const std::string& path) {
+    std::string candidate = path + ".bak";
+    for (int number = 1; std::FILE* existing = std::fopen(candidate.c_str(), "rb"); ++number) {
+        std::fclose(existing);
+        candidate = path + ".bak" + std::to_string(number);
+    }
+    return candidate;
+}
+
+// Keeps the counters' next values where the damaged file had them.
+void CopySequences(Handle& source, Handle& target) {
+    try {
+        auto read = source.Prepare("SELECT name, seq FROM sqlite_sequence");
+        auto write =
+            target.Prepare("UPDATE sqlite_sequence SET seq = max(seq, ?2) WHERE name = ?1");
+        while (read.Step()) {
+            write.Bind(1, read.Text(0)).Bind(2, read.Integer(1));
+            write.Step();
+            sqlite3_reset(write.Raw());
+        }
+    } catch (const EngineError&) {
+        // No counters, or their table is lost: the copied rows give the next values.
+    }
+}
+
+void Rebuild(Handle& source, const std::string& path, const std::string& temporary) {
+    const auto schema = ReadSchema(source, path);
+    auto target = Handle::Create(temporary);
+    target->Exec("PRAGMA foreign_keys = OFF");
+    target->InTransaction([&] {
+        for (const auto& entry : schema) {
+            if (entry.type != "table" || SameName(entry.name.substr(0, 7), "sqlite_"))
+                continue;
+            target->Exec(entry.sql);
+            CopyRows(source, *target, entry.name);
+        }
+        for (const auto& entry : schema) {
+            if (entry.type == "table")
+                continue;
+            try {
+                target->Exec(entry.sql);
+            } catch (const EngineError&) {
+                // An index the salvaged rows break, or a view of a lost table: left out.
+            }
+        }
+        CopySequences(source, *target);
+    });
+}
+
+}  // namespace
+
+void RepairDatabaseFile(const std::string& path) {
+    if (ProbeDatabaseFile(path, true) == FileKind::Jet)
+        ThrowJetReaderMissing(path);
+    const std::string temporary = TemporaryNameBeside(path);
+    try {
+        auto source = Handle::Open(path, true);
+        if (IsSound(*source))
+            return;
+        // Lets SQLite read a file shorter than its header says, up to where it ends.
+        source->Exec("PRAGMA writable_schema = ON");
+        Rebuild(*source, path, temporary);
+    } catch (...) {
+        RemoveTemporary(temporary);
+        throw;
+    }
+    const std::string backup = BackupName(path);
+    if (std::rename(path.c_str(), backup.c_str()) != 0) {
+        RemoveTemporary(temporary);
+        throw EngineError(err::kCannotOpenFile, "The database '" + path +
+                                                    "' was not repaired: it could not be moved "
+                                                    "aside to '" +
+                                                    backup + "'.");
+    }
+    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+        std::rename(backup.c_str(), path.c_str());
+        RemoveTemporary(temporary);
+        throw EngineError(err::kCannotOpenFile, "The database '" + path +
+                                                    "' was not repaired: the repaired copy could "
+                                                    "not take its name.");
+    }
+}
+
+}  // namespace tessel::db::sqlite

@@ -1,0 +1,23 @@
+// Jet's make-table query, SELECT ... INTO newtable FROM ...: the new table is made through the
+// Jet DDL layer (so its fields carry Jet types and metadata) with the types of the query's
+// columns, and the rows are inserted, all in one transaction.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/db/drivers/sqlite/handle.h"
+#include "core/db/engine.h"
+#include "core/db/jetsql/tokenizer.h"
+
+namespace tessel::db::sqlite {
+
+// The position of INTO in a SELECT ... INTO statement (at the top level, before FROM).
+std::optional<std::size_t> FindSelectInto(const std::vector<jetsql::Token>& tokens);
+
+std::unique_ptr<Cursor> RunSelectInto(Handle& handle, const std::string& text,
+                                      const std::vector<jetsql::Token>& tokens, std::size_t into);
+
+}  // namespace tessel::db::sqlite

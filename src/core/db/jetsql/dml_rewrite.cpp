@@ -1,0 +1,282 @@
+#include "core/db/jetsql/dml_rewrite.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "core/db/errors.h"
+#include "core/db/jetsql/date_literal.h"
+#include "core/db/jetsql/quote.h"
+
+namespace tessel::db::jetsql {
+namespace {
+
+struct Edit {
+    std::size_t begin;
+    std::size_t end;
+    std::string text;
+};
+
+// Paren depth before each token.
+std::vector<int> Depths(const std::vector<Token>& tokens) {
+    std::vector<int> depths(tokens.size());
+    int depth = 0;
+    for (std::size_t i = 0; i < tokens.size(); ++i) {
+        if (tokens[i].IsSymbol(")"))
+            depth = std::max(0, depth - 1);
+        depths[i] = depth;
+        if (tokens[i].IsSymbol("("))
+            ++depth;
+    }
+    return depths;
+}
+
+std::string DateText(const Token& token) {
+    const auto iso = JetDateToIso(token.value);
+    if (!iso) {
+        throw EngineError(err::kSyntaxError,
+                          "Syntax error in date in query expression '#" + token.value + "#'.");
+    }
+    return QuoteText(*iso);
+}
+
+// A Jet LIKE pattern as SQLite's, when it uses Jet wildcards; nothing when it needs no change
+// or uses what LIKE cannot express (character lists, "#" for a digit).
+std::optional<std::string> LikePattern(const std::string& pattern) {
+    if (pattern.find_first_of("*?") == std::string::npos)
+        return std::nullopt;
+    std::string out;
+    bool escaped = false;
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        const char c = pattern[i];
+        if (c == '[') {
+            // Only "[x]", a single character taken literally, has a LIKE equivalent.
+            if (i + 2 < pattern.size() && pattern[i + 2] == ']' && pattern[i + 1] != '!') {
+                const char literal = pattern[i + 1];
+                if (literal == '%' || literal == '_' || literal == '\\') {
+                    out += '\\';
+                    escaped = true;
+                }
+                out += literal;
+                i += 2;
+                continue;
+            }
+            return std::nullopt;
+        }
+        if (c == '#')
+            return std::nullopt;
+        if (c == '*') {
+            out += '%';
+        } else if (c == '?') {
+            out += '_';
+        } else if (c == '%' || c == '_' || c == '\\') {
+            out += '\\';
+            out += c;
+            escaped = true;
+        } else {
+            out += c;
+        }
+    }
+    return QuoteText(out) + (escaped ? " ESCAPE '\\'" : "");
+}
+
+class Rewriter {
+  public:
+    Rewriter(std::string_view text, const std::vector<Token>& tokens)
+        : text_(text), tokens_(tokens), depths_(Depths(tokens)) {}
+
+    std::string Run() {
+        for (std::size_t i = 0; i < tokens_.size(); ++i)
+            Visit(i);
+        if (edits_.empty())
+            return std::string(text_);
+        std::stable_sort(edits_.begin(), edits_.end(),
+                         [](const Edit& a, const Edit& b) { return a.begin < b.begin; });
+        std::string out;
+        std::size_t at = 0;
+        for (const auto& edit : edits_) {
+            out.append(text_.substr(at, edit.begin - at));
+            out += edit.text;
+            at = std::max(at, edit.end);
+        }
+        out.append(text_.substr(at));
+        return out;
+    }
+
+  private:
+    void Replace(const Token& token, std::string text) {
+        edits_.push_back({token.begin, token.end, std::move(text)});
+    }
+
+    // A value on one side of a binary operator: a name, a literal or a parenthesised group.
+    bool IsOperand(std::size_t i) const {
+        if (i >= tokens_.size())
+            return false;
+        const Token& token = tokens_[i];
+        return token.IsName() || token.kind == TokenKind::Number ||
+               token.kind == TokenKind::String || token.IsSymbol("(") || token.IsSymbol(")");
+    }
+
+    bool PrecededByDot(std::size_t i) const { return i > 0 && tokens_[i - 1].IsSymbol("."); }
+    bool FollowedBy(std::size_t i, std::string_view symbol) const {
+        return i + 1 < tokens_.size() && tokens_[i + 1].IsSymbol(symbol);
+    }
+
+    void Visit(std::size_t i) {
+        const Token& token = tokens_[i];
+        if (token.kind == TokenKind::Date) {
+            Replace(token, DateText(token));
+        } else if ((token.IsWord("TRUE") || token.IsWord("FALSE")) && !PrecededByDot(i) &&
+                   !FollowedBy(i, "(") && !FollowedBy(i, ".")) {
+            Replace(token, token.IsWord("TRUE") ? "1" : "0");
+        } else if ((token.IsWord("LEFT") || token.IsWord("RIGHT")) && FollowedBy(i, "(") &&
+                   !PrecededByDot(i)) {
+            // The functions Left() and Right(); unquoted, SQLite reads the join keywords.
+            Replace(token, QuoteName(token.value));
+        } else if (token.IsWord("MOD") && IsOperand(i - 1) && IsOperand(i + 1)) {
+            Replace(token, "%");
+        } else if (token.IsWord("DISTINCTROW")) {
+            Replace(token, "DISTINCT");
+        } else if (token.IsSymbol("&")) {
+            Concatenate(i);
+        } else if (token.IsWord("LIKE") && i + 1 < tokens_.size() &&
+                   tokens_[i + 1].kind == TokenKind::String) {
+            if (auto pattern = LikePattern(tokens_[i + 1].value)) {
+                Replace(tokens_[i + 1], *pattern);
+            }
+        } else if (token.IsWord("SELECT")) {
+            Top(i);
+        } else if (token.IsWord("DELETE") && i == 0) {
+            DeleteStar();
+        }
+    }
+
+    // Words that end an operand of "&": operators of lower precedence and clause keywords.
+    static bool EndsOperand(const Token& token) {
+        static constexpr std::string_view kWords[] = {
+            "LIKE",  "IS",     "BETWEEN",  "IN",          "NOT",    "AND",    "OR",    "XOR",
+            "EQV",   "IMP",    "SELECT",   "FROM",        "WHERE",  "AS",     "SET",   "VALUES",
+            "ON",    "WHEN",   "THEN",     "ELSE",        "END",    "CASE",   "GROUP", "ORDER",
+            "BY",    "HAVING", "DISTINCT", "DISTINCTROW", "TOP",    "INTO",   "ASC",   "DESC",
+            "UNION", "LIMIT",  "JOIN",     "ALL",         "ESCAPE", "COLLATE"};
+        if (token.kind == TokenKind::Word) {
+            for (auto word : kWords) {
+                if (token.IsWord(word))
+                    return true;
+            }
+            return false;
+        }
+        if (token.kind != TokenKind::Symbol)
+            return false;
+        static constexpr std::string_view kSymbols[] = {
+            "=", "<>", "<", ">", "<=", ">=", "!=", "==", ",", ";"};
+        for (auto symbol : kSymbols) {
+            if (token.value == symbol)
+                return true;
+        }
+        return false;
+    }
+
+    // a & b -> JetConcat(a, b): Null only when both are Null, as the classic engine has it.
+    // "&" binds looser than arithmetic and tighter than comparisons, from left to right.
+    void Concatenate(std::size_t at) {
+        const int depth = depths_[at];
+        std::size_t first = at;
+        while (first > 0) {
+            const std::size_t j = first - 1;
+            if (depths_[j] < depth || (depths_[j] == depth && EndsOperand(tokens_[j])))
+                break;
+            first = j;
+        }
+        std::size_t last = at;
+        while (last + 1 < tokens_.size()) {
+            const std::size_t j = last + 1;
+            if (depths_[j] < depth || (depths_[j] == depth && tokens_[j].IsSymbol(")")))
+                break;
+            if (depths_[j] == depth && (EndsOperand(tokens_[j]) || tokens_[j].IsSymbol("&")))
+                break;
+            last = j;
+        }
+        if (first == at || last == at) {
+            Replace(tokens_[at], "||");  // an operand this reading cannot delimit
+            return;
+        }
+        edits_.push_back({tokens_[first].begin, tokens_[first].begin, "JetConcat("});
+        Replace(tokens_[at], ",");
+        edits_.push_back({tokens_[last].end, tokens_[last].end, ")"});
+    }
+
+    // SELECT [ALL|DISTINCT|DISTINCTROW] TOP n [PERCENT]
+    void Top(std::size_t select) {
+        std::size_t i = select + 1;
+        if (i < tokens_.size() && (tokens_[i].IsWord("DISTINCT") ||
+                                   tokens_[i].IsWord("DISTINCTROW") || tokens_[i].IsWord("ALL"))) {
+            ++i;
+        }
+        if (i + 1 >= tokens_.size() || !tokens_[i].IsWord("TOP"))
+            return;
+        const Token& count = tokens_[i + 1];
+        if (count.kind != TokenKind::Number) {
+            throw EngineError(err::kSyntaxError,
+                              "Syntax error: TOP must be followed by a whole "
+                              "number in '" +
+                                  std::string(text_) + "'.");
+        }
+        std::size_t last = i + 1;
+        const bool percent = last + 1 < tokens_.size() && tokens_[last + 1].IsWord("PERCENT");
+        if (percent)
+            ++last;
+        edits_.push_back({tokens_[i].begin, tokens_[last].end, {}});
+        // LIMIT goes where this SELECT ends: before the paren that closes its group.
+        const int depth = depths_[select];
+        std::size_t end = text_.size();
+        for (std::size_t j = last + 1; j < tokens_.size(); ++j) {
+            if (depths_[j] < depth || (depths_[j] == depth && tokens_[j].IsSymbol(")"))) {
+                end = tokens_[j].begin;
+                break;
+            }
+            if (depths_[j] == depth && tokens_[j].IsSymbol(";")) {
+                end = tokens_[j].begin;
+                break;
+            }
+            end = tokens_[j].end;
+        }
+        if (!percent) {
+            edits_.push_back({end, end, " LIMIT " + count.value});
+            return;
+        }
+        // TOP n PERCENT: the share of the rows the same SELECT gives, rounded up.
+        std::string inner = "SELECT ";
+        if (i > select + 1)
+            inner += tokens_[select + 1].value + " ";
+        const std::size_t rest = last + 1 < tokens_.size() ? tokens_[last + 1].begin : end;
+        inner += std::string(text_.substr(rest, end > rest ? end - rest : 0));
+        inner = RewriteJetSql(inner, Tokenize(inner));
+        edits_.push_back({end, end,
+                          " LIMIT (SELECT CAST(x AS INTEGER) + (x > CAST(x AS INTEGER)) FROM "
+                          "(SELECT count(*) * " +
+                              count.value + " / 100.0 AS x FROM (" + inner + ")))"});
+    }
+
+    // DELETE * FROM t, DELETE t.* FROM t
+    void DeleteStar() {
+        if (tokens_.size() > 2 && tokens_[1].IsSymbol("*")) {
+            Replace(tokens_[1], "");
+        } else if (tokens_.size() > 4 && tokens_[1].IsName() && tokens_[2].IsSymbol(".") &&
+                   tokens_[3].IsSymbol("*") && tokens_[4].IsWord("FROM")) {
+            edits_.push_back({tokens_[1].begin, tokens_[3].end, {}});
+        }
+    }
+
+    std::string_view text_;
+    const std::vector<Token>& tokens_;
+    std::vector<int> depths_;
+    std::vector<Edit> edits_;
+};
+
+}  // namespace
+
+std::string RewriteJetSql(std::string_view text, const std::vector<Token>& tokens) {
+    return Rewriter(text, tokens).Run();
+}
+
+}  // namespace tessel::db::jetsql

@@ -1,0 +1,26 @@
+// Rewrites of Jet-only syntax into SQLite's, on tokens:
+//   #date# literals            -> 'yyyy-mm-dd[ hh:mm:ss]'
+//   True / False               -> 1 / 0
+//   SELECT [DISTINCT] TOP n    -> SELECT [DISTINCT] ... LIMIT n (at the end of that SELECT)
+//   TOP n PERCENT              -> LIMIT of n percent of that SELECT's rows, rounded up
+//   DISTINCTROW                -> DISTINCT
+//   a & b                      -> JetConcat(a, b) (Null only when both are Null)
+//   a Mod b                    -> a % b
+//   LIKE 'A*B?'                -> LIKE 'A%B_' (Jet wildcards, when the pattern uses them)
+//   DELETE * FROM / DELETE t.* FROM -> DELETE FROM
+//   Left(...) / Right(...)     -> "Left"(...) / "Right"(...) (functions, not join keywords)
+// Everything else, quoted texts and names included, passes through unchanged.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/db/jetsql/tokenizer.h"
+
+namespace tessel::db::jetsql {
+
+// Throws EngineError for a bad date literal or a TOP without a number.
+std::string RewriteJetSql(std::string_view text, const std::vector<Token>& tokens);
+
+}  // namespace tessel::db::jetsql

@@ -1,0 +1,154 @@
+#include "core/db/jetsql/tokenizer.h"
+
+#include <array>
+#include <cctype>
+
+#include "core/db/names.h"
+
+namespace tessel::db::jetsql {
+namespace {
+
+bool IsWordStart(unsigned char c) {
+    return std::isalpha(c) || c == '_' || c >= 0x80;
+}
+bool IsWordPart(unsigned char c) {
+    return std::isalnum(c) || c == '_' || c == '$' || c >= 0x80;
+}
+
+constexpr std::array<std::string_view, 11> kLongSymbols{
+    "->>", "<=", ">=", "<>", "!=", "==", "||", "<<", ">>", "->", ":="};
+
+class Scanner {
+  public:
+    explicit Scanner(std::string_view text) : text_(text) {}
+
+    std::vector<Token> Run() {
+        std::vector<Token> tokens;
+        while (SkipTrivia())
+            tokens.push_back(Next());
+        return tokens;
+    }
+
+  private:
+    unsigned char At(std::size_t i) const {
+        return i < text_.size() ? static_cast<unsigned char>(text_[i]) : 0;
+    }
+
+    // Skips whitespace and comments; false at the end of the text.
+    bool SkipTrivia() {
+        while (pos_ < text_.size()) {
+            const unsigned char c = At(pos_);
+            if (std::isspace(c)) {
+                ++pos_;
+            } else if (c == '-' && At(pos_ + 1) == '-') {
+                while (pos_ < text_.size() && text_[pos_] != '\n')
+                    ++pos_;
+            } else if (c == '/' && At(pos_ + 1) == '*') {
+                const auto close = text_.find("*/", pos_ + 2);
+                pos_ = close == std::string_view::npos ? text_.size() : close + 2;
+            } else {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    // A quoted run ending with `close`, where a doubled `close` stands for itself.
+    Token Quoted(TokenKind kind, char close, bool doubling) {
+        Token token{kind, pos_, pos_, {}};
+        std::size_t i = pos_ + 1;
+        for (;;) {
+            if (i >= text_.size()) {
+                token.kind = TokenKind::Unfinished;
+                break;
+            }
+            if (text_[i] == close) {
+                if (doubling && At(i + 1) == static_cast<unsigned char>(close)) {
+                    token.value += close;
+                    i += 2;
+                    continue;
+                }
+                ++i;
+                break;
+            }
+            token.value += text_[i++];
+        }
+        token.end = pos_ = i;
+        return token;
+    }
+
+    Token Next() {
+        const unsigned char c = At(pos_);
+        if (c == '\'')
+            return Quoted(TokenKind::String, '\'', true);
+        if (c == '"')
+            return Quoted(TokenKind::QuotedName, '"', true);
+        if (c == '`')
+            return Quoted(TokenKind::QuotedName, '`', true);
+        if (c == '[')
+            return Quoted(TokenKind::QuotedName, ']', false);
+        if (c == '#') {
+            const auto close = text_.find('#', pos_ + 1);
+            if (close != std::string_view::npos && close - pos_ <= 40) {
+                return Quoted(TokenKind::Date, '#', false);
+            }
+        }
+        const std::size_t start = pos_;
+        if (IsWordStart(c)) {
+            while (IsWordPart(At(pos_)))
+                ++pos_;
+            return Make(TokenKind::Word, start);
+        }
+        if (std::isdigit(c) || (c == '.' && std::isdigit(At(pos_ + 1)))) {
+            if (c == '0' && (At(pos_ + 1) == 'x' || At(pos_ + 1) == 'X') &&
+                std::isxdigit(At(pos_ + 2))) {
+                pos_ += 2;
+                while (std::isxdigit(At(pos_)))
+                    ++pos_;
+                return Make(TokenKind::Number, start);
+            }
+            while (std::isdigit(At(pos_)))
+                ++pos_;
+            if (At(pos_) == '.') {
+                ++pos_;
+                while (std::isdigit(At(pos_)))
+                    ++pos_;
+            }
+            if ((At(pos_) == 'e' || At(pos_) == 'E') &&
+                (std::isdigit(At(pos_ + 1)) ||
+                 ((At(pos_ + 1) == '+' || At(pos_ + 1) == '-') && std::isdigit(At(pos_ + 2))))) {
+                pos_ += 2;
+                while (std::isdigit(At(pos_)))
+                    ++pos_;
+            }
+            return Make(TokenKind::Number, start);
+        }
+        for (std::string_view symbol : kLongSymbols) {
+            if (text_.substr(pos_, symbol.size()) == symbol) {
+                pos_ += symbol.size();
+                return Make(TokenKind::Symbol, start);
+            }
+        }
+        ++pos_;
+        return Make(TokenKind::Symbol, start);
+    }
+
+    Token Make(TokenKind kind, std::size_t start) {
+        return Token{kind, start, pos_, std::string(text_.substr(start, pos_ - start))};
+    }
+
+    std::string_view text_;
+    std::size_t pos_ = 0;
+};
+
+}  // namespace
+
+bool Token::IsWord(std::string_view word) const {
+    return kind == TokenKind::Word && SameName(value, word);
+}
+
+std::vector<Token> Tokenize(std::string_view text) {
+    return Scanner(text).Run();
+}
+
+}  // namespace tessel::db::jetsql

@@ -1,0 +1,42 @@
+// Recordset capture and clean-up: numbering the files of a run, the recordset list rows, and
+// deleting every file that the session wrote.
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "core/script/recordset_file.h"
+#include "core/script/script_runner.h"
+#include "core/session/failures.h"
+#include "core/session/standard_error.h"
+
+namespace tessel {
+
+void CaptureRecordset(Session& session, const std::string& statement, db::Cursor& cursor) {
+    SharedState& state = session.state;
+    ++state.recordsetCount;
+    state.recordsetHighWater = std::max(state.recordsetHighWater, state.recordsetCount);
+    state.recordsetFileName = RecordsetFilePath(state.appPath, state.recordsetCount);
+    WriteRecordsetFile(state.recordsetFileName, statement, cursor);
+    session.ui.AddRecordsetRow(static_cast<int>(state.recordsetCount), statement);
+}
+
+void CleanRecordsets(Session& session) {
+    SharedState& state = session.state;
+    // A shorter run after a longer one leaves files above the current count; they go as well.
+    const long last = std::max(state.recordsetCount, state.recordsetHighWater);
+    for (long number = 1; number <= last; ++number) {
+        state.recordsetFileName = RecordsetFilePath(state.appPath, number);
+        std::error_code code;
+        if (!std::filesystem::exists(state.recordsetFileName, code))
+            continue;
+        std::filesystem::remove(state.recordsetFileName, code);
+        if (code) {
+            ShowStandardError(session.ui, FileSystemError("delete the recordset file",
+                                                          state.recordsetFileName, code));
+            return;
+        }
+    }
+    state.recordsetHighWater = 0;
+}
+
+}  // namespace tessel

@@ -1,0 +1,61 @@
+// SQLdb: the five script commands that choose the connection type and version and create,
+// open and close databases.
+#include "core/db/names.h"
+#include "core/script/script_runner.h"
+#include "core/session/connection_types.h"
+#include "core/session/current_database.h"
+#include "core/session/new_db.h"
+#include "core/session/standard_error.h"
+
+namespace tessel {
+
+namespace {
+
+constexpr const char* kOdbcType = "ODBC;";
+
+}  // namespace
+
+void ReportOdbcUnavailable(Session& session, const std::string& action,
+                           const std::string& dataSource) {
+    ShowStandardError(session.ui,
+                      ProgramError(db::err::kNoDriver,
+                                   "Cannot " + action + " the ODBC data source \"" + dataSource +
+                                       "\": ODBC data sources are not supported by this build "
+                                       "yet."));
+}
+
+void SQLdb(Session& session, const std::string& SQLcmd) {
+    const std::size_t blank = SQLcmd.find(' ');
+    if (blank == std::string::npos) {
+        throw ProgramError(db::err::kInvalidArgument,
+                           "The script command \"" + SQLcmd +
+                               "\" has no blank after its command word; write it as \"" + SQLcmd +
+                               " ;\".");
+    }
+    std::string argument = SQLcmd.substr(blank + 1);
+    const std::string word = db::UpperAscii(SQLcmd.substr(0, blank));
+    const bool odbc = session.state.connectionType == kOdbcType;
+
+    if (word == "DBCONNECT") {
+        DBConn(session, argument);
+    } else if (word == "DBVERSION") {
+        DBVer(session, argument);
+    } else if (word == "DBMAKE") {
+        if (odbc) {
+            ReportOdbcUnavailable(session, "register", argument);
+        } else {
+            NewDB(session, argument);
+        }
+    } else if (word == "DBOPEN") {
+        if (odbc) {
+            ReportOdbcUnavailable(session, "connect", argument);
+        } else {
+            OpenDB(session, argument, true);
+        }
+    } else if (word == "DBCLOSE") {
+        CloseDB(session);
+    }
+    // Any other word is not a command of ours: nothing happens and the script goes on.
+}
+
+}  // namespace tessel

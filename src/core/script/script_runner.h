@@ -1,0 +1,79 @@
+// Running a script: the splitter and dispatch, the script commands, SQL statements, and the
+// Script > Execute command that starts them.
+//
+// Script text: "//" starts a comment that runs to the end of its line; line breaks are removed
+// and the lines joined with nothing between them; the whole text is trimmed of blanks; every
+// ";" ends a statement. A statement that begins with lower-case "db" is a script command, any
+// other is an SQL statement. Inside an SQL statement, text in '...' or "..." and names in
+// [...] are taken as they stand: a ";" or "//" there neither ends the statement nor starts a
+// comment, and a line break inside quotes is kept. Scripts of any length run.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/db/engine.h"
+#include "core/db/errors.h"
+#include "core/session/session.h"
+
+namespace tessel {
+
+// Script > Execute: with a non-empty editor, resets the recordset count and runs ExecuteSQL.
+void ScriptExecute(Session& session);
+// Runs the editor's text.
+void ExecuteSQL(Session& session);
+// Runs one script command ("db..." without its ";"). Failures propagate as EngineError.
+void SQLdb(Session& session, const std::string& SQLcmd);
+// Runs one SQL statement; reports its own failure in the "DBEngine error" box.
+void SQL(Session& session, const std::string& SQLcmd);
+// True when "SELECT" or "TRANSFORM" occurs anywhere, in any case.
+bool IsRowReturning(const std::string& statement);
+
+// One statement of a script, without its ";", and whether it is a script command.
+struct SplitStatement {
+    std::string text;
+    bool isCommand = false;
+};
+
+// Cuts a script into statements one at a time, so that the statements before a faulty end
+// run before the fault is reported. The text must outlive the splitter.
+class ScriptSplitter {
+  public:
+    explicit ScriptSplitter(std::string_view script);
+    // The next statement, or nothing when the script is used up. Throws EngineError (invalid
+    // argument) when the text left has no closing ";" or ends inside quotes or brackets.
+    std::optional<SplitStatement> Next();
+
+  private:
+    std::optional<SplitStatement> FinishAtEnd(std::string& pending, char openQuote,
+                                              std::size_t quoteStart,
+                                              std::size_t statementStart) const;
+    std::size_t LineOf(std::size_t position) const;
+
+    std::string_view text_;
+    std::size_t position_ = 0;
+    std::size_t lastLineFeed_;  // npos when the script has no line break
+    bool started_ = false;      // past the blanks that lead the whole text
+};
+
+// Every statement of a script; throws where ScriptSplitter::Next would.
+std::vector<SplitStatement> SplitScript(std::string_view script);
+
+// The text of the "DBEngine error" box for a failed statement: the error, a blank line, then
+// one line for each error of the engine's list.
+std::string DBEngineErrorText(const db::EngineError& error);
+inline constexpr const char* kDBEngineErrorCaption = "DBEngine error";
+
+// Until ODBC data sources are supported, DBMAKE and DBOPEN under "ODBC;" (and the reopening of
+// a data source after a statement) show this standard error box and the script goes on.
+void ReportOdbcUnavailable(Session& session, const std::string& action,
+                           const std::string& dataSource);
+
+// Saves the rows of a row-returning statement as the next recordset file and adds its row to
+// the recordset list. The count grows before the file is written.
+void CaptureRecordset(Session& session, const std::string& statement, db::Cursor& cursor);
+
+}  // namespace tessel

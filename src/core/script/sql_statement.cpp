@@ -1,0 +1,75 @@
+// SQL: one statement through the statement runner, the reopening of the current database, the
+// capture of its rows and the binding of the recordset view.
+#include <exception>
+
+#include "core/db/names.h"
+#include "core/script/recordset_file.h"
+#include "core/script/script_runner.h"
+#include "core/session/connection_types.h"
+#include "core/session/current_database.h"
+#include "core/session/failures.h"
+
+namespace tessel {
+
+namespace {
+
+// Closes the current database and opens it again, so that the tree and the engine objects see
+// what the statement changed. Failures of the opening are reported by the opening itself.
+void ReopenCurrentDatabase(Session& session) {
+    const std::string remembered = session.state.currentDatabaseFileName;
+    CloseDB(session);
+    if (!session.state.odbc.dataSourceName.empty()) {
+        ReportOdbcUnavailable(session, "connect", session.state.odbc.dataSourceName);
+    } else {
+        OpenDB(session, remembered, true);
+    }
+}
+
+}  // namespace
+
+bool IsRowReturning(const std::string& statement) {
+    const std::string upper = db::UpperAscii(statement);
+    return upper.find("SELECT") != std::string::npos ||
+           upper.find("TRANSFORM") != std::string::npos;
+}
+
+std::string DBEngineErrorText(const db::EngineError& error) {
+    std::string text = std::to_string(error.Number()) + ": " + error.Description() + " " +
+                       error.Source() + "\r\n\r\n";
+    for (const auto& detail : error.Details()) {
+        text +=
+            std::to_string(detail.number) + " " + detail.description + " " + detail.source + "\r\n";
+    }
+    return text;
+}
+
+void SQL(Session& session, const std::string& SQLcmd) {
+    Ui& ui = session.ui;
+    SharedState& state = session.state;
+    ui.SetPointer(Pointer::Busy);
+    try {
+        const std::string odbcConnect =
+            state.odbc.dataSourceName.empty() ? std::string() : OdbcConnectText(state.odbc);
+        const std::string connectionText = StatementConnectionText(state, odbcConnect);
+        // The previous connection is released before its replacement is opened.
+        state.adoConnection.reset();
+        state.adoConnection = session.engine.OpenConnection(connectionText);
+        std::unique_ptr<db::Cursor> cursor = state.adoConnection->Execute(SQLcmd);
+
+        ReopenCurrentDatabase(session);
+
+        std::string recordsetFile;
+        if (IsRowReturning(SQLcmd)) {
+            CaptureRecordset(session, SQLcmd, *cursor);
+            recordsetFile = state.recordsetFileName;
+        }
+        ui.BindRecordsetView(RecordsetName(state.recordsetCount), recordsetFile);
+        ui.SetPointer(Pointer::Default);
+    } catch (const std::exception& failure) {
+        ui.SetPointer(Pointer::Default);
+        ui.MessageBox(DBEngineErrorText(AsEngineError(failure)), msgbox::kCritical,
+                      kDBEngineErrorCaption);
+    }
+}
+
+}  // namespace tessel

@@ -1,0 +1,103 @@
+#include "core/session/app_paths.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+#include "core/session/failures.h"
+
+namespace tessel {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value == nullptr ? std::string() : std::string(value);
+}
+
+constexpr const char* kSeedFiles[] = {"template.sqv", "tipofday.txt"};
+
+// Copies a seed file through a temporary name, so that an interrupted start never leaves a
+// half-written file that later starts would take as present.
+void CopySeed(const fs::path& from, const fs::path& to) {
+    std::error_code code;
+    const fs::path partial = to.string() + ".partial";
+    fs::copy_file(from, partial, fs::copy_options::overwrite_existing, code);
+    if (!code)
+        fs::rename(partial, to, code);
+    if (code) {
+        std::error_code ignored;
+        fs::remove(partial, ignored);
+        throw FileSystemError("copy the start file to", to.string(), code);
+    }
+}
+
+// The data directory of an installed program: <prefix>/share/tessel beside <prefix>/bin.
+std::string InstalledDataDirectory() {
+    std::error_code code;
+    const fs::path executable = fs::read_symlink("/proc/self/exe", code);
+    if (code)
+        return "";
+    const fs::path candidate = executable.parent_path().parent_path() / "share" / "tessel";
+    return fs::is_directory(candidate, code) ? candidate.string() : "";
+}
+
+}  // namespace
+
+std::string HomeDirectory() {
+    std::string home = Environment("HOME");
+    if (!home.empty())
+        return home;
+    if (const passwd* entry = getpwuid(getuid()); entry != nullptr && entry->pw_dir != nullptr) {
+        return entry->pw_dir;
+    }
+    return "/";
+}
+
+std::string ResolveAppPath() {
+    std::string home = Environment("TESSEL_HOME");
+    if (!home.empty())
+        return home;
+    // XDG base directories must be absolute; relative values are ignored.
+    const std::string dataHome = Environment("XDG_DATA_HOME");
+    if (!dataHome.empty() && dataHome.front() == '/')
+        return dataHome + "/Tessel";
+    return HomeDirectory() + "/.local/share/Tessel";
+}
+
+std::string DataDirectory() {
+    const std::string overridden = Environment("TESSEL_DATA_DIR");
+    if (!overridden.empty())
+        return overridden;
+    std::error_code code;
+    if (fs::is_directory(TESSEL_DATA_DIR, code))
+        return TESSEL_DATA_DIR;
+    const std::string installed = InstalledDataDirectory();
+    return installed.empty() ? std::string(TESSEL_DATA_DIR) : installed;
+}
+
+void PrepareAppDirectory(const std::string& appPath) {
+    std::error_code code;
+    fs::create_directories(appPath, code);
+    if (code)
+        throw FileSystemError("create the application directory", appPath, code);
+    EnsureDirectory(appPath + "/export");
+    EnsureDirectory(appPath + "/scripts");
+    const fs::path data = DataDirectory();
+    for (const char* seed : kSeedFiles) {
+        const fs::path target = fs::path(appPath) / seed;
+        if (fs::exists(fs::symlink_status(target, code)))
+            continue;
+        // A data directory without the file leaves the start to report it when it is read.
+        if (!fs::is_regular_file(data / seed, code))
+            continue;
+        CopySeed(data / seed, target);
+    }
+}
+
+}  // namespace tessel

@@ -1,0 +1,293 @@
+#include "core/session/connection_types.h"
+
+#include <exception>
+
+#include "core/session/failures.h"
+#include "core/session/standard_error.h"
+
+namespace tessel {
+
+namespace {
+
+constexpr const char* kAccess = "Access";
+constexpr const char* kWarnCaption = "Invalid database version";
+constexpr int kWarnStyle = msgbox::kExclamation | msgbox::kOkOnly;
+
+constexpr std::array<ConnectionTypeRow, kConnectionTypeCount> kRows = {{
+    {"Access 1.0", "Access", 8, "MS Access 97 Database;", "1.0"},
+    {"Access 1.1", "Access", 8, "MS Access 97 Database;", "1.1"},
+    {"Access 2.0", "Access", 16, "MS Access 97 Database;", "2.0"},
+    {"Access 3.0", "Access", 32, "MS Access 97 Database;", "3.0"},
+    {"Btrieve", "Btrieve;", 0, "Btrieve Files;", ""},
+    {"Dbase III", "Dbase III;", 0, "dBASE Files;", "3.0"},
+    {"Dbase IV", "Dbase IV;", 0, "dBASE Files;", "4.0"},
+    {"Dbase V", "Dbase 5.0;", 0, "dBASE Files;", "5.0"},
+    {"Excel 3.0", "Excel 3.0;HDR=YES;", 0, "Excel Files;", "3.0"},
+    {"Excel 4.0", "Excel 4.0;HDR=YES;", 0, "Excel Files;", "4.0"},
+    {"Excel 5.0", "Excel 5.0;HDR=YES;", 0, "Excel Files;", "5.0"},
+    {"Excel 8.0", "Excel 8.0;HDR=YES;", 0, "Excel Files;", "8.0"},
+    {"FoxPro 2.0", "FoxPro 2.0;", 0, "FoxPro Files;", "2.0"},
+    {"FoxPro 2.5", "FoxPro 2.5;", 0, "FoxPro Files;", "2.5"},
+    {"FoxPro 2.6", "FoxPro 2.6;", 0, "FoxPro Files;", "2.6"},
+    {"FoxPro 3.0", "FoxPro 3.0;", 0, "FoxPro Files;", "3.0"},
+    {"Paradox 3.x", "Paradox 3.X;", 0, "Paradox Files;", "3"},
+    {"Paradox 4.x", "Paradox 4.X;", 0, "Paradox Files;", "4"},
+    {"Paradox 5.x", "Paradox 5.X;", 0, "Paradox Files;", "5"},
+    {"ODBC", "ODBC;", 0, "", ""},
+    {"Text Files", "Text;", 0, "Text Files;", ""},
+}};
+
+// Rows a version choice or a detected version may select, for the type text that admits them.
+struct VersionFamily {
+    const char* typeText;  // the text DBVer and DetectVersion look for
+    int firstRow;
+    int lastRow;
+    int defaultRow;
+    bool firstCharacterOnly;  // DBVer reads only the version's first character
+    const char* warning;
+};
+
+constexpr int kOdbcRow = 19;
+constexpr int kTextRow = 20;
+constexpr int kAccessDefaultRow = 3;
+
+void SelectRow(SharedState& state, int row) {
+    state.versionIndex = row;
+    state.connectionType = kRows[static_cast<std::size_t>(row)].typeText;
+}
+
+void SelectAccessRow(SharedState& state, int row) {
+    SelectRow(state, row);
+    state.databaseVersionOption = kRows[static_cast<std::size_t>(row)].fileFormat;
+}
+
+// Runs `body`, showing the standard error box for any failure; what was set stays set.
+template <typename Body>
+void Guarded(Session& session, Body&& body) {
+    try {
+        body();
+    } catch (const std::exception& error) {
+        ShowStandardError(session.ui, AsEngineError(error));
+    }
+}
+
+// The row in [first, last] whose version text equals `version`, or -1.
+int RowForVersion(const std::string& version, int first, int last) {
+    for (int row = first; row <= last; ++row) {
+        if (version == kRows[static_cast<std::size_t>(row)].detectedVersion)
+            return row;
+    }
+    return -1;
+}
+
+// The rows DBVer chooses from. Access 1.0 and 1.1 are told apart by the whole text, the
+// single-character families by their leading digit.
+const VersionFamily* FamilyFor(const std::string& typeText, const VersionFamily* families,
+                               std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) {
+        if (typeText == families[i].typeText)
+            return &families[i];
+    }
+    return nullptr;
+}
+
+constexpr VersionFamily kChoosableVersions[] = {
+    {"Access", 0, 3, 3, false, "Invalid Access file version - defaults to version 3"},
+    {"Dbase 5.0;", 5, 7, 7, true, "Invalid Dbase file version - defaults to version 5.x"},
+    {"Excel 5.0;HDR=YES;", 8, 10, 10, true, "Invalid Excel file version - defaults to version 5.x"},
+    {"FoxPro 3.0;", 12, 15, 15, false, "Invalid FoxPro file version - defaults to version 3.0"},
+    {"Paradox 5.X;", 16, 18, 18, true, "Invalid Paradox file version - defaults to version 5.x"},
+};
+
+constexpr VersionFamily kDetectableVersions[] = {
+    {"Access", 0, 3, 3, false, ""},
+    {"Dbase 5.0;", 5, 7, 7, false, ""},
+    {"Excel 8.0;HDR=YES;", 8, 11, 11, false, ""},
+    {"FoxPro 3.0;", 12, 15, 15, false, ""},
+    {"Paradox 5.X;", 16, 18, 18, true, ""},
+};
+
+// The first character of a version ("4" of "4.0"), compared with the table's "4.0" or "4".
+int RowForLeadingDigit(const std::string& version, int first, int last) {
+    if (version.empty())
+        return -1;
+    for (int row = first; row <= last; ++row) {
+        const std::string known = kRows[static_cast<std::size_t>(row)].detectedVersion;
+        if (!known.empty() && known[0] == version[0])
+            return row;
+    }
+    return -1;
+}
+
+}  // namespace
+
+const std::array<ConnectionTypeRow, kConnectionTypeCount>& ConnectionTypes() {
+    return kRows;
+}
+
+void DBConn(Session& session, const std::string& word) {
+    Guarded(session, [&] {
+        struct WordRow {
+            const char* word;
+            int row;
+        };
+        static constexpr WordRow kWords[] = {{"Access", 3}, {"Btrieve", 4}, {"Dbase", 7},
+                                             {"Excel", 11}, {"FoxPro", 15}, {"Paradox", 18},
+                                             {"ODBC", 19},  {"Text", 20}};
+        SharedState& state = session.state;
+        for (const auto& entry : kWords) {
+            if (word != entry.word)
+                continue;
+            if (entry.row == kAccessDefaultRow) {
+                SelectAccessRow(state, entry.row);
+            } else {
+                SelectRow(state, entry.row);
+            }
+            return;
+        }
+        session.ui.MessageBox("Invalid Jet file connection - default to Access version 3",
+                              kWarnStyle, "Invalid Jet connection");
+        SelectAccessRow(state, kAccessDefaultRow);
+    });
+}
+
+void DBVer(Session& session, std::string& version) {
+    Guarded(session, [&] {
+        SharedState& state = session.state;
+        const VersionFamily* family =
+            FamilyFor(state.connectionType, kChoosableVersions, std::size(kChoosableVersions));
+        if (family == nullptr)
+            return;
+        const bool isAccess = state.connectionType == kAccess;
+        int row;
+        if (family->firstCharacterOnly) {
+            version = version.substr(0, 1);
+            row = RowForLeadingDigit(version, family->firstRow, family->lastRow);
+        } else {
+            row = RowForVersion(version, family->firstRow, family->lastRow);
+        }
+        if (row < 0) {
+            session.ui.MessageBox(family->warning, kWarnStyle, kWarnCaption);
+            row = family->defaultRow;
+        }
+        if (isAccess) {
+            SelectAccessRow(state, row);
+        } else {
+            SelectRow(state, row);
+        }
+    });
+}
+
+void ConnectTypeText(Session& session, int index) {
+    Guarded(session, [&] {
+        if (index < 0 || index >= kConnectionTypeCount)
+            return;
+        session.state.connectionType = kRows[static_cast<std::size_t>(index)].typeText;
+    });
+}
+
+void DetectVersion(Session& session) {
+    Guarded(session, [&] {
+        SharedState& state = session.state;
+        if (state.connectionType == "ODBC;") {
+            state.versionIndex = kOdbcRow;
+            return;
+        }
+        if (state.connectionType == "Text;") {
+            state.versionIndex = kTextRow;
+            return;
+        }
+        const VersionFamily* family =
+            FamilyFor(state.connectionType, kDetectableVersions, std::size(kDetectableVersions));
+        // Nothing to read without a database; the index stays as it is.
+        if (family == nullptr || !state.currentDatabase)
+            return;
+        const std::string version = state.currentDatabase->Version();
+        const int row = family->firstCharacterOnly
+                            ? RowForLeadingDigit(version, family->firstRow, family->lastRow)
+                            : RowForVersion(version, family->firstRow, family->lastRow);
+        if (row >= 0)
+            state.versionIndex = row;
+    });
+}
+
+void ParseConnect(Session& session, const std::string& connect) {
+    if (connect.find('=') == std::string::npos)
+        return;
+    OdbcParts& parts = session.state.odbc;
+    auto apply = [&parts](const std::string& piece) {
+        const auto equals = piece.find('=');
+        if (piece.empty() || equals == std::string::npos)
+            return;
+        const std::string key = piece.substr(0, equals);
+        const std::string value = piece.substr(equals + 1);
+        if (key == "DSN") {
+            parts.dataSourceName = value;
+        } else if (key == "DATABASE" || key == "DBQ") {
+            parts.database = value;
+        } else if (key == "UID") {
+            parts.user = value;
+        } else if (key == "PWD") {
+            parts.password = value;
+        } else if (key == "Driver") {
+            parts.driver = value;
+        } else if (key == "Server") {
+            parts.server = value;
+        }
+    };
+    std::string piece;
+    for (char c : connect) {
+        if (c == ';') {
+            apply(piece);
+            piece.clear();
+        } else {
+            piece += c;
+        }
+    }
+    apply(piece);
+}
+
+std::string OdbcConnectText(const OdbcParts& parts) {
+    std::string text;
+    if (!parts.dataSourceName.empty()) {
+        text = "ODBC;DSN=" + parts.dataSourceName + ";";
+    } else {
+        text = "ODBC;Driver={" + parts.driver + "};Server=" + parts.server + ";";
+    }
+    text += "UID=" + parts.user + ";PWD=" + parts.password + ";";
+    if (!parts.database.empty())
+        text += "Database=" + parts.database + ";";
+    return text;
+}
+
+std::string StatementDataSource(const SharedState& state) {
+    if (state.connectionType == "ODBC;")
+        return "DSN=" + state.odbc.dataSourceName + ";";
+    for (const auto& row : kRows) {
+        if (state.connectionType == row.typeText)
+            return row.odbcDataSource;
+    }
+    return "";
+}
+
+std::string StatementConnectionText(const SharedState& state, const std::string& odbcConnect) {
+    if (!state.odbc.dataSourceName.empty()) {
+        // The connect text without its leading "ODBC;".
+        return "PROVIDER=MSDASQL.1;" + (odbcConnect.size() > 5 ? odbcConnect.substr(5) : "");
+    }
+    return "Provider=MSDASQL.1;Extended Properties=DSN=" + StatementDataSource(state) +
+           "DBQ=" + state.currentDatabaseFileName + ";";
+}
+
+std::string RegistrationAttributes(const OdbcParts& parts) {
+    std::string text;
+    text += "Server=" + parts.server;
+    text += '\0';
+    text += "Description=" + parts.description;
+    text += '\0';
+    text += "Database=" + parts.database;
+    text += '\0';
+    return text;
+}
+
+}  // namespace tessel

@@ -1,0 +1,42 @@
+// Connection types and versions, the texts that name them, and the routines that move between
+// them: choosing a type by word, choosing a version, detecting an opened database's version,
+// splitting an ODBC connect text, and building the connect and connection texts.
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "core/session/session.h"
+
+namespace tessel {
+
+struct ConnectionTypeRow {
+    const char* listText;  // options list text, "Access 3.0"
+    const char* typeText;  // connection type text handed to the engine, "Dbase IV;"
+    int fileFormat;        // file-format option for new single-file databases, 0 if none
+    const char*
+        odbcDataSource;  // data source that runs statements ("" for ODBC: built from the DSN)
+    const char* detectedVersion;  // Version text that selects this row ("" when never detected)
+};
+
+inline constexpr int kConnectionTypeCount = 21;
+const std::array<ConnectionTypeRow, kConnectionTypeCount>& ConnectionTypes();
+
+void DBConn(Session& session, const std::string& word);
+// May cut the caller's text to its first character, as the version check reads it.
+void DBVer(Session& session, std::string& version);
+void ConnectTypeText(Session& session, int index);
+void DetectVersion(Session& session);
+void ParseConnect(Session& session, const std::string& connect);
+
+// "ODBC;DSN=x;UID=..;PWD=..;[Database=..;]" or the Driver/Server form.
+std::string OdbcConnectText(const OdbcParts& parts);
+// The data source text that runs statements for the current connection type ("dBASE Files;").
+std::string StatementDataSource(const SharedState& state);
+// The statement runner's connection text for the current database.
+// `odbcConnect` is the ODBC connection's connect text, used when a data source name is set.
+std::string StatementConnectionText(const SharedState& state, const std::string& odbcConnect);
+// "Server=..\0Description=..\0Database=..\0".
+std::string RegistrationAttributes(const OdbcParts& parts);
+
+}  // namespace tessel

@@ -1,0 +1,217 @@
+// Making a database current: by name, or picked in the open dialog of the current connection
+// type; with the password prompt and the repair offer when the engine refuses the file.
+#include "core/session/current_database.h"
+
+#include <exception>
+
+#include "core/session/connection_types.h"
+#include "core/session/failures.h"
+#include "core/session/standard_error.h"
+
+namespace tessel {
+
+namespace {
+
+constexpr int kMustExistHideReadOnly = 4100;  // file must exist (4096) + hide read-only (4)
+
+struct OpenDialogText {
+    const char* typeTexts[4];
+    const char* filter;
+    const char* title;
+    // The picked file is one table of a directory database: the directory is opened.
+    bool directoryDatabase;
+};
+
+constexpr OpenDialogText kAccessDialog = {
+    {"Access"}, "Microsoft Access MDBs (*.mdb)|*.mdb", "Open Microsoft Access database", false};
+
+constexpr OpenDialogText kOpenDialogs[] = {
+    kAccessDialog,
+    {{"Dbase III;", "Dbase IV;", "Dbase 5.0;"},
+     "Dbase DBs (*.dbf)|*.dbf",
+     "Open Dbase database",
+     true},
+    {{"FoxPro 2.0;", "FoxPro 2.5;", "FoxPro 2.6;", "FoxPro 3.0;"},
+     "FoxPro DBs (*.dbf)|*.dbf",
+     "Open FoxPro database",
+     true},
+    {{"Paradox 3.X;", "Paradox 4.X;", "Paradox 5.X;"},
+     "Paradox DBs (*.db)|*.db",
+     "Open Paradox database",
+     true},
+    {{"Excel 3.0;HDR=YES;", "Excel 4.0;HDR=YES;", "Excel 5.0;HDR=YES;", "Excel 8.0;HDR=YES;"},
+     "Excel Files (*.xls)|*.xls",
+     "Open Excel file",
+     false},
+    {{"Btrieve;"}, "Btrieve DBs (FILE.DDF)|FILE.DDF", "Open Btrieve database", false},
+    {{"Text;"}, "Text Files (*.txt)|*.txt", "Open Text database", true},
+};
+
+// The dialog for the current type; any other type (ODBC included) switches to Access.
+const OpenDialogText& DialogForType(SharedState& state) {
+    for (const auto& dialog : kOpenDialogs) {
+        for (const char* type : dialog.typeTexts) {
+            if (type != nullptr && state.connectionType == type)
+                return dialog;
+        }
+    }
+    state.connectionType = "Access";
+    return kAccessDialog;
+}
+
+std::unique_ptr<db::Database> OpenThroughWorkspace(Session& session) {
+    const SharedState& state = session.state;
+    if (state.jetWorkspace) {
+        return state.jetWorkspace->OpenDatabase(state.currentDatabaseFileName, false, false,
+                                                state.currentConnect);
+    }
+    return session.engine.OpenDatabase(state.currentDatabaseFileName, false, false,
+                                       state.currentConnect);
+}
+
+// From the reopen point on: closes what is current, opens the named database and makes it
+// current.
+void OpenAtReopenPoint(Session& session) {
+    SharedState& state = session.state;
+    if (state.databaseOpen || state.currentDatabase)
+        CloseDB(session);
+    state.currentDatabase = OpenThroughWorkspace(session);
+    DetectVersion(session);
+    state.databaseOpen = true;
+    RefreshDB(session);
+    state.queryTimeout = state.currentDatabase->QueryTimeout();
+    session.ui.SetStatusText("");
+    session.ui.SetPointer(Pointer::Default);
+}
+
+// After a failed open nothing is current: flag, database and the connection parts agree.
+void ForgetFailedOpen(Session& session) {
+    SharedState& state = session.state;
+    if (state.currentDatabase) {
+        try {
+            state.currentDatabase->Close();
+        } catch (const std::exception&) {
+            // The open already failed and is being reported; the database is dropped anyway.
+        }
+        state.currentDatabase.reset();
+    }
+    state.databaseOpen = false;
+    state.odbc.database.clear();
+    state.odbc.user.clear();
+    state.odbc.password.clear();
+    state.odbc.driver.clear();
+    state.odbc.server.clear();
+}
+
+void ReportFailedOpen(Session& session, const db::EngineError& error) {
+    ForgetFailedOpen(session);
+    if (error.Number() == db::err::kDialogCancelled)
+        return;
+    ShowStandardError(session.ui, error);
+    session.ui.ClearTree();
+}
+
+enum class Retry { Yes, No };
+
+// The engine found the file damaged: offers a repair once. A second refusal after a repair is
+// reported instead of offered again, so that a file the repair cannot mend ends the open.
+Retry OfferRepair(Session& session, const db::EngineError& error, bool& repairTried) {
+    if (repairTried) {
+        ForgetFailedOpen(session);
+        ShowStandardError(session.ui, error);
+        session.ui.ClearTree();
+        return Retry::No;
+    }
+    repairTried = true;
+    const int answer = session.ui.MessageBox(error.Description() + "\n\nAttempt to Repair it?",
+                                             msgbox::kExclamation | msgbox::kYesNo, kAppTitle);
+    if (answer != msgbox::kYes) {
+        ForgetFailedOpen(session);
+        return Retry::No;
+    }
+    const std::string name = session.state.currentDatabaseFileName;
+    session.ui.SetStatusText("");
+    if (!RepairNamedDatabase(session, name)) {
+        ForgetFailedOpen(session);
+        session.ui.ClearTree();
+        return Retry::No;
+    }
+    return Retry::Yes;
+}
+
+// The engine wants a password: asks for one and adds it to the connect text.
+Retry AskForPassword(Session& session) {
+    SharedState& state = session.state;
+    Ui& ui = session.ui;
+    const std::string password = ui.AskPassword();
+    if (password.empty()) {
+        ui.SetStatusText("");
+        ui.SetPointer(Pointer::Default);
+        return Retry::No;
+    }
+    state.currentConnect += ";pwd=" + password;
+    ui.SetStatusText("Opening Database " + state.currentDatabaseFileName);
+    ui.SetPointer(Pointer::Busy);
+    return Retry::Yes;
+}
+
+}  // namespace
+
+void OpenDB(Session& session, const std::string& name, bool nameGiven) {
+    SharedState& state = session.state;
+    Ui& ui = session.ui;
+    // The name may be the state's own file name; keep it before that is emptied.
+    const std::string givenName = name;
+    state.currentDatabaseFileName.clear();
+    bool pickedTableOfDirectory = false;
+    if (nameGiven) {
+        state.currentDatabaseFileName = givenName;
+    } else {
+        const OpenDialogText& dialog = DialogForType(state);
+        FileDialogRequest& request = state.commonDialog;
+        request.kind = FileDialogRequest::Kind::Open;
+        request.title = dialog.title;
+        request.filter = std::string(dialog.filter) + "|All Files (*.*)|*.*";
+        request.filterIndex = 1;
+        request.fileName.clear();
+        request.flags = kMustExistHideReadOnly;
+        request.initialDirectory = DocumentsDirectory();
+        const std::optional<std::string> chosen = ui.ChooseFile(request);
+        // A cancelled dialog leaves the previous database current.
+        if (!chosen || chosen->empty())
+            return;
+        state.currentDatabaseFileName = *chosen;
+        pickedTableOfDirectory = dialog.directoryDatabase;
+    }
+
+    ui.SetPointer(Pointer::Busy);
+    ui.SetStatusText("");
+    state.currentConnect = state.connectionType == "Access" ? "" : state.connectionType;
+    if (pickedTableOfDirectory) {
+        state.currentDatabaseFileName = PathPart(state.currentDatabaseFileName);
+    }
+    state.odbc.dataSourceName.clear();
+
+    bool repairTried = false;
+    for (;;) {
+        try {
+            OpenAtReopenPoint(session);
+            return;
+        } catch (const std::exception& caught) {
+            ui.SetPointer(Pointer::Default);
+            const db::EngineError error = AsEngineError(caught);
+            Retry retry = Retry::No;
+            if (error.Number() == db::err::kUnreadableDatabase) {
+                retry = OfferRepair(session, error, repairTried);
+            } else if (error.Number() == db::err::kBadPassword) {
+                retry = AskForPassword(session);
+            } else {
+                ReportFailedOpen(session, error);
+            }
+            if (retry == Retry::No)
+                return;
+        }
+    }
+}
+
+}  // namespace tessel

@@ -1,0 +1,87 @@
+// The shared state of one run: the current database and how it was reached, the engine
+// objects, the time-outs, the recordset bookkeeping, the ODBC connection parts, the editor and
+// find state. One instance, owned by the application and passed by reference.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/db/engine.h"
+#include "core/ui.h"
+
+namespace tessel {
+
+// The application's title: captions of boxes that speak for the program itself, and the
+// source of the program's own errors.
+inline constexpr const char* kAppTitle = "Quillet";
+inline constexpr const char* kMainWindowCaption = "Ollam Quillet script editor";
+
+struct OdbcParts {
+    std::string dataSourceName;
+    std::string database;
+    std::string user;
+    std::string password;
+    std::string driver;
+    std::string server;
+    std::string description;
+};
+
+struct FindState {
+    std::string findText;
+    bool matchCase = false;
+    int direction = 1;  // 1 down, any other value up
+    int lastFoundPosition = 0;
+    bool newSearch = false;
+};
+
+struct SharedState {
+    std::unique_ptr<db::Database> currentDatabase;
+    bool databaseOpen = false;
+    std::string currentDatabaseFileName;
+    std::string currentConnect;
+    std::string connectionType = "Access";
+    int versionIndex = 3;
+    int databaseVersionOption = 0;
+
+    std::unique_ptr<db::Workspace> jetWorkspace;
+    std::unique_ptr<db::Workspace> odbcWorkspace;
+    std::unique_ptr<db::StatementConnection> adoConnection;
+
+    int queryTimeout = 0;
+    int loginTimeout = 0;
+
+    // Not limited to 16 bits: a script may capture any number of recordsets.
+    long recordsetCount = 0;
+    // Highest recordset number written since the last clean-up, so that closing deletes every
+    // file a run wrote, also after a later, shorter run.
+    long recordsetHighWater = 0;
+    std::string recordsetFileName;
+
+    OdbcParts odbc;
+    bool odbcSilent = false;
+
+    bool scriptChanged = false;
+    std::string currentScriptFileName = "template.sqv";
+    std::string scriptFileFilter;
+    // The common dialog keeps its title and flags between uses, as commands rely on.
+    FileDialogRequest commonDialog;
+    FindState find;
+
+    // ANSI export.
+    std::string exportText;
+    bool exportMode = false;
+
+    // Type lists read by the ANSI conversion.
+    std::vector<std::string> JetTypeList;
+    std::vector<std::string> NoSizeTypeList;
+    std::vector<std::string> ANSIMappedTypeList;
+
+    // The application directory (recordset files, export/, scripts/, template.sqv).
+    std::string appPath;
+};
+
+// Fills the three type lists in their fixed orders.
+void FillTypeLists(SharedState& state);
+
+}  // namespace tessel

@@ -1,0 +1,39 @@
+#include "core/session/startup.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "core/session/connection_types.h"
+#include "core/session/failures.h"
+
+namespace tessel {
+
+namespace {
+
+// The workspace carries the program's name, as the engine's user list shows it.
+constexpr const char* kExecutableBaseName = "tessel";
+constexpr int kAccess30Row = 3;
+
+}  // namespace
+
+void InitializeSession(Session& session, const std::string& appPath) {
+    SharedState& state = session.state;
+    state.appPath = appPath;
+    EnsureDirectory(appPath + "/export");
+    EnsureDirectory(appPath + "/scripts");
+    std::error_code code;
+    std::filesystem::current_path(appPath, code);
+    if (code)
+        throw FileSystemError("change to the application directory", appPath, code);
+    state.databaseOpen = false;
+    state.jetWorkspace = session.engine.CreateWorkspace(kExecutableBaseName, "admin", "");
+    state.loginTimeout = session.engine.LoginTimeout();
+    FillTypeLists(state);
+    state.odbcSilent = false;
+    state.versionIndex = kAccess30Row;
+    ConnectTypeText(session, kAccess30Row);
+    state.exportMode = false;
+    state.find.direction = 1;
+}
+
+}  // namespace tessel
