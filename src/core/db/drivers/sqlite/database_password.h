@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "core/db/drivers/sqlite/handle.h"
+#include "core/db/sqlite/handle.h"
 
 namespace tessel::db::sqlite {
 

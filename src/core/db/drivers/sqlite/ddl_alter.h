@@ -2,8 +2,8 @@
 // NOT NULL), carried out by rebuilding the table.
 #pragma once
 
-#include "core/db/drivers/sqlite/handle.h"
 #include "core/db/jetsql/ddl_statement.h"
+#include "core/db/sqlite/handle.h"
 
 namespace tessel::db::sqlite {
 

@@ -2,8 +2,8 @@
 // change, the metadata that describes it, and the triggers it needs, in one transaction.
 #pragma once
 
-#include "core/db/drivers/sqlite/handle.h"
 #include "core/db/jetsql/ddl_statement.h"
+#include "core/db/sqlite/handle.h"
 
 namespace tessel::db::sqlite {
 

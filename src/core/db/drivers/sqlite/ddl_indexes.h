@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "core/db/drivers/sqlite/handle.h"
 #include "core/db/drivers/sqlite/schema_reader.h"
 #include "core/db/jetsql/ddl_statement.h"
+#include "core/db/sqlite/handle.h"
 
 namespace tessel::db::sqlite {
 

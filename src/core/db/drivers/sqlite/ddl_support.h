@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "core/db/drivers/sqlite/handle.h"
 #include "core/db/drivers/sqlite/metadata_store.h"
 #include "core/db/drivers/sqlite/schema_reader.h"
 #include "core/db/jetsql/ddl_statement.h"
+#include "core/db/sqlite/handle.h"
 
 namespace tessel::db::sqlite {
 

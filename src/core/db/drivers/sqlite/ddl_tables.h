@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "core/db/drivers/sqlite/ddl_indexes.h"
-#include "core/db/drivers/sqlite/handle.h"
 #include "core/db/drivers/sqlite/metadata_store.h"
 #include "core/db/jetsql/ddl_statement.h"
+#include "core/db/sqlite/handle.h"
 
 namespace tessel::db::sqlite {
 

@@ -4,9 +4,9 @@
 #include "core/db/drivers/sqlite/database_password.h"
 #include "core/db/drivers/sqlite/file_places.h"
 #include "core/db/drivers/sqlite/file_probe.h"
-#include "core/db/drivers/sqlite/handle.h"
 #include "core/db/engine.h"
 #include "core/db/jetsql/quote.h"
+#include "core/db/sqlite/handle.h"
 
 namespace tessel::db::sqlite {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "core/db/drivers/sqlite/handle.h"
 #include "core/db/engine.h"
+#include "core/db/sqlite/handle.h"
 
 namespace tessel::db::sqlite {
 

@@ -6,10 +6,10 @@
 
 #include "core/db/drivers/sqlite/file_places.h"
 #include "core/db/drivers/sqlite/file_probe.h"
-#include "core/db/drivers/sqlite/handle.h"
 #include "core/db/errors.h"
 #include "core/db/jetsql/quote.h"
 #include "core/db/names.h"
+#include "core/db/sqlite/handle.h"
 
 namespace tessel::db::sqlite {
 namespace {

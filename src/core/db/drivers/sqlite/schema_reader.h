@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "core/db/drivers/sqlite/handle.h"
 #include "core/db/drivers/sqlite/metadata_store.h"
 #include "core/db/engine.h"
+#include "core/db/sqlite/handle.h"
 
 namespace tessel::db::sqlite {
 

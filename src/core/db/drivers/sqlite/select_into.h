@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "core/db/drivers/sqlite/handle.h"
 #include "core/db/engine.h"
 #include "core/db/jetsql/tokenizer.h"
+#include "core/db/sqlite/handle.h"
 
 namespace tessel::db::sqlite {
 

@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 
-#include "core/db/drivers/sqlite/handle.h"
 #include "core/db/engine.h"
+#include "core/db/sqlite/handle.h"
 
 namespace tessel::db::sqlite {
 

@@ -9,8 +9,8 @@
 #include <utility>
 #include <vector>
 
-#include "core/db/drivers/sqlite/handle.h"
 #include "core/db/jetsql/ddl_statement.h"
+#include "core/db/sqlite/handle.h"
 
 namespace tessel::db::sqlite {
 

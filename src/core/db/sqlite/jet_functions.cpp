@@ -1,4 +1,4 @@
-#include "core/db/drivers/sqlite/jet_functions.h"
+#include "core/db/sqlite/jet_functions.h"
 
 #include <algorithm>
 #include <cctype>

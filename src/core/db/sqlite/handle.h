@@ -14,7 +14,7 @@
 #include <string_view>
 #include <utility>
 
-#include "core/db/drivers/sqlite/schema_catalog.h"
+#include "core/db/sqlite/schema_catalog.h"
 
 namespace tessel::db::sqlite {
 

@@ -1,4 +1,4 @@
-#include "core/db/drivers/sqlite/error_map.h"
+#include "core/db/sqlite/error_map.h"
 
 #include <vector>
 

@@ -1,7 +1,7 @@
-#include "core/db/drivers/sqlite/schema_catalog.h"
+#include "core/db/sqlite/schema_catalog.h"
 
-#include "core/db/drivers/sqlite/handle.h"
 #include "core/db/names.h"
+#include "core/db/sqlite/handle.h"
 
 namespace tessel::db::sqlite {
 

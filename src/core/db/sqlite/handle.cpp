@@ -1,7 +1,7 @@
-#include "core/db/drivers/sqlite/handle.h"
+#include "core/db/sqlite/handle.h"
 
-#include "core/db/drivers/sqlite/error_map.h"
-#include "core/db/drivers/sqlite/jet_functions.h"
+#include "core/db/sqlite/error_map.h"
+#include "core/db/sqlite/jet_functions.h"
 
 namespace tessel::db::sqlite {
 namespace {
