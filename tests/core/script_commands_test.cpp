@@ -133,11 +133,14 @@ TEST_F(ScriptCommands, DbMakeAndDbOpenUnderOdbcSayTheyCannotWorkYetAndTheScriptG
         path + ";\r\n");
     ASSERT_EQ(ui.boxes.size(), 2u) << Boxes();
     EXPECT_EQ(ui.boxes[0].text,
-              "3170: Cannot register the ODBC data source \"Shop\": ODBC data sources are not "
-              "supported by this build yet.");
+              "3170: Cannot register the ODBC data source \"Shop\": ODBC data sources cannot be "
+              "reached by this program; open a single-file database or a directory database "
+              "instead.");
     EXPECT_EQ(ui.boxes[0].style, 16);
     EXPECT_EQ(ui.boxes[1].text, "3170: Cannot connect the ODBC data source \"" + path +
-                                    "\": ODBC data sources are not supported by this build yet.");
+                                    "\": ODBC data sources cannot be reached by this program; "
+                                    "open a single-file database or a directory database "
+                                    "instead.");
     // The same command after the type went back to Access opens the file.
     ASSERT_TRUE(session.state.currentDatabase);
     EXPECT_EQ(session.state.currentDatabase->Name(), path);

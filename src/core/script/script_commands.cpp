@@ -20,8 +20,9 @@ void ReportOdbcUnavailable(Session& session, const std::string& action,
     ShowStandardError(session.ui,
                       ProgramError(db::err::kNoDriver,
                                    "Cannot " + action + " the ODBC data source \"" + dataSource +
-                                       "\": ODBC data sources are not supported by this build "
-                                       "yet."));
+                                       "\": ODBC data sources cannot be reached by this "
+                                       "program; open a single-file database or a directory "
+                                       "database instead."));
 }
 
 void SQLdb(Session& session, const std::string& SQLcmd) {

@@ -126,7 +126,7 @@ void AlterColumnFromJet(Handle& handle, const jetsql::AlterColumn& alter) {
     const std::string table = WritableTable(handle, alter.table);
     if (!alter.column.constraints.empty()) {
         throw EngineError(err::kNotSupported,
-                          "Constraints in ALTER COLUMN are not supported yet; add them with ALTER "
+                          "Constraints cannot be given in ALTER COLUMN; add them with ALTER "
                           "TABLE " +
                               table + " ADD CONSTRAINT.");
     }

@@ -156,7 +156,7 @@ std::string ForeignKeySql(Handle& handle, const std::string& table, Constraint& 
     std::vector<std::string> primary;
     std::string parentName;
     if (SameName(constraint.referencedTable, table)) {
-        // A relationship of a new table with itself: its own keys are not made yet.
+        // A relationship of a new table with itself: its own keys do not exist at that point.
         parentName = table;
         for (const auto& key : ownKeys) {
             if (key.kind != ConstraintKind::PrimaryKey && key.kind != ConstraintKind::Unique)

@@ -52,8 +52,10 @@ void CheckSqliteHeader(const std::string& path, const unsigned char* header, lon
 void ThrowJetReaderMissing(const std::string& path) {
     throw EngineError(err::kNoDriver,
                       "The file '" + path +
-                          "' is a database in the original Jet/ACE file format. The reader for "
-                          "that format is not available yet, so it cannot be opened.");
+                          "' is a database in the original Jet/ACE file format, which this "
+                          "program has no reader for, so it cannot be opened. Open a database "
+                          "made by this program instead, or copy the data into one with the "
+                          "program that made the file.");
 }
 
 FileKind ProbeDatabaseFile(const std::string& path, bool acceptDamage) {

@@ -58,8 +58,8 @@ std::unique_ptr<Cursor> RunSelectInto(Handle& handle, const std::string& text,
     const jetsql::Token& target = tokens[into + 1];
     if (into + 2 < tokens.size() && tokens[into + 2].IsWord("IN")) {
         throw EngineError(err::kNotSupported,
-                          "SELECT ... INTO a table of another database (IN "
-                          "...) is not supported yet.");
+                          "SELECT ... INTO cannot make a table in another database (IN "
+                          "...); make the table in the current database instead.");
     }
     const std::string select = text.substr(0, tokens[into].begin) + text.substr(target.end);
     const std::string rewritten = jetsql::RewriteJetSql(select, jetsql::Tokenize(select));

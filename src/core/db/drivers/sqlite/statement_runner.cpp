@@ -43,7 +43,9 @@ std::unique_ptr<Cursor> ExecuteJetStatement(Handle& handle, const std::string& s
     const std::string text = statement.substr(0, tokens.back().end);
     if (tokens.front().IsWord("TRANSFORM")) {
         throw EngineError(err::kNotSupported,
-                          "Crosstab queries (TRANSFORM ... PIVOT) are not supported yet.");
+                          "Crosstab queries (TRANSFORM ... PIVOT) cannot be run by this program; "
+                          "write a SELECT with GROUP BY and one IIf column for each value "
+                          "instead.");
     }
     if (auto ddl = jetsql::ParseDdl(text, tokens)) {
         ExecuteDdl(handle, *ddl);
