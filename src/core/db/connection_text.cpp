@@ -1,17 +1,10 @@
 #include "core/db/connection_text.h"
+#include "core/base/text.h"
 
 #include "core/db/names.h"
 
 namespace tessel::db {
 namespace {
-
-std::string Trim(const std::string& text) {
-    const auto begin = text.find_first_not_of(" \t");
-    if (begin == std::string::npos)
-        return {};
-    const auto end = text.find_last_not_of(" \t");
-    return text.substr(begin, end - begin + 1);
-}
 
 struct Pair {
     std::string key;
@@ -31,7 +24,7 @@ std::vector<Pair> Pairs(const std::string& text) {
             i = semicolon + 1;  // a piece without "=" (for example "ODBC")
             continue;
         }
-        Pair pair{Trim(text.substr(i, equals - i)), {}};
+        Pair pair{base::Trim(text.substr(i, equals - i)), {}};
         std::size_t j = equals + 1;
         while (j < text.size() && text[j] == ' ')
             ++j;
@@ -49,7 +42,8 @@ std::vector<Pair> Pairs(const std::string& text) {
             i = text.size();
         } else {
             const auto end = text.find(';', j);
-            pair.value = Trim(text.substr(j, (end == std::string::npos ? text.size() : end) - j));
+            pair.value =
+                base::Trim(text.substr(j, (end == std::string::npos ? text.size() : end) - j));
             i = end == std::string::npos ? text.size() : end + 1;
         }
         pairs.push_back(std::move(pair));

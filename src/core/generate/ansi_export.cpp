@@ -1,4 +1,5 @@
 #include "core/generate/ansi_export.h"
+#include "core/base/text.h"
 
 #include <algorithm>
 #include <array>
@@ -51,10 +52,7 @@ std::string StatementsPerLine(const std::string& script) {
             lines += "\r\n";
         }
     }
-    const auto begin = lines.find_first_not_of(' ');
-    if (begin == std::string::npos)
-        return "";
-    return lines.substr(begin, lines.find_last_not_of(' ') - begin + 1);
+    return base::Trim(lines, " ");
 }
 
 bool EqualsUpper(const std::string& text, const std::string& upperWord) {
@@ -70,7 +68,7 @@ void UpperCaseTypeWords(std::vector<sqlwords::Token>& tokens,
     for (auto& token : tokens) {
         if (token.kind != sqlwords::TokenKind::Word)
             continue;
-        std::string upper = sqlwords::UpperAscii(token.text);
+        std::string upper = base::UpperAscii(token.text);
         if (words.count(upper) != 0)
             token.text = std::move(upper);
     }
@@ -81,7 +79,7 @@ void UpperCaseTypeWords(std::vector<sqlwords::Token>& tokens,
 void MapTypeWords(Session& session, std::vector<sqlwords::Token>& tokens,
                   const std::vector<std::string>& mappedWords) {
     for (const std::string& word : mappedWords) {
-        const std::string upperWord = sqlwords::UpperAscii(word);
+        const std::string upperWord = base::UpperAscii(word);
         const std::string ansiName = JetANSIType(session, word);
         for (auto& token : tokens) {
             if (token.kind == sqlwords::TokenKind::Word && EqualsUpper(token.text, upperWord)) {

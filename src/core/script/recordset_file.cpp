@@ -120,17 +120,18 @@ class RecordsetWriter {
 
     void WriteDescription(const std::string& statement,
                           const std::vector<db::ColumnInfo>& columns) {
-        StatementHandle source =
+        db::sqlite::PreparedStatement source =
             Prepare(db_.get(), "INSERT INTO recordset_source(statement) VALUES(?1)", kWriteAction,
                     shownPath_);
         sqlite3_bind_text(source.get(), 1, statement.data(), static_cast<int>(statement.size()),
                           SQLITE_STATIC);
         Step(source.get());
-        StatementHandle describe = Prepare(db_.get(),
-                                           "INSERT INTO recordset_columns(ordinal, name,"
-                                           " declared_type, type_code, size)"
-                                           " VALUES(?1, ?2, ?3, ?4, ?5)",
-                                           kWriteAction, shownPath_);
+        db::sqlite::PreparedStatement describe =
+            Prepare(db_.get(),
+                    "INSERT INTO recordset_columns(ordinal, name,"
+                    " declared_type, type_code, size)"
+                    " VALUES(?1, ?2, ?3, ?4, ?5)",
+                    kWriteAction, shownPath_);
         for (std::size_t i = 0; i < columns.size(); ++i) {
             const auto& column = columns[i];
             sqlite3_bind_int64(describe.get(), 1, static_cast<sqlite3_int64>(i) + 1);
@@ -168,8 +169,8 @@ class RecordsetWriter {
 
     std::string shownPath_;
     std::size_t columnCount_;
-    DatabaseHandle db_;
-    StatementHandle insert_;
+    db::sqlite::Connection db_;
+    db::sqlite::PreparedStatement insert_;
 };
 
 }  // namespace

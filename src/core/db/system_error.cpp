@@ -1,0 +1,26 @@
+#include "core/db/system_error.h"
+
+#include <cerrno>
+
+#include "core/db/errors.h"
+
+namespace tessel::db {
+
+long SystemErrorNumber(int systemError, long otherwise) {
+    switch (systemError) {
+        case ENOENT:
+        case ENOTDIR:
+            return err::kPathNotFound;
+        case EACCES:
+        case EPERM:
+        case EROFS:
+            return err::kPermissionDenied;
+        case ENOSPC:
+        case EDQUOT:
+            return err::kDiskFull;
+        default:
+            return otherwise;
+    }
+}
+
+}  // namespace tessel::db
