@@ -2,8 +2,6 @@
 
 #include <cerrno>
 
-#include "core/db/errors.h"
-
 namespace tessel::db {
 
 long SystemErrorNumber(int systemError, long otherwise) {
@@ -21,6 +19,10 @@ long SystemErrorNumber(int systemError, long otherwise) {
         default:
             return otherwise;
     }
+}
+
+EngineError FromWriteError(const base::FileWriteError& error, long otherwise) {
+    return EngineError(SystemErrorNumber(error.SystemError(), otherwise), error.what());
 }
 
 }  // namespace tessel::db
