@@ -6,7 +6,6 @@
 
 #include <atomic>
 #include <cerrno>
-#include <chrono>
 #include <cstring>
 
 namespace tessel::base {
@@ -26,14 +25,7 @@ std::string FileNameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// A name no other writer of this or another process picks at the same moment; O_EXCL settles
-// the rare clash.
-std::string CandidateName(const std::string& directory, const std::string& name) {
-    static std::atomic<unsigned> counter{0};
-    const auto clock = std::chrono::steady_clock::now().time_since_epoch().count();
-    return directory + "/." + name + "." + std::to_string(::getpid()) + "-" +
-           std::to_string(counter++) + "-" + std::to_string(clock % 1000000) + ".tmp";
-}
+std::atomic<unsigned> nextNumber{0};
 
 int SyncPath(const std::string& path, int flags) {
     const int descriptor = ::open(path.c_str(), flags | O_RDONLY | O_CLOEXEC);
@@ -45,6 +37,16 @@ int SyncPath(const std::string& path, int flags) {
 }
 
 }  // namespace
+
+std::string TemporaryName(const std::string& path, unsigned number) {
+    // The process id keeps writers of other processes apart; O_EXCL settles any clash.
+    return DirectoryOf(path) + "/." + FileNameOf(path) + "." + std::to_string(::getpid()) + "-" +
+           std::to_string(number) + ".tmp";
+}
+
+unsigned NextTemporaryNumber() {
+    return nextNumber.load();
+}
 
 FileWriteError::FileWriteError(std::string path, int systemError)
     : std::runtime_error("Cannot write " + path + ": " + std::strerror(systemError) + "."),
@@ -65,7 +67,7 @@ AtomicFile::AtomicFile(std::string path, Durability durability)
     struct stat existing {};
     const bool replacing = ::lstat(path_.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
     for (;;) {
-        temporary_ = CandidateName(directory_, name);
+        temporary_ = TemporaryName(path_, nextNumber++);
         // 0666 less the umask, as for any new file.
         descriptor_ =
             ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);

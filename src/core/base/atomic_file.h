@@ -65,6 +65,11 @@ class AtomicFile {
     bool committed_ = false;
 };
 
+// The temporary names the writer tries, in the order of their numbers; a name that anything
+// (a file, a link) already has is passed over.
+std::string TemporaryName(const std::string& path, unsigned number);
+unsigned NextTemporaryNumber();
+
 // Writes `bytes` as the whole content of `path` through an AtomicFile.
 void WriteFileAtomically(const std::string& path, std::string_view bytes,
                          Durability durability = Durability::Durable);
