@@ -1,6 +1,6 @@
 #include "core/db/connection_text.h"
-#include "core/base/text.h"
 
+#include "core/base/text.h"
 #include "core/db/names.h"
 
 namespace tessel::db {

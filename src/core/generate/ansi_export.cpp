@@ -1,5 +1,4 @@
 #include "core/generate/ansi_export.h"
-#include "core/base/text.h"
 
 #include <algorithm>
 #include <array>
@@ -7,6 +6,8 @@
 #include <unordered_set>
 #include <utility>
 
+#include "core/base/text.h"
+#include "core/db/jetsql/ansi_type_names.h"
 #include "core/files/file_commands.h"
 #include "core/files/script_files.h"
 #include "core/generate/column_removal.h"
@@ -168,18 +169,7 @@ std::string ConvertSQLANSI(Session& session, std::string& S) {
 }
 
 std::string JetANSIType(Session& session, const std::string& name) {
-    static constexpr std::array<std::pair<const char*, const char*>, 9> kMapping{{
-        {"BINARY", "BIT"},
-        {"DATETIME", "DATE"},
-        {"DOUBLE", "DOUBLE PRECISION"},
-        {"FLOAT", "FLOAT"},
-        {"INTEGER", "SMALLINT"},
-        {"LONG", "INTEGER"},
-        {"SINGLE", "REAL"},
-        {"TEXT", "CHARACTER"},
-        {"TIMESTAMP", "TIMESTAMP"},
-    }};
-    for (const auto& [jetName, ansiName] : kMapping) {
+    for (const auto& [jetName, ansiName] : db::jetsql::kAnsiTypeNames) {
         if (name == jetName)
             return ansiName;
     }

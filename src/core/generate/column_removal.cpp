@@ -1,8 +1,9 @@
 #include "core/generate/column_removal.h"
-#include "core/base/text.h"
 
 #include <optional>
 #include <unordered_map>
+
+#include "core/base/text.h"
 
 namespace tessel::sqlwords {
 

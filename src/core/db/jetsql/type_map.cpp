@@ -1,9 +1,8 @@
 #include "core/db/jetsql/type_map.h"
-#include "core/base/text.h"
 
 #include <array>
-#include <cctype>
 
+#include "core/base/text.h"
 #include "core/db/engine.h"
 #include "core/db/names.h"
 

@@ -1,6 +1,6 @@
 #include "core/db/sqlite/schema_catalog.h"
-#include "core/base/text.h"
 
+#include "core/base/text.h"
 #include "core/db/names.h"
 #include "core/db/sqlite/handle.h"
 
