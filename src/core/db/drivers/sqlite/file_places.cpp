@@ -6,20 +6,14 @@
 #include <cerrno>
 
 #include "core/base/atomic_file.h"
+#include "core/base/file_names.h"
 #include "core/db/errors.h"
 #include "core/db/system_error.h"
 
 namespace tessel::db::sqlite {
 namespace {
 
-std::string DirectoryOf(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    if (slash == 0)
-        return "/";
-    return path.substr(0, slash);
-}
+using base::DirectoryOf;
 
 [[noreturn]] void ThrowExists(const std::string& path) {
     throw EngineError(err::kDatabaseExists,
