@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "core/base/atomic_file.h"
 #include "core/session/startup.h"
 #include "open_session_fixture.h"
 
@@ -102,7 +103,25 @@ TEST(AppPaths, PrepareMakesTheDirectoryAndSeedsIt) {
     EXPECT_TRUE(fs::is_directory(app + "/scripts"));
     EXPECT_EQ(ReadBytes(app + "/template.sqv"), ReadBytes(DataDirectory() + "/template.sqv"));
     EXPECT_EQ(ReadBytes(app + "/tipofday.txt"), ReadBytes(DataDirectory() + "/tipofday.txt"));
-    EXPECT_FALSE(fs::exists(app + "/template.sqv.partial"));
+    // Only the seeded files and the two directories: no temporary file is left.
+    EXPECT_EQ(std::distance(fs::directory_iterator(app), fs::directory_iterator()), 4);
+}
+
+TEST(AppPaths, SeedingNeverWritesThroughALink) {
+    TempDir dir;
+    const std::string app = dir.File("Tessel");
+    fs::create_directories(app);
+    const std::string victim = dir.File("victim.txt");
+    WriteBytes(victim, "not to be touched");
+    // Links wait at the old temporary name and at the names the writer tries next.
+    fs::create_symlink(victim, app + "/template.sqv.partial");
+    const unsigned next = base::NextTemporaryNumber();
+    for (unsigned n = next; n < next + 4; ++n)
+        fs::create_symlink(victim, base::TemporaryName(app + "/template.sqv", n));
+    PrepareAppDirectory(app);
+    EXPECT_EQ(ReadBytes(victim), "not to be touched");
+    EXPECT_FALSE(fs::is_symlink(fs::symlink_status(app + "/template.sqv")));
+    EXPECT_EQ(ReadBytes(app + "/template.sqv"), ReadBytes(DataDirectory() + "/template.sqv"));
 }
 
 TEST(AppPaths, PrepareKeepsWhatThePersonHas) {

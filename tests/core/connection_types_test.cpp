@@ -296,6 +296,18 @@ TEST_F(ConnectionTypesTest, ParseConnectWithoutEqualsDoesNothing) {
     EXPECT_EQ(session.state.odbc.user, "before");
 }
 
+TEST_F(ConnectionTypesTest, ParseConnectTakesABracedDriverSoTheTextRebuildsTheSame) {
+    const std::string text = "ODBC;Driver={SQL Server};Server=host;UID=me;PWD=;";
+    ParseConnect(session, text);
+    EXPECT_EQ(session.state.odbc.driver, "SQL Server");
+    EXPECT_EQ(OdbcConnectText(session.state.odbc), text);
+}
+
+TEST_F(ConnectionTypesTest, ParseConnectKeepsASemicolonInsideBracesOrQuotes) {
+    ParseConnect(session, "ODBC;DSN=Shop;PWD={a;b};UID=\"x;y\";Server=s");
+    ExpectOdbcParts(session.state.odbc, {"Shop", "", "x;y", "a;b", "", "s", ""});
+}
+
 TEST(ConnectTexts, OdbcConnectTextWithADataSourceName) {
     OdbcParts parts;
     parts.dataSourceName = "Shop";

@@ -124,7 +124,10 @@ TEST(RecordsetFile, RowsColumnsAndStatementReadBackEqual) {
     }
     EXPECT_EQ(file->RowCount(), 4);
     ExpectSameCells(file->ReadRows(0, 100), ShopRows());
-    EXPECT_FALSE(std::filesystem::exists(path + ".partial"));
+    // Nothing but the previous file is left in the directory.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()),
+                            std::filesystem::directory_iterator()),
+              1);
 }
 
 TEST(RecordsetFile, AnySqliteToolReadsTheRows) {
@@ -221,7 +224,10 @@ TEST(RecordsetFile, FailingStatementLeavesNoHalfWrittenFile) {
         EXPECT_EQ(error.Description(), "The statement failed halfway.");
     }
     EXPECT_EQ(test::ReadBytes(path), "the previous run's file");
-    EXPECT_FALSE(std::filesystem::exists(path + ".partial"));
+    // Nothing but the previous file is left in the directory.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()),
+                            std::filesystem::directory_iterator()),
+              1);
 }
 
 TEST(RecordsetFile, UnwritablePlaceIsAnErrorNamingTheFile) {

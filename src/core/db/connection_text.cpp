@@ -1,26 +1,21 @@
 #include "core/db/connection_text.h"
 
+#include "core/base/text.h"
 #include "core/db/names.h"
 
 namespace tessel::db {
 namespace {
 
-std::string Trim(const std::string& text) {
-    const auto begin = text.find_first_not_of(" \t");
-    if (begin == std::string::npos)
-        return {};
-    const auto end = text.find_last_not_of(" \t");
-    return text.substr(begin, end - begin + 1);
+const std::string kExtendedProperties = "Extended Properties";
+
+std::vector<ConnectPair> Pairs(const std::string& text) {
+    return SplitConnectPairs(text, kExtendedProperties);
 }
 
-struct Pair {
-    std::string key;
-    std::string value;
-};
+}  // namespace
 
-// Splits at ";" outside quotes and braces; a value in "..." or '...' or {...} keeps its ";".
-std::vector<Pair> Pairs(const std::string& text) {
-    std::vector<Pair> pairs;
+std::vector<ConnectPair> SplitConnectPairs(const std::string& text, const std::string& runsToEnd) {
+    std::vector<ConnectPair> pairs;
     std::size_t i = 0;
     while (i < text.size()) {
         const auto equals = text.find('=', i);
@@ -31,7 +26,7 @@ std::vector<Pair> Pairs(const std::string& text) {
             i = semicolon + 1;  // a piece without "=" (for example "ODBC")
             continue;
         }
-        Pair pair{Trim(text.substr(i, equals - i)), {}};
+        ConnectPair pair{base::Trim(text.substr(i, equals - i)), {}};
         std::size_t j = equals + 1;
         while (j < text.size() && text[j] == ' ')
             ++j;
@@ -43,13 +38,14 @@ std::vector<Pair> Pairs(const std::string& text) {
             j = stop == text.size() ? stop : stop + 1;
             const auto next = text.find(';', j);
             i = next == std::string::npos ? text.size() : next + 1;
-        } else if (SameName(pair.key, "Extended Properties")) {
+        } else if (!runsToEnd.empty() && SameName(pair.key, runsToEnd)) {
             // Unquoted nested pairs run to the end: they hold ";" themselves.
             pair.value = text.substr(j);
             i = text.size();
         } else {
             const auto end = text.find(';', j);
-            pair.value = Trim(text.substr(j, (end == std::string::npos ? text.size() : end) - j));
+            pair.value =
+                base::Trim(text.substr(j, (end == std::string::npos ? text.size() : end) - j));
             i = end == std::string::npos ? text.size() : end + 1;
         }
         pairs.push_back(std::move(pair));
@@ -57,9 +53,11 @@ std::vector<Pair> Pairs(const std::string& text) {
     return pairs;
 }
 
+namespace {
+
 void Collect(const std::string& text, ConnectionTarget& target) {
     for (const auto& pair : Pairs(text)) {
-        if (SameName(pair.key, "Extended Properties")) {
+        if (SameName(pair.key, kExtendedProperties)) {
             Collect(pair.value, target);
         } else if (SameName(pair.key, "DSN")) {
             target.dataSource = pair.value;

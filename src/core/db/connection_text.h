@@ -10,6 +10,18 @@
 
 namespace tessel::db {
 
+struct ConnectPair {
+    std::string key;    // without surrounding blanks
+    std::string value;  // without its quotes or braces
+};
+
+// Splits a ";"-separated list of key=value pairs at ";" outside quotes and braces (a value in
+// "..." or '...' or {...} keeps its ";"), each piece at its first "="; pieces without "=" are
+// left out. The unquoted value of the key `runsToEnd` (any case) runs to the end of the text,
+// as it holds pairs of its own.
+std::vector<ConnectPair> SplitConnectPairs(const std::string& text,
+                                           const std::string& runsToEnd = "");
+
 // The value of `key` (any case) in a ";"-separated list of key=value pairs, if present; the
 // last one counts when the key repeats.
 std::optional<std::string> ConnectValue(const std::string& text, const std::string& key);

@@ -1,31 +1,17 @@
 #include "core/db/names.h"
 
-#include <cctype>
+#include "core/base/text.h"
 
 namespace tessel::db {
-namespace {
-
-char Upper(char c) {
-    return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-}
-
-}  // namespace
 
 bool SameName(std::string_view a, std::string_view b) {
     if (a.size() != b.size())
         return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
-        if (Upper(a[i]) != Upper(b[i]))
+        if (base::UpperAscii(a[i]) != base::UpperAscii(b[i]))
             return false;
     }
     return true;
-}
-
-std::string UpperAscii(std::string_view text) {
-    std::string out(text);
-    for (char& c : out)
-        c = Upper(c);
-    return out;
 }
 
 bool IsSystemTableName(std::string_view name) {

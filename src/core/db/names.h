@@ -9,7 +9,6 @@
 namespace tessel::db {
 
 bool SameName(std::string_view a, std::string_view b);
-std::string UpperAscii(std::string_view text);
 bool IsSystemTableName(std::string_view name);
 
 }  // namespace tessel::db

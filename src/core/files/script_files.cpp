@@ -12,6 +12,7 @@
 #include <optional>
 #include <system_error>
 
+#include "core/base/atomic_file.h"
 #include "core/session/failures.h"
 
 namespace tessel {
@@ -99,33 +100,12 @@ std::string WriteFailure(const std::string& path, int error) {
         .Description();
 }
 
-bool WriteAll(int descriptor, const std::string& bytes) {
-    std::size_t written = 0;
-    while (written < bytes.size()) {
-        const ssize_t n = ::write(descriptor, bytes.data() + written, bytes.size() - written);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        written += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-mode_t NewFileMode() {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
-}
-
-// Writes `bytes` to a temporary file beside the target and renames it into place, so that a
-// failure at any point leaves the previous file as it was. Returns "" on success, else a
-// sentence that names the file and the cause.
+// Writes `bytes` through the atomic writer, so that a failure at any point leaves the previous
+// file as it was. Returns "" on success, else a sentence that names the file and the cause.
 std::string WriteFileReplacing(const std::string& path, const std::string& bytes) {
     std::error_code code;
     fs::path target(path);
-    // Writing through a link replaces the file it points to, not the link itself.
+    // Saving over a link replaces the file it points to, not the link itself.
     if (fs::is_symlink(fs::symlink_status(target, code))) {
         target = fs::weakly_canonical(target, code);
         if (code)
@@ -138,37 +118,10 @@ std::string WriteFileReplacing(const std::string& path, const std::string& bytes
     // A read-only file stays protected, as opening it for writing would fail.
     if (exists && ::access(target.c_str(), W_OK) != 0)
         return WriteFailure(path, errno);
-
-    fs::path directory = target.parent_path();
-    if (directory.empty())
-        directory = ".";
-    std::string hiddenName = ".";
-    hiddenName += target.filename().string();
-    hiddenName += ".XXXXXX";
-    std::string temporary = (directory / hiddenName).string();
-    const int descriptor = ::mkstemp(temporary.data());
-    if (descriptor < 0)
-        return WriteFailure(path, errno);
-
-    const mode_t mode = exists ? (existing.st_mode & 07777) : NewFileMode();
-    int error = 0;
-    if (!WriteAll(descriptor, bytes) || ::fchmod(descriptor, mode) != 0 ||
-        ::fsync(descriptor) != 0) {
-        error = errno;
-    }
-    if (::close(descriptor) != 0 && error == 0)
-        error = errno;
-    if (error == 0 && ::rename(temporary.c_str(), target.c_str()) != 0)
-        error = errno;
-    if (error != 0) {
-        ::unlink(temporary.c_str());
-        return WriteFailure(path, error);
-    }
-    // The rename itself survives a crash once the directory is on disk.
-    const int directoryDescriptor = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY);
-    if (directoryDescriptor >= 0) {
-        ::fsync(directoryDescriptor);
-        ::close(directoryDescriptor);
+    try {
+        base::WriteFileAtomically(target.string(), bytes);
+    } catch (const base::FileWriteError& error) {
+        return WriteFailure(path, error.SystemError());
     }
     return "";
 }

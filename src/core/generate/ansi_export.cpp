@@ -6,6 +6,8 @@
 #include <unordered_set>
 #include <utility>
 
+#include "core/base/text.h"
+#include "core/db/jetsql/ansi_type_names.h"
 #include "core/files/file_commands.h"
 #include "core/files/script_files.h"
 #include "core/generate/column_removal.h"
@@ -51,10 +53,7 @@ std::string StatementsPerLine(const std::string& script) {
             lines += "\r\n";
         }
     }
-    const auto begin = lines.find_first_not_of(' ');
-    if (begin == std::string::npos)
-        return "";
-    return lines.substr(begin, lines.find_last_not_of(' ') - begin + 1);
+    return base::Trim(lines, " ");
 }
 
 bool EqualsUpper(const std::string& text, const std::string& upperWord) {
@@ -70,7 +69,7 @@ void UpperCaseTypeWords(std::vector<sqlwords::Token>& tokens,
     for (auto& token : tokens) {
         if (token.kind != sqlwords::TokenKind::Word)
             continue;
-        std::string upper = sqlwords::UpperAscii(token.text);
+        std::string upper = base::UpperAscii(token.text);
         if (words.count(upper) != 0)
             token.text = std::move(upper);
     }
@@ -81,7 +80,7 @@ void UpperCaseTypeWords(std::vector<sqlwords::Token>& tokens,
 void MapTypeWords(Session& session, std::vector<sqlwords::Token>& tokens,
                   const std::vector<std::string>& mappedWords) {
     for (const std::string& word : mappedWords) {
-        const std::string upperWord = sqlwords::UpperAscii(word);
+        const std::string upperWord = base::UpperAscii(word);
         const std::string ansiName = JetANSIType(session, word);
         for (auto& token : tokens) {
             if (token.kind == sqlwords::TokenKind::Word && EqualsUpper(token.text, upperWord)) {
@@ -170,18 +169,7 @@ std::string ConvertSQLANSI(Session& session, std::string& S) {
 }
 
 std::string JetANSIType(Session& session, const std::string& name) {
-    static constexpr std::array<std::pair<const char*, const char*>, 9> kMapping{{
-        {"BINARY", "BIT"},
-        {"DATETIME", "DATE"},
-        {"DOUBLE", "DOUBLE PRECISION"},
-        {"FLOAT", "FLOAT"},
-        {"INTEGER", "SMALLINT"},
-        {"LONG", "INTEGER"},
-        {"SINGLE", "REAL"},
-        {"TEXT", "CHARACTER"},
-        {"TIMESTAMP", "TIMESTAMP"},
-    }};
-    for (const auto& [jetName, ansiName] : kMapping) {
+    for (const auto& [jetName, ansiName] : db::jetsql::kAnsiTypeNames) {
         if (name == jetName)
             return ansiName;
     }

@@ -3,6 +3,8 @@
 #include <optional>
 #include <unordered_map>
 
+#include "core/base/text.h"
+
 namespace tessel::sqlwords {
 
 namespace {
@@ -135,11 +137,7 @@ Piece PieceOf(const TokenChain& chain, const ColumnSpan& span) {
 std::string DefinitionKey(const TokenChain& chain, const ColumnSpan& span) {
     const int first = chain.Next(span.separator);
     const int last = span.terminator == kNone ? chain.Tail() : chain.Prev(span.terminator);
-    std::string text = LowerAscii(chain.Text(first, last));
-    const auto begin = text.find_first_not_of(" \t");
-    if (begin == std::string::npos)
-        return "";
-    return text.substr(begin, text.find_last_not_of(" \t") - begin + 1);
+    return base::Trim(base::LowerAscii(chain.Text(first, last)));
 }
 
 // One type word's occurrences that stand as a column's type, in text order, grouped by the
@@ -163,7 +161,7 @@ std::vector<WordOccurrences> FindOccurrences(const TokenChain& chain,
     for (std::size_t i = 0; i < tokens.size(); ++i) {
         if (tokens[i].kind != TokenKind::Word)
             continue;
-        const auto found = wordIndex.find(UpperAscii(tokens[i].text));
+        const auto found = wordIndex.find(base::UpperAscii(tokens[i].text));
         if (found == wordIndex.end())
             continue;
         const int token = static_cast<int>(i);
@@ -188,12 +186,12 @@ bool RemoveFirstPiece(TokenChain& chain, WordOccurrences& word) {
         return false;
     const int first = word.tokens[word.cursor];
     const Piece firstPiece = PieceOf(chain, *ColumnAround(chain, first));
-    const std::string pieceText = LowerAscii(chain.Text(firstPiece.first, firstPiece.last));
+    const std::string pieceText = base::LowerAscii(chain.Text(firstPiece.first, firstPiece.last));
     for (int token : word.byKey[word.keys[word.cursor]]) {
         if (!chain.Alive(token))
             continue;
         const Piece piece = PieceOf(chain, *ColumnAround(chain, token));
-        if (LowerAscii(chain.Text(piece.first, piece.last)) == pieceText) {
+        if (base::LowerAscii(chain.Text(piece.first, piece.last)) == pieceText) {
             chain.Remove(piece.first, piece.last);
         }
     }

@@ -70,26 +70,4 @@ std::string Join(const std::vector<Token>& tokens) {
     return text;
 }
 
-namespace {
-
-// Shifts the ASCII letters between `from` and `from` + 25 by `shift`.
-std::string ShiftAsciiLetters(std::string_view text, char from, int shift) {
-    std::string result(text);
-    for (char& c : result) {
-        if (c >= from && c <= from + 25)
-            c = static_cast<char>(c + shift);
-    }
-    return result;
-}
-
-}  // namespace
-
-std::string UpperAscii(std::string_view text) {
-    return ShiftAsciiLetters(text, 'a', 'A' - 'a');
-}
-
-std::string LowerAscii(std::string_view text) {
-    return ShiftAsciiLetters(text, 'A', 'a' - 'A');
-}
-
 }  // namespace tessel::sqlwords

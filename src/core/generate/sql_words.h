@@ -30,10 +30,6 @@ struct Token {
 std::vector<Token> Tokenize(std::string_view text);
 std::string Join(const std::vector<Token>& tokens);
 
-// ASCII letters only: other bytes are parts of characters that have no case here.
-std::string UpperAscii(std::string_view text);
-std::string LowerAscii(std::string_view text);
-
 // True for a symbol token of exactly this character.
 inline bool IsSymbol(const Token& token, char symbol) {
     return token.kind == TokenKind::Symbol && token.text.size() == 1 && token.text[0] == symbol;

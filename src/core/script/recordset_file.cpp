@@ -1,14 +1,15 @@
 // Writing recordset files: the rows stream from the statement's cursor into a SQLite file
-// under a temporary name, which is renamed into place once every row is in.
+// under the atomic writer's temporary name, which is renamed into place once every row is in.
 #include "core/script/recordset_file.h"
 
 #include <filesystem>
-#include <system_error>
 
+#include "core/base/atomic_file.h"
 #include "core/db/jetsql/quote.h"
 #include "core/db/names.h"
+#include "core/db/system_error.h"
 #include "core/script/recordset_sqlite.h"
-#include "core/session/failures.h"
+#include "core/session/standard_error.h"
 
 namespace tessel {
 
@@ -54,7 +55,8 @@ class RecordsetWriter {
     RecordsetWriter(const std::string& temporaryPath, const std::string& shownPath,
                     const std::string& statement, const std::vector<db::ColumnInfo>& columns)
         : shownPath_(shownPath), columnCount_(columns.size()) {
-        db_ = Open(temporaryPath, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, kWriteAction,
+        // The writer made the file; SQLite only fills it, and never through a link.
+        db_ = Open(temporaryPath, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW, kWriteAction,
                    shownPath_);
         // A scratch file written under a temporary name: a crash leaves only that name behind,
         // so neither a journal nor waiting for the disk buys anything here.
@@ -120,17 +122,18 @@ class RecordsetWriter {
 
     void WriteDescription(const std::string& statement,
                           const std::vector<db::ColumnInfo>& columns) {
-        StatementHandle source =
+        db::sqlite::PreparedStatement source =
             Prepare(db_.get(), "INSERT INTO recordset_source(statement) VALUES(?1)", kWriteAction,
                     shownPath_);
         sqlite3_bind_text(source.get(), 1, statement.data(), static_cast<int>(statement.size()),
                           SQLITE_STATIC);
         Step(source.get());
-        StatementHandle describe = Prepare(db_.get(),
-                                           "INSERT INTO recordset_columns(ordinal, name,"
-                                           " declared_type, type_code, size)"
-                                           " VALUES(?1, ?2, ?3, ?4, ?5)",
-                                           kWriteAction, shownPath_);
+        db::sqlite::PreparedStatement describe =
+            Prepare(db_.get(),
+                    "INSERT INTO recordset_columns(ordinal, name,"
+                    " declared_type, type_code, size)"
+                    " VALUES(?1, ?2, ?3, ?4, ?5)",
+                    kWriteAction, shownPath_);
         for (std::size_t i = 0; i < columns.size(); ++i) {
             const auto& column = columns[i];
             sqlite3_bind_int64(describe.get(), 1, static_cast<sqlite3_int64>(i) + 1);
@@ -168,8 +171,8 @@ class RecordsetWriter {
 
     std::string shownPath_;
     std::size_t columnCount_;
-    DatabaseHandle db_;
-    StatementHandle insert_;
+    db::sqlite::Connection db_;
+    db::sqlite::PreparedStatement insert_;
 };
 
 }  // namespace
@@ -183,26 +186,22 @@ std::string RecordsetFilePath(const std::string& appPath, long number) {
 }
 
 void WriteRecordsetFile(const std::string& path, const std::string& statement, db::Cursor& cursor) {
-    namespace fs = std::filesystem;
-    const std::string temporary = path + ".partial";
-    std::error_code ignored;
-    fs::remove(temporary, ignored);
     try {
-        RecordsetWriter writer(temporary, path, statement, cursor.Columns());
+        // A scratch file: a crash leaves at worst the temporary name, which the writer never
+        // reuses, so waiting for the disk buys nothing.
+        base::AtomicFile file(path, base::Durability::Scratch);
+        // SQLite takes the file by name; our descriptor would drop its locks when closed.
+        file.CloseDescriptor();
+        RecordsetWriter writer(file.TemporaryPath(), path, statement, cursor.Columns());
         if (writer.HasRowsTable()) {
             while (cursor.Next())
                 writer.Append(cursor);
         }
         writer.Finish();
-    } catch (...) {
-        fs::remove(temporary, ignored);
-        throw;
-    }
-    std::error_code code;
-    fs::rename(temporary, path, code);
-    if (code) {
-        fs::remove(temporary, ignored);
-        throw FileSystemError("write the recordset file", path, code);
+        file.Commit();
+    } catch (const base::FileWriteError& error) {
+        throw ProgramError(db::SystemErrorNumber(error.SystemError(), db::err::kReserved),
+                           "Cannot write the recordset file " + path + ": " + error.Cause() + ".");
     }
 }
 

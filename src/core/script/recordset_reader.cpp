@@ -69,7 +69,7 @@ class SqliteRecordsetFile : public RecordsetFile {
             rowCount_ = 0;
             if (!columns_.empty()) {
                 // Rows are numbered from 1 in the order they came, so the last number is the count.
-                StatementHandle last = Prepare(
+                db::sqlite::PreparedStatement last = Prepare(
                     db_.get(), "SELECT max(" + rowNumber_ + ") FROM recordset", kReadAction, path_);
                 if (sqlite3_step(last.get()) == SQLITE_ROW) {
                     rowCount_ = sqlite3_column_int64(last.get(), 0);
@@ -106,14 +106,15 @@ class SqliteRecordsetFile : public RecordsetFile {
   private:
     void ReadDescription() {
         try {
-            StatementHandle source =
+            db::sqlite::PreparedStatement source =
                 Prepare(db_.get(), "SELECT statement FROM recordset_source", kReadAction, path_);
             if (sqlite3_step(source.get()) == SQLITE_ROW)
                 statement_ = ColumnText(source.get(), 0);
-            StatementHandle described = Prepare(db_.get(),
-                                                "SELECT name, declared_type, type_code, size"
-                                                " FROM recordset_columns ORDER BY ordinal",
-                                                kReadAction, path_);
+            db::sqlite::PreparedStatement described =
+                Prepare(db_.get(),
+                        "SELECT name, declared_type, type_code, size"
+                        " FROM recordset_columns ORDER BY ordinal",
+                        kReadAction, path_);
             while (sqlite3_step(described.get()) == SQLITE_ROW) {
                 db::ColumnInfo column;
                 column.name = ColumnText(described.get(), 0);
@@ -129,7 +130,7 @@ class SqliteRecordsetFile : public RecordsetFile {
 
     void PreparePaging() {
         std::vector<std::string> tableColumns;
-        StatementHandle info =
+        db::sqlite::PreparedStatement info =
             Prepare(db_.get(), "PRAGMA table_info(recordset)", kReadAction, path_);
         while (sqlite3_step(info.get()) == SQLITE_ROW) {
             tableColumns.push_back(ColumnText(info.get(), 1));
@@ -153,8 +154,8 @@ class SqliteRecordsetFile : public RecordsetFile {
     }
 
     std::string path_;
-    DatabaseHandle db_;
-    StatementHandle page_;
+    db::sqlite::Connection db_;
+    db::sqlite::PreparedStatement page_;
     std::vector<db::ColumnInfo> columns_;
     std::string statement_;
     std::string rowNumber_;

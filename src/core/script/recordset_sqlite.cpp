@@ -1,65 +1,32 @@
 #include "core/script/recordset_sqlite.h"
 
-#include <cerrno>
-
 #include "core/db/names.h"
+#include "core/db/sqlite/error_map.h"
 #include "core/session/standard_error.h"
 
 namespace tessel::recordset_sqlite {
 
-namespace {
-
-// The number a caller can branch on: from the system's own error where SQLite reports one (a
-// file that cannot be opened may be missing, refused or on a full disk).
-long NumberFor(sqlite3* db, int code) {
-    const int systemError = db != nullptr ? sqlite3_system_errno(db) : 0;
-    if (systemError == EACCES || systemError == EPERM || systemError == EROFS) {
-        return db::err::kPermissionDenied;
-    }
-    if (systemError == ENOENT || systemError == ENOTDIR)
-        return db::err::kPathNotFound;
-    switch (code & 0xff) {
-        case SQLITE_FULL:
-            return db::err::kDiskFull;
-        case SQLITE_PERM:
-        case SQLITE_READONLY:
-            return db::err::kPermissionDenied;
-        case SQLITE_CANTOPEN:
-            return db::err::kPathNotFound;
-        case SQLITE_NOTADB:
-        case SQLITE_CORRUPT:
-            return db::err::kUnreadableDatabase;
-        default:
-            return db::err::kReserved;
-    }
-}
-
-}  // namespace
-
 db::EngineError FileError(const std::string& action, const std::string& path, sqlite3* db,
                           int code) {
-    const std::string cause = db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(code);
-    return ProgramError(NumberFor(db, code),
-                        "Cannot " + action + " the recordset file " + path + ": " + cause + ".");
+    const db::sqlite::SqliteFailure failure = db::sqlite::ReadFailure(db, code);
+    return ProgramError(
+        db::sqlite::SqliteErrorNumber(failure.code, failure.message, failure.systemError),
+        "Cannot " + action + " the recordset file " + path + ": " + failure.message + ".");
 }
 
-DatabaseHandle Open(const std::string& path, int flags, const std::string& action,
-                    const std::string& shownPath) {
-    sqlite3* raw = nullptr;
-    const int code = sqlite3_open_v2(path.c_str(), &raw, flags, nullptr);
-    DatabaseHandle db(raw);
+db::sqlite::Connection Open(const std::string& path, int flags, const std::string& action,
+                            const std::string& shownPath) {
+    db::sqlite::Connection db;
+    const int code = db::sqlite::OpenConnection(path, flags, db);
     if (code != SQLITE_OK)
-        throw FileError(action, shownPath, raw, code);
-    sqlite3_extended_result_codes(raw, 1);
+        throw FileError(action, shownPath, db.get(), code);
     return db;
 }
 
-StatementHandle Prepare(sqlite3* db, const std::string& sql, const std::string& action,
-                        const std::string& shownPath) {
-    sqlite3_stmt* raw = nullptr;
-    const int code =
-        sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &raw, nullptr);
-    StatementHandle statement(raw);
+db::sqlite::PreparedStatement Prepare(sqlite3* db, const std::string& sql,
+                                      const std::string& action, const std::string& shownPath) {
+    db::sqlite::PreparedStatement statement;
+    const int code = db::sqlite::PrepareStatement(db, sql, statement);
     if (code != SQLITE_OK)
         throw FileError(action, shownPath, db, code);
     return statement;

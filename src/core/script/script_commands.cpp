@@ -1,5 +1,6 @@
 // SQLdb: the five script commands that choose the connection type and version and create,
 // open and close databases.
+#include "core/base/text.h"
 #include "core/db/names.h"
 #include "core/script/script_runner.h"
 #include "core/session/connection_types.h"
@@ -34,7 +35,7 @@ void SQLdb(Session& session, const std::string& SQLcmd) {
                                " ;\".");
     }
     std::string argument = SQLcmd.substr(blank + 1);
-    const std::string word = db::UpperAscii(SQLcmd.substr(0, blank));
+    const std::string word = base::UpperAscii(SQLcmd.substr(0, blank));
     const bool odbc = session.state.connectionType == kOdbcType;
 
     if (word == "DBCONNECT") {

@@ -2,6 +2,7 @@
 // capture of its rows and the binding of the recordset view.
 #include <exception>
 
+#include "core/base/text.h"
 #include "core/db/names.h"
 #include "core/script/recordset_file.h"
 #include "core/script/script_runner.h"
@@ -28,7 +29,7 @@ void ReopenCurrentDatabase(Session& session) {
 }  // namespace
 
 bool IsRowReturning(const std::string& statement) {
-    const std::string upper = db::UpperAscii(statement);
+    const std::string upper = base::UpperAscii(statement);
     return upper.find("SELECT") != std::string::npos ||
            upper.find("TRANSFORM") != std::string::npos;
 }

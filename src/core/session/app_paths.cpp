@@ -5,8 +5,11 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <system_error>
 
+#include "core/base/atomic_file.h"
 #include "core/session/failures.h"
 
 namespace tessel {
@@ -22,18 +25,21 @@ std::string Environment(const char* name) {
 
 constexpr const char* kSeedFiles[] = {"template.sqv", "tipofday.txt"};
 
-// Copies a seed file through a temporary name, so that an interrupted start never leaves a
-// half-written file that later starts would take as present.
+// Copies a seed file through the atomic writer, so that an interrupted start never leaves a
+// half-written file that later starts would take as present, and no link is followed.
 void CopySeed(const fs::path& from, const fs::path& to) {
-    std::error_code code;
-    const fs::path partial = to.string() + ".partial";
-    fs::copy_file(from, partial, fs::copy_options::overwrite_existing, code);
-    if (!code)
-        fs::rename(partial, to, code);
-    if (code) {
-        std::error_code ignored;
-        fs::remove(partial, ignored);
-        throw FileSystemError("copy the start file to", to.string(), code);
+    std::ifstream in(from, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    if (!in || in.bad()) {
+        throw FileSystemError("read the start file", from.string(),
+                              std::make_error_code(std::errc::io_error));
+    }
+    try {
+        base::WriteFileAtomically(to.string(), bytes.str());
+    } catch (const base::FileWriteError& error) {
+        throw FileSystemError("copy the start file to", to.string(),
+                              std::error_code(error.SystemError(), std::generic_category()));
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "core/db/connection_text.h"
 #include "core/session/failures.h"
 #include "core/session/standard_error.h"
 
@@ -183,12 +184,8 @@ void ParseConnect(Session& session, const std::string& connect) {
     if (connect.find('=') == std::string::npos)
         return;
     OdbcParts& parts = session.state.odbc;
-    auto apply = [&parts](const std::string& piece) {
-        const auto equals = piece.find('=');
-        if (piece.empty() || equals == std::string::npos)
-            return;
-        const std::string key = piece.substr(0, equals);
-        const std::string value = piece.substr(equals + 1);
+    // Keys are compared exactly: "Dsn" is not "DSN" here.
+    for (const auto& [key, value] : db::SplitConnectPairs(connect)) {
         if (key == "DSN") {
             parts.dataSourceName = value;
         } else if (key == "DATABASE" || key == "DBQ") {
@@ -202,17 +199,7 @@ void ParseConnect(Session& session, const std::string& connect) {
         } else if (key == "Server") {
             parts.server = value;
         }
-    };
-    std::string piece;
-    for (char c : connect) {
-        if (c == ';') {
-            apply(piece);
-            piece.clear();
-        } else {
-            piece += c;
-        }
     }
-    apply(piece);
 }
 
 std::string OdbcConnectText(const OdbcParts& parts) {

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "core/db/system_error.h"
 #include "core/session/standard_error.h"
 
 namespace tessel {
@@ -15,13 +16,10 @@ db::EngineError AsEngineError(const std::exception& error) {
 
 db::EngineError FileSystemError(const std::string& action, const std::string& path,
                                 const std::error_code& code) {
-    long number = db::err::kPathNotFound;
-    if (code == std::errc::permission_denied || code == std::errc::operation_not_permitted ||
-        code == std::errc::read_only_file_system) {
-        number = db::err::kPermissionDenied;
-    } else if (code == std::errc::no_space_on_device) {
-        number = db::err::kDiskFull;
-    }
+    const long number =
+        code.category() == std::generic_category() || code.category() == std::system_category()
+            ? db::SystemErrorNumber(code.value(), db::err::kPathNotFound)
+            : db::err::kPathNotFound;
     return ProgramError(number, "Cannot " + action + " " + path + ": " + code.message() + ".");
 }
 

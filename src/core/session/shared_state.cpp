@@ -1,5 +1,7 @@
 #include "core/session/shared_state.h"
 
+#include "core/db/jetsql/ansi_type_names.h"
+
 namespace tessel {
 
 void FillTypeLists(SharedState& state) {
@@ -9,8 +11,9 @@ void FillTypeLists(SharedState& state) {
                          "SINGLE",   "SHORT",    "TEXT",     "TIMESTAMP",  "VARBINARY"};
     // Eight slots, the last never filled.
     state.NoSizeTypeList = {"BIT", "BYTE", "LONGBINARY", "COUNTER", "CURRENCY", "GUID", "MEMO", ""};
-    state.ANSIMappedTypeList = {"BINARY", "DATETIME", "DOUBLE", "FLOAT",    "INTEGER",
-                                "LONG",   "SINGLE",   "TEXT",   "TIMESTAMP"};
+    state.ANSIMappedTypeList.clear();
+    for (const auto& name : db::jetsql::kAnsiTypeNames)
+        state.ANSIMappedTypeList.emplace_back(name.jet);
 }
 
 }  // namespace tessel

@@ -1,8 +1,8 @@
 #include "core/db/jetsql/type_map.h"
 
 #include <array>
-#include <cctype>
 
+#include "core/base/text.h"
 #include "core/db/engine.h"
 #include "core/db/names.h"
 
@@ -97,16 +97,6 @@ constexpr std::array<CodeEntry, 16> kSqliteNames{{
     {"UNSIGNED BIG INT", ftype::kBigInt},
 }};
 
-std::string Trim(std::string_view text) {
-    std::size_t begin = 0;
-    std::size_t end = text.size();
-    while (begin < end && std::isspace(static_cast<unsigned char>(text[begin])))
-        ++begin;
-    while (end > begin && std::isspace(static_cast<unsigned char>(text[end - 1])))
-        --end;
-    return std::string(text.substr(begin, end - begin));
-}
-
 bool HasSizeArgument(int code) {
     return code == ftype::kText || code == ftype::kBinary || code == ftype::kVarBinary ||
            code == ftype::kChar;
@@ -176,7 +166,7 @@ long DefaultSize(int code) {
 }
 
 std::optional<JetType> JetTypeFromName(std::string_view name, std::optional<long> size) {
-    const std::string upper = UpperAscii(name);
+    const std::string upper = base::UpperAscii(name);
     for (const auto& entry : kJetNames) {
         if (upper == entry.name) {
             JetType type{entry.code, DefaultSize(entry.code), entry.autoIncrement};
@@ -243,9 +233,9 @@ std::string PhysicalType(const JetType& type, const std::string& arguments) {
 }
 
 JetType DeriveFromDeclared(std::string_view declared) {
-    const std::string text = Trim(declared);
+    const std::string text = base::Trim(declared, base::kWhiteSpace);
     const auto open = text.find('(');
-    const std::string base = UpperAscii(Trim(text.substr(0, open)));
+    const std::string base = base::UpperAscii(base::Trim(text.substr(0, open), base::kWhiteSpace));
     std::optional<long> size;
     if (open != std::string::npos) {
         try {

@@ -1,6 +1,9 @@
 #include "core/db/sqlite/error_map.h"
 
+#include <cstring>
 #include <vector>
+
+#include "core/db/system_error.h"
 
 namespace tessel::db::sqlite {
 namespace {
@@ -18,9 +21,12 @@ std::string FileLabel(const std::string& file) {
 }
 
 // Number and sentence for a SQLite failure; the message is quoted in every sentence.
-std::pair<long, std::string> Describe(int rc, const std::string& message, const std::string& file) {
+std::pair<long, std::string> DescribeCode(int rc, const std::string& message,
+                                          const std::string& file, int systemError) {
     const int primary = rc & 0xff;
     const std::string sqliteSays = " (SQLite: " + message + ")";
+    const std::string systemSays =
+        systemError != 0 ? std::string(": ") + std::strerror(systemError) : std::string();
     if (StartsWith(message, "no such table: ")) {
         return {err::kTableNotFound, "The engine cannot find the table or query '" +
                                          After(message, "no such table: ") +
@@ -104,14 +110,15 @@ std::pair<long, std::string> Describe(int rc, const std::string& message, const 
                         FileLabel(file) + sqliteSays + "."};
         case SQLITE_CANTOPEN:
             return {err::kBadPath, "The database " + FileLabel(file) +
-                                       " or its journal cannot be opened" + sqliteSays + "."};
+                                       " or its journal cannot be opened" + systemSays +
+                                       sqliteSays + "."};
         case SQLITE_PERM:
         case SQLITE_AUTH:
             return {err::kPermissionDenied,
                     "Permission denied on " + FileLabel(file) + sqliteSays + "."};
         case SQLITE_IOERR:
-            return {err::kReserved,
-                    "Reading or writing " + FileLabel(file) + " failed" + sqliteSays + "."};
+            return {err::kReserved, "Reading or writing " + FileLabel(file) + " failed" +
+                                        systemSays + sqliteSays + "."};
         case SQLITE_INTERRUPT:
             return {err::kQueryCancelled, "The statement was cancelled" + sqliteSays + "."};
         case SQLITE_CONSTRAINT:
@@ -126,18 +133,50 @@ std::pair<long, std::string> Describe(int rc, const std::string& message, const 
             "The engine could not complete the operation on " + FileLabel(file) + sqliteSays + "."};
 }
 
+// A file that cannot be opened or read is told apart by the system's own error: missing,
+// refused or on a full disk.
+std::pair<long, std::string> Describe(int rc, const std::string& message, const std::string& file,
+                                      int systemError) {
+    auto described = DescribeCode(rc, message, file, systemError);
+    const int primary = rc & 0xff;
+    if (primary == SQLITE_CANTOPEN || primary == SQLITE_IOERR)
+        described.first = SystemErrorNumber(systemError, described.first);
+    return described;
+}
+
 }  // namespace
 
-EngineError MapSqliteError(int rc, const std::string& message, const std::string& file) {
-    auto [number, description] = Describe(rc, message, file);
+long SqliteErrorNumber(int rc, const std::string& message, int systemError) {
+    return Describe(rc, message, "", systemError).first;
+}
+
+SqliteFailure ReadFailure(sqlite3* db, int rc) {
+    if (db == nullptr)
+        return {rc, sqlite3_errstr(rc), 0};
+    const int extended = sqlite3_extended_errcode(db);
+    const int code = extended != 0 ? extended : rc;
+    const int primary = code & 0xff;
+    // SQLite keeps the errno of its last failed system call, which is only this failure's
+    // cause when the failure was the system's.
+    const int systemError =
+        primary == SQLITE_CANTOPEN || primary == SQLITE_IOERR ? sqlite3_system_errno(db) : 0;
+    return {code, sqlite3_errmsg(db), systemError};
+}
+
+EngineError MapSqliteError(int rc, const std::string& message, const std::string& file,
+                           int systemError) {
+    auto [number, description] = Describe(rc, message, file, systemError);
     std::vector<ErrorRecord> details{{rc, message, kSqliteSource}};
     return EngineError(number, std::move(description), kEngineSource, std::move(details));
 }
 
+EngineError MapSqliteError(sqlite3* db, int rc, const std::string& file) {
+    const SqliteFailure failure = ReadFailure(db, rc);
+    return MapSqliteError(failure.code, failure.message, file, failure.systemError);
+}
+
 void ThrowSqliteError(sqlite3* db, int rc, const std::string& file) {
-    const int extended = db ? sqlite3_extended_errcode(db) : rc;
-    const std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
-    throw MapSqliteError(extended != 0 ? extended : rc, message, file);
+    throw MapSqliteError(db, rc, file);
 }
 
 }  // namespace tessel::db::sqlite

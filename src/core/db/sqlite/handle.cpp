@@ -10,7 +10,6 @@ constexpr std::size_t kCachedStatements = 48;
 
 // Settings of every connection; none of them writes to the file.
 void Configure(sqlite3* db, const std::string& path) {
-    sqlite3_extended_result_codes(db, 1);
     sqlite3_busy_timeout(db, 2000);
     char* message = nullptr;
     int rc = sqlite3_exec(db, "PRAGMA foreign_keys = ON", nullptr, nullptr, &message);
@@ -21,15 +20,11 @@ void Configure(sqlite3* db, const std::string& path) {
         ThrowSqliteError(db, rc, path);
 }
 
-sqlite3* OpenRaw(const std::string& path, int flags) {
-    sqlite3* db = nullptr;
-    const int rc = sqlite3_open_v2(path.c_str(), &db, flags | SQLITE_OPEN_NOMUTEX, nullptr);
-    if (rc != SQLITE_OK) {
-        EngineError error = MapSqliteError(db ? sqlite3_extended_errcode(db) : rc,
-                                           db ? sqlite3_errmsg(db) : sqlite3_errstr(rc), path);
-        sqlite3_close_v2(db);
-        throw error;
-    }
+Connection OpenRaw(const std::string& path, int flags) {
+    Connection db;
+    const int rc = OpenConnection(path, flags | SQLITE_OPEN_NOMUTEX, db);
+    if (rc != SQLITE_OK)
+        ThrowSqliteError(db.get(), rc, path);
     return db;
 }
 
@@ -89,10 +84,9 @@ bool Statement::Step() {
         return true;
     if (rc == SQLITE_DONE)
         return false;
-    const int extended = sqlite3_extended_errcode(handle_->Raw());
-    const std::string message = sqlite3_errmsg(handle_->Raw());
+    const SqliteFailure failure = ReadFailure(handle_->Raw(), rc);
     sqlite3_reset(stmt_);
-    throw MapSqliteError(extended, message, handle_->Path());
+    throw MapSqliteError(failure.code, failure.message, handle_->Path(), failure.systemError);
 }
 
 void Statement::Run() {
@@ -109,69 +103,63 @@ std::string Statement::Text(int column) const {
 
 // ---- Handle ----
 
-Handle::Handle(sqlite3* db, std::string path, bool readOnly)
-    : db_(db), path_(std::move(path)), readOnly_(readOnly) {}
+Handle::Handle(Connection db, std::string path, bool readOnly)
+    : db_(std::move(db)), path_(std::move(path)), readOnly_(readOnly) {}
 
 Handle::~Handle() {
-    for (auto& entry : cache_)
-        sqlite3_finalize(entry.second);
-    sqlite3_close_v2(db_);
+    // The statements go before the connection they belong to.
+    cache_.clear();
 }
 
 std::shared_ptr<Handle> Handle::Open(const std::string& path, bool readOnly) {
     const int flags = readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
-    sqlite3* db = OpenRaw(path, flags);
-    std::shared_ptr<Handle> handle(new Handle(db, path, readOnly));
-    Configure(db, path);
+    std::shared_ptr<Handle> handle(new Handle(OpenRaw(path, flags), path, readOnly));
+    Configure(handle->Raw(), path);
     return handle;
 }
 
 std::shared_ptr<Handle> Handle::Create(const std::string& path) {
-    sqlite3* db = OpenRaw(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
-    std::shared_ptr<Handle> handle(new Handle(db, path, false));
-    Configure(db, path);
+    std::shared_ptr<Handle> handle(
+        new Handle(OpenRaw(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE), path, false));
+    Configure(handle->Raw(), path);
     return handle;
 }
 
 Statement Handle::Prepare(std::string_view sql) {
     for (auto it = cache_.begin(); it != cache_.end(); ++it) {
         if (it->first == sql) {
-            sqlite3_stmt* stmt = it->second;
+            sqlite3_stmt* stmt = it->second.release();
             std::string text = std::move(it->first);
             cache_.erase(it);
             return Statement(shared_from_this(), stmt, std::move(text));
         }
     }
-    sqlite3_stmt* stmt = nullptr;
-    const int rc =
-        sqlite3_prepare_v2(db_, sql.data(), static_cast<int>(sql.size()), &stmt, nullptr);
+    PreparedStatement stmt;
+    const int rc = PrepareStatement(db_.get(), sql, stmt);
     if (rc != SQLITE_OK)
-        ThrowSqliteError(db_, rc, path_);
-    return Statement(shared_from_this(), stmt, std::string(sql));
+        ThrowSqliteError(db_.get(), rc, path_);
+    return Statement(shared_from_this(), stmt.release(), std::string(sql));
 }
 
 void Handle::GiveBack(sqlite3_stmt* stmt, std::string sql) {
     sqlite3_reset(stmt);
     sqlite3_clear_bindings(stmt);
-    if (sql.empty()) {
-        sqlite3_finalize(stmt);
+    PreparedStatement owned(stmt);
+    if (sql.empty())
         return;
-    }
-    cache_.emplace_front(std::move(sql), stmt);
-    if (cache_.size() > kCachedStatements) {
-        sqlite3_finalize(cache_.back().second);
+    cache_.emplace_front(std::move(sql), std::move(owned));
+    if (cache_.size() > kCachedStatements)
         cache_.pop_back();
-    }
 }
 
 void Handle::SetProgressHook(std::shared_ptr<const std::function<bool()>> keepGoing) {
     keepGoing_ = std::move(keepGoing);
     if (!keepGoing_ || !*keepGoing_) {
-        sqlite3_progress_handler(db_, 0, nullptr, nullptr);
+        sqlite3_progress_handler(db_.get(), 0, nullptr, nullptr);
         return;
     }
     sqlite3_progress_handler(
-        db_, 4000,
+        db_.get(), 4000,
         [](void* self) -> int {
             const auto& hook = static_cast<Handle*>(self)->keepGoing_;
             return hook && *hook && !(*hook)() ? 1 : 0;
@@ -181,10 +169,10 @@ void Handle::SetProgressHook(std::shared_ptr<const std::function<bool()>> keepGo
 
 void Handle::Exec(const std::string& sql) {
     char* message = nullptr;
-    const int rc = sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &message);
+    const int rc = sqlite3_exec(db_.get(), sql.c_str(), nullptr, nullptr, &message);
     sqlite3_free(message);
     if (rc != SQLITE_OK)
-        ThrowSqliteError(db_, rc, path_);
+        ThrowSqliteError(db_.get(), rc, path_);
 }
 
 }  // namespace tessel::db::sqlite

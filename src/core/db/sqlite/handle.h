@@ -14,6 +14,7 @@
 #include <string_view>
 #include <utility>
 
+#include "core/db/sqlite/owners.h"
 #include "core/db/sqlite/schema_catalog.h"
 
 namespace tessel::db::sqlite {
@@ -64,7 +65,7 @@ class Handle : public std::enable_shared_from_this<Handle> {
     Handle(const Handle&) = delete;
     Handle& operator=(const Handle&) = delete;
 
-    sqlite3* Raw() const { return db_; }
+    sqlite3* Raw() const { return db_.get(); }
     const std::string& Path() const { return path_; }
     bool ReadOnly() const { return readOnly_; }
 
@@ -87,7 +88,7 @@ class Handle : public std::enable_shared_from_this<Handle> {
     SchemaCatalog& Catalog() { return catalog_; }
 
     // True while a transaction is open on this connection.
-    bool InTransaction() const { return sqlite3_get_autocommit(db_) == 0; }
+    bool InTransaction() const { return sqlite3_get_autocommit(db_.get()) == 0; }
 
     // Runs `work` inside a transaction (a savepoint when one is already open) and commits;
     // rolls back and rethrows when it throws.
@@ -96,13 +97,13 @@ class Handle : public std::enable_shared_from_this<Handle> {
 
   private:
     friend class Statement;
-    Handle(sqlite3* db, std::string path, bool readOnly);
+    Handle(Connection db, std::string path, bool readOnly);
     void GiveBack(sqlite3_stmt* stmt, std::string sql);
 
-    sqlite3* db_;
+    Connection db_;
     std::string path_;
     bool readOnly_;
-    std::list<std::pair<std::string, sqlite3_stmt*>> cache_;  // most recently used first
+    std::list<std::pair<std::string, PreparedStatement>> cache_;  // most recently used first
     std::shared_ptr<const std::function<bool()>> keepGoing_;
     int savepointDepth_ = 0;
     SchemaCatalog catalog_;
@@ -118,8 +119,8 @@ void Handle::InTransaction(Work&& work) {
         work();
     } catch (...) {
         --savepointDepth_;
-        sqlite3_exec(db_, ("ROLLBACK TO " + name + "; RELEASE " + name).c_str(), nullptr, nullptr,
-                     nullptr);
+        sqlite3_exec(db_.get(), ("ROLLBACK TO " + name + "; RELEASE " + name).c_str(), nullptr,
+                     nullptr, nullptr);
         throw;
     }
     --savepointDepth_;

@@ -1,12 +1,13 @@
 #include "core/db/sqlite/schema_catalog.h"
 
+#include "core/base/text.h"
 #include "core/db/names.h"
 #include "core/db/sqlite/handle.h"
 
 namespace tessel::db::sqlite {
 
 std::string SchemaCatalog::Key(const std::string& type, const std::string& name) {
-    return type + '\n' + UpperAscii(name);
+    return type + '\n' + base::UpperAscii(name);
 }
 
 void SchemaCatalog::Refresh(Handle& handle) {

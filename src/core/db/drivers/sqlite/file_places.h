@@ -1,7 +1,8 @@
-// Where whole-file operations write: a temporary name beside the destination, the check that a
-// destination can be made, and the move into place that never replaces an existing file.
+// Where whole-file operations write: the check that a destination can be made, and the new
+// file that SQLite fills under a temporary name and that takes its final name only when whole.
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace tessel::db::sqlite {
@@ -10,14 +11,12 @@ namespace tessel::db::sqlite {
 // when `path` exists.
 void CheckNewFilePlace(const std::string& path);
 
-// A name in the directory of `path` that no file has.
-std::string TemporaryNameBeside(const std::string& path);
+// Creates an empty temporary file beside `path`, lets `fill` write the database into it by
+// name, and gives it the name `path`, which must still be free (err::kDatabaseExists
+// otherwise). Nothing is left behind on failure.
+void WriteNewFile(const std::string& path, const std::function<void(const std::string&)>& fill);
 
-// Gives the finished temporary file its final name; fails (and removes the temporary file)
-// when `path` exists by then.
-void PublishNewFile(const std::string& temporary, const std::string& path);
-
-// Removes a temporary file and its journal, ignoring errors.
-void RemoveTemporary(const std::string& temporary);
+// The temporary file of a whole-database rewrite; its journal goes too when it is abandoned.
+void RemoveJournalOf(const std::string& temporary);
 
 }  // namespace tessel::db::sqlite

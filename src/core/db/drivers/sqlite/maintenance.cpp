@@ -1,5 +1,7 @@
 #include "core/db/drivers/sqlite/maintenance.h"
 
+#include "core/base/atomic_file.h"
+
 #include "core/db/drivers/sqlite/database.h"
 #include "core/db/drivers/sqlite/database_password.h"
 #include "core/db/drivers/sqlite/file_places.h"
@@ -13,16 +15,11 @@ namespace tessel::db::sqlite {
 void CreateDatabaseFile(const std::string& path, const std::string& version,
                         const std::string& password) {
     CheckNewFilePlace(path);
-    const std::string temporary = TemporaryNameBeside(path);
-    try {
+    WriteNewFile(path, [&](const std::string& temporary) {
         auto handle = Handle::Create(temporary);
         WriteVersion(*handle, version);
         SetDatabasePassword(*handle, password);
-    } catch (...) {
-        RemoveTemporary(temporary);
-        throw;
-    }
-    PublishNewFile(temporary, path);
+    });
 }
 
 void CompactDatabaseFile(const std::string& source, const std::string& destination, int options,
@@ -33,8 +30,7 @@ void CompactDatabaseFile(const std::string& source, const std::string& destinati
     const int format =
         options & (dbformat::kVersion10 | dbformat::kVersion20 | dbformat::kVersion30);
     const std::string version = format != 0 ? VersionForFormat(format) : std::string();
-    const std::string temporary = TemporaryNameBeside(destination);
-    try {
+    WriteNewFile(destination, [&](const std::string& temporary) {
         {
             auto handle = Handle::Open(source, true);
             handle->Exec("VACUUM INTO " + jetsql::QuoteText(temporary));
@@ -46,11 +42,7 @@ void CompactDatabaseFile(const std::string& source, const std::string& destinati
             if (password)
                 SetDatabasePassword(*handle, *password);
         }
-    } catch (...) {
-        RemoveTemporary(temporary);
-        throw;
-    }
-    PublishNewFile(temporary, destination);
+    });
 }
 
 }  // namespace tessel::db::sqlite

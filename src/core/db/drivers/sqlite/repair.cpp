@@ -2,14 +2,17 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <vector>
 
+#include "core/base/atomic_file.h"
 #include "core/db/drivers/sqlite/file_places.h"
 #include "core/db/drivers/sqlite/file_probe.h"
 #include "core/db/errors.h"
 #include "core/db/jetsql/quote.h"
 #include "core/db/names.h"
 #include "core/db/sqlite/handle.h"
+#include "core/db/system_error.h"
 
 namespace tessel::db::sqlite {
 namespace {
@@ -138,29 +141,40 @@ void Rebuild(Handle& source, const std::string& path, const std::string& tempora
 void RepairDatabaseFile(const std::string& path) {
     if (ProbeDatabaseFile(path, true) == FileKind::Jet)
         ThrowJetReaderMissing(path);
-    const std::string temporary = TemporaryNameBeside(path);
-    try {
+    {
         auto source = Handle::Open(path, true);
         if (IsSound(*source))
             return;
+    }
+    std::optional<base::AtomicFile> repaired;
+    try {
+        repaired.emplace(path);
+    } catch (const base::FileWriteError& error) {
+        throw FromWriteError(error, err::kCannotOpenFile);
+    }
+    // SQLite takes the file by name; our descriptor would drop its locks when closed.
+    repaired->CloseDescriptor();
+    const std::string& temporary = repaired->TemporaryPath();
+    try {
+        auto source = Handle::Open(path, true);
         // Lets SQLite read a file shorter than its header says, up to where it ends.
         source->Exec("PRAGMA writable_schema = ON");
         Rebuild(*source, path, temporary);
     } catch (...) {
-        RemoveTemporary(temporary);
+        RemoveJournalOf(temporary);
         throw;
     }
     const std::string backup = BackupName(path);
     if (std::rename(path.c_str(), backup.c_str()) != 0) {
-        RemoveTemporary(temporary);
         throw EngineError(err::kCannotOpenFile, "The database '" + path +
                                                     "' was not repaired: it could not be moved "
                                                     "aside to '" +
                                                     backup + "'.");
     }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+    try {
+        repaired->Commit();
+    } catch (const base::FileWriteError&) {
         std::rename(backup.c_str(), path.c_str());
-        RemoveTemporary(temporary);
         throw EngineError(err::kCannotOpenFile, "The database '" + path +
                                                     "' was not repaired: the repaired copy could "
                                                     "not take its name.");

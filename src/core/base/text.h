@@ -1,0 +1,20 @@
+// Small text helpers shared by every layer: case changes of ASCII letters only (other bytes are
+// parts of UTF-8 characters that have no case here) and trimming.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tessel::base {
+
+inline constexpr std::string_view kBlanks = " \t";
+inline constexpr std::string_view kWhiteSpace = " \t\r\n\v\f";
+
+char UpperAscii(char c);
+std::string UpperAscii(std::string_view text);
+std::string LowerAscii(std::string_view text);
+
+// `text` without the leading and trailing characters that are in `characters`.
+std::string Trim(std::string_view text, std::string_view characters = kBlanks);
+
+}  // namespace tessel::base
