@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "core/db/connection_text.h"
+#include "core/db/connection_types.h"
 #include "core/db/engine.h"
 #include "core/db/jetsql/tokenizer.h"
 #include "core/db/jetsql/type_map.h"
@@ -56,9 +57,11 @@ TEST(JetTokenizer, UnfinishedQuotesAndLoneHashes) {
 }
 
 TEST(JetConnectText, DefaultConnectAndPasswords) {
-    EXPECT_TRUE(db::IsDefaultConnect(""));
-    EXPECT_TRUE(db::IsDefaultConnect(";pwd=x"));
-    EXPECT_FALSE(db::IsDefaultConnect("Dbase IV;"));
+    EXPECT_EQ(db::FamilyOfConnect(""), db::Family::Access);
+    EXPECT_EQ(db::FamilyOfConnect(";pwd=x"), db::Family::Access);
+    EXPECT_EQ(db::FamilyOfConnect("Dbase IV;"), db::Family::Dbase);
+    EXPECT_EQ(db::FamilyOfConnect("excel 8.0;HDR=YES;"), db::Family::Excel);
+    EXPECT_EQ(db::FamilyOfConnect("Paradox 9.X;"), std::nullopt);
     EXPECT_EQ(db::ConnectValue(";pwd=a;PWD=b", "pwd").value_or("?"), "b");
     EXPECT_EQ(db::ConnectValue(";LANGID=0x0409;CP=1252", "pwd").value_or("none"), "none");
     EXPECT_EQ(db::ConnectValue(";pwd=", "pwd").value_or("?"), "");

@@ -118,7 +118,7 @@ TEST(PlatformEngine, TablesQueriesAndSystemObjects) {
     EXPECT_EQ(ErrorNumber([&] { db->TableDefs(); }), err::kObjectClosed);
 }
 
-TEST(PlatformEngine, OtherConnectionTypesHaveNoDriverYet) {
+TEST(PlatformEngine, ConnectionTypesWithoutADriverNameTheTypeInTheirError) {
     TempDir dir;
     Engine engine;
     const std::string path = NewDatabase(engine, dir);

@@ -78,10 +78,6 @@ void Collect(const std::string& text, ConnectionTarget& target) {
 
 }  // namespace
 
-bool IsDefaultConnect(const std::string& connect) {
-    return connect.empty() || connect.front() == ';';
-}
-
 std::optional<std::string> ConnectValue(const std::string& text, const std::string& key) {
     std::optional<std::string> value;
     for (const auto& pair : Pairs(text)) {

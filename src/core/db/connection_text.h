@@ -10,9 +10,6 @@
 
 namespace tessel::db {
 
-// True for the single-file default: an empty text or one that begins with ";".
-bool IsDefaultConnect(const std::string& connect);
-
 // The value of `key` (any case) in a ";"-separated list of key=value pairs, if present; the
 // last one counts when the key repeats.
 std::optional<std::string> ConnectValue(const std::string& text, const std::string& key);

@@ -1,22 +1,28 @@
 #include "core/db/driver.h"
 
 namespace tessel::db {
+namespace {
 
-void Driver::Create(const std::string& name, int, const std::string&) {
-    throw EngineError(err::kNotSupported,
-                      "'" + name + "' cannot be created: " + Name() + " are only read.");
+[[noreturn]] void ThrowCannot(const Driver& driver, const std::string& what,
+                              const std::string& name) {
+    throw EngineError(err::kNotSupported, "The driver for " + driver.Name() + " cannot " + what +
+                                              " '" + name +
+                                              "'. Use a single-file database for this.");
 }
 
-void Driver::Compact(const std::string& source, const std::string&, int,
-                     const std::optional<std::string>&) {
-    throw EngineError(err::kNotSupported, "'" + source + "' cannot be compacted: " + Name() +
-                                              " have no free space "
-                                              "to remove.");
+}  // namespace
+
+void Driver::Create(const std::string& name, int /*format*/, const std::string& /*password*/) {
+    ThrowCannot(*this, "create", name);
+}
+
+void Driver::Compact(const std::string& source, const std::string& /*destination*/, int /*format*/,
+                     const std::optional<std::string>& /*password*/) {
+    ThrowCannot(*this, "compact", source);
 }
 
 void Driver::Repair(const std::string& name) {
-    throw EngineError(err::kNotSupported,
-                      "'" + name + "' cannot be repaired: " + Name() + " have no repair.");
+    ThrowCannot(*this, "repair", name);
 }
 
 }  // namespace tessel::db

@@ -1,28 +1,12 @@
 #include "core/db/engine.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
-
 #include "core/db/connection_text.h"
-#include "core/db/drivers/sqlite/database.h"
-#include "core/db/drivers/sqlite/database_password.h"
-#include "core/db/drivers/sqlite/maintenance.h"
-#include "core/db/drivers/sqlite/repair.h"
-#include "core/db/drivers/sqlite/statement_connection.h"
-#include "core/db/engine_pool.h"
+#include "core/db/connection_types.h"
+#include "core/db/driver_registry.h"
 #include "core/db/names.h"
 
 namespace tessel::db {
 namespace {
-
-[[noreturn]] void ThrowNoDriver(const std::string& connect) {
-    throw EngineError(err::kNoDriver,
-                      "No driver is available for the connection type '" + connect + "' yet.");
-}
 
 std::string WithoutTrailingSemicolon(std::string text) {
     while (!text.empty() && (text.back() == ';' || text.back() == ' '))
@@ -30,8 +14,16 @@ std::string WithoutTrailingSemicolon(std::string text) {
     return text;
 }
 
-}  // namespace
+Family FamilyOfConnectOrThrow(const std::string& connect, const std::string& name) {
+    if (auto family = FamilyOfConnect(connect))
+        return *family;
+    throw EngineError(err::kNoDriver, "'" + name + "' cannot be opened: the connection type '" +
+                                          connect +
+                                          "' is not one this program knows. Choose one of the "
+                                          "connection types in Tools > Options.");
+}
 
+}  // namespace
 // ---- Workspace ----
 
 Workspace::Workspace(Engine& engine, std::string name, std::string user)
@@ -49,7 +41,9 @@ std::unique_ptr<Database> Workspace::OpenDatabase(const std::string& name, bool 
 
 // ---- Engine ----
 
-Engine::Engine() : pool_(std::make_unique<Pool>()) {}
+Engine::Engine() : drivers_(std::make_unique<DriverRegistry>()) {
+    RegisterBuiltInDrivers(*drivers_);
+}
 Engine::~Engine() = default;
 
 std::unique_ptr<Workspace> Engine::CreateWorkspace(const std::string& name, const std::string& user,
@@ -57,34 +51,35 @@ std::unique_ptr<Workspace> Engine::CreateWorkspace(const std::string& name, cons
     return std::make_unique<Workspace>(*this, name, user.empty() ? std::string("admin") : user);
 }
 
-std::unique_ptr<Database> Engine::OpenDatabase(const std::string& name, bool /*exclusive*/,
+std::unique_ptr<Database> Engine::OpenDatabase(const std::string& name, bool exclusive,
                                                bool readOnly, const std::string& connect) {
-    if (!IsDefaultConnect(connect))
-        ThrowNoDriver(connect);
-    auto handle = pool_->Acquire(name, readOnly);
-    sqlite::CheckDatabasePassword(*handle, connect);
-    return sqlite::MakeDatabase(std::move(handle), name, connect);
+    const Family family = FamilyOfConnectOrThrow(connect, name);
+    return drivers_->ForOpen(family, name, connect).Open({name, connect, exclusive, readOnly});
 }
 
 void Engine::CreateDatabase(const std::string& name, const std::string& locale, int options) {
     // The locale text may carry the new database's password: ";LANGID=...;pwd=secret".
-    sqlite::CreateDatabaseFile(name, sqlite::VersionForFormat(options),
-                               ConnectValue(locale, "pwd").value_or(""));
+    drivers_->ForCreate(Family::Access, name)
+        .Create(name, options, ConnectValue(locale, "pwd").value_or(""));
 }
 
 void Engine::CompactDatabase(const std::string& source, const std::string& destination,
                              const std::string& locale, int options) {
     // As with CreateDatabase, ";pwd=..." in the locale gives the new file a new password.
-    sqlite::CompactDatabaseFile(source, destination, options, ConnectValue(locale, "pwd"));
+    drivers_->ForOpen(Family::Access, source)
+        .Compact(source, destination, options, ConnectValue(locale, "pwd"));
 }
 
 void Engine::RepairDatabase(const std::string& name) {
-    pool_->Clear();
-    sqlite::RepairDatabaseFile(name);
+    // Every driver lets go of its files first: the repair replaces the file.
+    drivers_->ForEach([](Driver& driver) { driver.ReleaseFiles(); });
+    drivers_->ForOpen(Family::Access, name).Repair(name);
 }
 
 void Engine::SetProgressHook(std::function<bool()> keepGoing) {
-    pool_->SetProgressHook(std::move(keepGoing));
+    auto shared =
+        keepGoing ? std::make_shared<const std::function<bool()>>(std::move(keepGoing)) : nullptr;
+    drivers_->ForEach([&](Driver& driver) { driver.SetProgressHook(shared); });
 }
 
 std::unique_ptr<StatementConnection> Engine::OpenConnection(const std::string& connectionString) {
@@ -94,28 +89,18 @@ std::unique_ptr<StatementConnection> Engine::OpenConnection(const std::string& c
         throw EngineError(err::kOdbcFailed, "The connection string '" + connectionString +
                                                 "' names no data source (DSN=...).");
     }
-    if (SameName(source, "MS Access 97 Database")) {
-        if (target.file.empty()) {
-            throw EngineError(err::kBadPath, "The connection string '" + connectionString +
-                                                 "' names no database file (DBQ=...).");
-        }
-        auto handle = pool_->Acquire(target.file, false);
-        // Statements reach a protected file only after the database was opened with its
-        // password in this run.
-        sqlite::CheckDatabasePassword(*handle, "");
-        return sqlite::MakeStatementConnection(std::move(handle), connectionString);
+    const std::optional<Family> family = FamilyOfDataSource(source);
+    if (!family) {
+        throw EngineError(err::kOdbcFailed,
+                          "The ODBC data source '" + source +
+                              "' cannot be reached: this program does not connect to ODBC data "
+                              "sources. Open a single-file database instead.");
     }
-    for (const char* builtIn : {"dBASE Files", "FoxPro Files", "Paradox Files", "Excel Files",
-                                "Text Files", "Btrieve Files"}) {
-        if (SameName(source, builtIn)) {
-            throw EngineError(err::kNoDriver, "No driver is available for the data source '" +
-                                                  source + "' yet, so the statement cannot run.");
-        }
+    if (target.file.empty()) {
+        throw EngineError(err::kBadPath, "The connection string '" + connectionString +
+                                             "' names no database file (DBQ=...).");
     }
-    throw EngineError(err::kOdbcFailed,
-                      "ODBC data sources are not supported yet: the data "
-                      "source '" +
-                          source + "' cannot be reached.");
+    return drivers_->ForOpen(*family, target.file, source).Connect(target.file, connectionString);
 }
 
 }  // namespace tessel::db

@@ -4,8 +4,9 @@
 // maintenance tools expect: workspaces, opening and creating databases, the structure of a
 // database (tables, fields, indexes, queries, properties) at the level of the classic desktop
 // engine (field type codes, sizes, index flags, object attributes), renaming, and a statement
-// runner whose cursors stream rows. Drivers behind it are chosen by the connect text and the
-// file itself. Every failure is thrown as `EngineError` (errors.h).
+// runner whose cursors stream rows. Drivers behind it (driver.h) are chosen through the
+// registry (driver_registry.h) by the connection type's family and the file's signature.
+// Every failure is thrown as `EngineError` (errors.h).
 #pragma once
 
 #include <cstdint>
@@ -180,6 +181,7 @@ class StatementConnection {
 };
 
 class Engine;
+class DriverRegistry;
 
 class Workspace {
   public:
@@ -232,8 +234,12 @@ class Engine {
     // original as NAME.bak (NAME.bak1, ...); a sound file stays as it is.
     void RepairDatabase(const std::string& name);
 
-    // Opens the statement runner's connection for a connection text.
+    // Opens the statement runner's connection for a connection text: its data source (DSN=)
+    // chooses the family, its DBQ= the database.
     std::unique_ptr<StatementConnection> OpenConnection(const std::string& connectionString);
+
+    // The drivers this engine chooses from (driver_registry.h).
+    DriverRegistry& Drivers() { return *drivers_; }
 
     // Called every few thousand steps while a statement or structure read runs, so that the
     // window stays painted; returning false cancels the statement with err::kQueryCancelled.
@@ -242,8 +248,7 @@ class Engine {
 
   private:
     int loginTimeout_ = 20;
-    struct Pool;
-    std::unique_ptr<Pool> pool_;  // reusable statement-runner handles
+    std::unique_ptr<DriverRegistry> drivers_;
 };
 
 }  // namespace tessel::db

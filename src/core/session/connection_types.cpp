@@ -9,37 +9,14 @@ namespace tessel {
 
 namespace {
 
-constexpr const char* kAccess = "Access";
 constexpr const char* kWarnCaption = "Invalid database version";
 constexpr int kWarnStyle = msgbox::kExclamation | msgbox::kOkOnly;
 
-constexpr std::array<ConnectionTypeRow, kConnectionTypeCount> kRows = {{
-    {"Access 1.0", "Access", 8, "MS Access 97 Database;", "1.0"},
-    {"Access 1.1", "Access", 8, "MS Access 97 Database;", "1.1"},
-    {"Access 2.0", "Access", 16, "MS Access 97 Database;", "2.0"},
-    {"Access 3.0", "Access", 32, "MS Access 97 Database;", "3.0"},
-    {"Btrieve", "Btrieve;", 0, "Btrieve Files;", ""},
-    {"Dbase III", "Dbase III;", 0, "dBASE Files;", "3.0"},
-    {"Dbase IV", "Dbase IV;", 0, "dBASE Files;", "4.0"},
-    {"Dbase V", "Dbase 5.0;", 0, "dBASE Files;", "5.0"},
-    {"Excel 3.0", "Excel 3.0;HDR=YES;", 0, "Excel Files;", "3.0"},
-    {"Excel 4.0", "Excel 4.0;HDR=YES;", 0, "Excel Files;", "4.0"},
-    {"Excel 5.0", "Excel 5.0;HDR=YES;", 0, "Excel Files;", "5.0"},
-    {"Excel 8.0", "Excel 8.0;HDR=YES;", 0, "Excel Files;", "8.0"},
-    {"FoxPro 2.0", "FoxPro 2.0;", 0, "FoxPro Files;", "2.0"},
-    {"FoxPro 2.5", "FoxPro 2.5;", 0, "FoxPro Files;", "2.5"},
-    {"FoxPro 2.6", "FoxPro 2.6;", 0, "FoxPro Files;", "2.6"},
-    {"FoxPro 3.0", "FoxPro 3.0;", 0, "FoxPro Files;", "3.0"},
-    {"Paradox 3.x", "Paradox 3.X;", 0, "Paradox Files;", "3"},
-    {"Paradox 4.x", "Paradox 4.X;", 0, "Paradox Files;", "4"},
-    {"Paradox 5.x", "Paradox 5.X;", 0, "Paradox Files;", "5"},
-    {"ODBC", "ODBC;", 0, "", ""},
-    {"Text Files", "Text;", 0, "Text Files;", ""},
-}};
+const auto& kRows = db::ConnectionTypes();
 
 // Rows a version choice or a detected version may select, for the type text that admits them.
 struct VersionFamily {
-    const char* typeText;  // the text DBVer and DetectVersion look for
+    int typeRow;  // the row whose type text DBVer and DetectVersion look for
     int firstRow;
     int lastRow;
     int defaultRow;
@@ -47,9 +24,9 @@ struct VersionFamily {
     const char* warning;
 };
 
-constexpr int kOdbcRow = 19;
-constexpr int kTextRow = 20;
-constexpr int kAccessDefaultRow = 3;
+using db::kAccessDefaultRow;
+using db::kOdbcRow;
+using db::kTextRow;
 
 void SelectRow(SharedState& state, int row) {
     state.versionIndex = row;
@@ -84,27 +61,25 @@ int RowForVersion(const std::string& version, int first, int last) {
 // single-character families by their leading digit.
 const VersionFamily* FamilyFor(const std::string& typeText, const VersionFamily* families,
                                std::size_t count) {
+    const int row = db::RowOfTypeText(typeText);
     for (std::size_t i = 0; i < count; ++i) {
-        if (typeText == families[i].typeText)
+        if (row >= 0 && row == families[i].typeRow)
             return &families[i];
     }
     return nullptr;
 }
 
 constexpr VersionFamily kChoosableVersions[] = {
-    {"Access", 0, 3, 3, false, "Invalid Access file version - defaults to version 3"},
-    {"Dbase 5.0;", 5, 7, 7, true, "Invalid Dbase file version - defaults to version 5.x"},
-    {"Excel 5.0;HDR=YES;", 8, 10, 10, true, "Invalid Excel file version - defaults to version 5.x"},
-    {"FoxPro 3.0;", 12, 15, 15, false, "Invalid FoxPro file version - defaults to version 3.0"},
-    {"Paradox 5.X;", 16, 18, 18, true, "Invalid Paradox file version - defaults to version 5.x"},
+    {0, 0, 3, 3, false, "Invalid Access file version - defaults to version 3"},
+    {7, 5, 7, 7, true, "Invalid Dbase file version - defaults to version 5.x"},
+    {10, 8, 10, 10, true, "Invalid Excel file version - defaults to version 5.x"},
+    {15, 12, 15, 15, false, "Invalid FoxPro file version - defaults to version 3.0"},
+    {18, 16, 18, 18, true, "Invalid Paradox file version - defaults to version 5.x"},
 };
 
 constexpr VersionFamily kDetectableVersions[] = {
-    {"Access", 0, 3, 3, false, ""},
-    {"Dbase 5.0;", 5, 7, 7, false, ""},
-    {"Excel 8.0;HDR=YES;", 8, 11, 11, false, ""},
-    {"FoxPro 3.0;", 12, 15, 15, false, ""},
-    {"Paradox 5.X;", 16, 18, 18, true, ""},
+    {0, 0, 3, 3, false, ""},     {7, 5, 7, 7, false, ""},    {11, 8, 11, 11, false, ""},
+    {15, 12, 15, 15, false, ""}, {18, 16, 18, 18, true, ""},
 };
 
 // The first character of a version ("4" of "4.0"), compared with the table's "4.0" or "4".
@@ -120,10 +95,6 @@ int RowForLeadingDigit(const std::string& version, int first, int last) {
 }
 
 }  // namespace
-
-const std::array<ConnectionTypeRow, kConnectionTypeCount>& ConnectionTypes() {
-    return kRows;
-}
 
 void DBConn(Session& session, const std::string& word) {
     Guarded(session, [&] {
@@ -158,7 +129,7 @@ void DBVer(Session& session, std::string& version) {
             FamilyFor(state.connectionType, kChoosableVersions, std::size(kChoosableVersions));
         if (family == nullptr)
             return;
-        const bool isAccess = state.connectionType == kAccess;
+        const bool isAccess = db::FamilyOfTypeText(state.connectionType) == db::Family::Access;
         int row;
         if (family->firstCharacterOnly) {
             version = version.substr(0, 1);
@@ -189,12 +160,9 @@ void ConnectTypeText(Session& session, int index) {
 void DetectVersion(Session& session) {
     Guarded(session, [&] {
         SharedState& state = session.state;
-        if (state.connectionType == "ODBC;") {
-            state.versionIndex = kOdbcRow;
-            return;
-        }
-        if (state.connectionType == "Text;") {
-            state.versionIndex = kTextRow;
+        const int typeRow = db::RowOfTypeText(state.connectionType);
+        if (typeRow == kOdbcRow || typeRow == kTextRow) {
+            state.versionIndex = typeRow;
             return;
         }
         const VersionFamily* family =
@@ -261,13 +229,10 @@ std::string OdbcConnectText(const OdbcParts& parts) {
 }
 
 std::string StatementDataSource(const SharedState& state) {
-    if (state.connectionType == "ODBC;")
+    const int row = db::RowOfTypeText(state.connectionType);
+    if (row == kOdbcRow)
         return "DSN=" + state.odbc.dataSourceName + ";";
-    for (const auto& row : kRows) {
-        if (state.connectionType == row.typeText)
-            return row.odbcDataSource;
-    }
-    return "";
+    return row < 0 ? "" : db::ConnectionTypeAt(row).odbcDataSource;
 }
 
 std::string StatementConnectionText(const SharedState& state, const std::string& odbcConnect) {

@@ -3,24 +3,17 @@
 // splitting an ODBC connect text, and building the connect and connection texts.
 #pragma once
 
-#include <array>
 #include <string>
 
+#include "core/db/connection_types.h"
 #include "core/session/session.h"
 
 namespace tessel {
 
-struct ConnectionTypeRow {
-    const char* listText;  // options list text, "Access 3.0"
-    const char* typeText;  // connection type text handed to the engine, "Dbase IV;"
-    int fileFormat;        // file-format option for new single-file databases, 0 if none
-    const char*
-        odbcDataSource;  // data source that runs statements ("" for ODBC: built from the DSN)
-    const char* detectedVersion;  // Version text that selects this row ("" when never detected)
-};
-
-inline constexpr int kConnectionTypeCount = 21;
-const std::array<ConnectionTypeRow, kConnectionTypeCount>& ConnectionTypes();
+// The table itself lives with the engine, which chooses drivers by it.
+using db::ConnectionTypeRow;
+using db::ConnectionTypes;
+using db::kConnectionTypeCount;
 
 void DBConn(Session& session, const std::string& word);
 // May cut the caller's text to its first character, as the version check reads it.

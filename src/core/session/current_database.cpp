@@ -4,6 +4,7 @@
 
 #include <exception>
 
+#include "core/db/connection_types.h"
 #include "core/session/connection_types.h"
 #include "core/session/failures.h"
 #include "core/session/standard_error.h"
@@ -14,49 +15,14 @@ namespace {
 
 constexpr int kMustExistHideReadOnly = 4100;  // file must exist (4096) + hide read-only (4)
 
-struct OpenDialogText {
-    const char* typeTexts[4];
-    const char* filter;
-    const char* title;
-    // The picked file is one table of a directory database: the directory is opened.
-    bool directoryDatabase;
-};
-
-constexpr OpenDialogText kAccessDialog = {
-    {"Access"}, "Microsoft Access MDBs (*.mdb)|*.mdb", "Open Microsoft Access database", false};
-
-constexpr OpenDialogText kOpenDialogs[] = {
-    kAccessDialog,
-    {{"Dbase III;", "Dbase IV;", "Dbase 5.0;"},
-     "Dbase DBs (*.dbf)|*.dbf",
-     "Open Dbase database",
-     true},
-    {{"FoxPro 2.0;", "FoxPro 2.5;", "FoxPro 2.6;", "FoxPro 3.0;"},
-     "FoxPro DBs (*.dbf)|*.dbf",
-     "Open FoxPro database",
-     true},
-    {{"Paradox 3.X;", "Paradox 4.X;", "Paradox 5.X;"},
-     "Paradox DBs (*.db)|*.db",
-     "Open Paradox database",
-     true},
-    {{"Excel 3.0;HDR=YES;", "Excel 4.0;HDR=YES;", "Excel 5.0;HDR=YES;", "Excel 8.0;HDR=YES;"},
-     "Excel Files (*.xls)|*.xls",
-     "Open Excel file",
-     false},
-    {{"Btrieve;"}, "Btrieve DBs (FILE.DDF)|FILE.DDF", "Open Btrieve database", false},
-    {{"Text;"}, "Text Files (*.txt)|*.txt", "Open Text database", true},
-};
-
 // The dialog for the current type; any other type (ODBC included) switches to Access.
-const OpenDialogText& DialogForType(SharedState& state) {
-    for (const auto& dialog : kOpenDialogs) {
-        for (const char* type : dialog.typeTexts) {
-            if (type != nullptr && state.connectionType == type)
-                return dialog;
-        }
+const db::OpenDialogText& DialogForType(SharedState& state) {
+    const auto family = db::FamilyOfTypeText(state.connectionType);
+    if (!family || *family == db::Family::Odbc) {
+        state.connectionType = db::ConnectionTypeAt(db::kAccessDefaultRow).typeText;
+        return db::OpenDialogFor(db::Family::Access);
     }
-    state.connectionType = "Access";
-    return kAccessDialog;
+    return db::OpenDialogFor(*family);
 }
 
 std::unique_ptr<db::Database> OpenThroughWorkspace(Session& session) {
@@ -167,7 +133,7 @@ void OpenDB(Session& session, const std::string& name, bool nameGiven) {
     if (nameGiven) {
         state.currentDatabaseFileName = givenName;
     } else {
-        const OpenDialogText& dialog = DialogForType(state);
+        const db::OpenDialogText& dialog = DialogForType(state);
         FileDialogRequest& request = state.commonDialog;
         request.kind = FileDialogRequest::Kind::Open;
         request.title = dialog.title;
@@ -186,7 +152,9 @@ void OpenDB(Session& session, const std::string& name, bool nameGiven) {
 
     ui.SetPointer(Pointer::Busy);
     ui.SetStatusText("");
-    state.currentConnect = state.connectionType == "Access" ? "" : state.connectionType;
+    // The single-file default is opened with an empty connect text.
+    const bool singleFile = db::FamilyOfTypeText(state.connectionType) == db::Family::Access;
+    state.currentConnect = singleFile ? "" : state.connectionType;
     if (pickedTableOfDirectory) {
         state.currentDatabaseFileName = PathPart(state.currentDatabaseFileName);
     }

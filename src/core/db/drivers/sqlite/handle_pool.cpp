@@ -1,4 +1,4 @@
-#include "core/db/engine_pool.h"
+#include "core/db/drivers/sqlite/handle_pool.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -6,17 +6,18 @@
 #include <algorithm>
 
 #include "core/db/drivers/sqlite/file_probe.h"
+#include "core/db/errors.h"
 
-namespace tessel::db {
+namespace tessel::db::sqlite {
 namespace {
 
 constexpr std::size_t kPooledHandles = 6;
 
 }  // namespace
 
-std::shared_ptr<sqlite::Handle> Engine::Pool::Acquire(const std::string& path, bool readOnly) {
-    if (sqlite::ProbeDatabaseFile(path) == sqlite::FileKind::Jet) {
-        sqlite::ThrowJetReaderMissing(path);
+std::shared_ptr<Handle> HandlePool::Acquire(const std::string& path, bool readOnly) {
+    if (ProbeDatabaseFile(path) == FileKind::Jet) {
+        ThrowJetReaderMissing(path);
     }
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) {
@@ -31,7 +32,7 @@ std::shared_ptr<sqlite::Handle> Engine::Pool::Acquire(const std::string& path, b
             return entry.handle;
         }
     }
-    auto handle = sqlite::Handle::Open(path, effectiveReadOnly);
+    auto handle = Handle::Open(path, effectiveReadOnly);
     handle->SetProgressHook(keepGoing_);
     // Reading the schema once finds a damaged file now rather than at the first statement.
     handle->Prepare("SELECT count(*) FROM sqlite_master").Run();
@@ -45,11 +46,10 @@ std::shared_ptr<sqlite::Handle> Engine::Pool::Acquire(const std::string& path, b
     return handle;
 }
 
-void Engine::Pool::SetProgressHook(std::function<bool()> keepGoing) {
-    keepGoing_ =
-        keepGoing ? std::make_shared<const std::function<bool()>>(std::move(keepGoing)) : nullptr;
+void HandlePool::SetProgressHook(std::shared_ptr<const std::function<bool()>> keepGoing) {
+    keepGoing_ = std::move(keepGoing);
     for (auto& entry : entries_)
         entry.handle->SetProgressHook(keepGoing_);
 }
 
-}  // namespace tessel::db
+}  // namespace tessel::db::sqlite

@@ -1,4 +1,4 @@
-// The engine's pool of SQLite handles. Scripts open a connection and reopen the current
+// The SQLite driver's pool of handles. Scripts open a connection and reopen the current
 // database for every statement; the pool hands back the same handle (with its parsed schema and
 // prepared statements) while the file stays the same file, so that this costs a stat() and a
 // 100-byte header read instead of a full open. Handles are never put in a shared transaction.
@@ -12,21 +12,21 @@
 #include <string>
 #include <vector>
 
-#include "core/db/engine.h"
 #include "core/db/sqlite/handle.h"
 
-namespace tessel::db {
+namespace tessel::db::sqlite {
 
-struct Engine::Pool {
+class HandlePool {
+  public:
     // A handle on the SQLite file at `path`; read-only when asked or when the file is not
     // writable. Throws EngineError for a missing, unreadable or foreign file.
-    std::shared_ptr<sqlite::Handle> Acquire(const std::string& path, bool readOnly);
+    std::shared_ptr<Handle> Acquire(const std::string& path, bool readOnly);
 
     // Drops every handle (for example before a maintenance tool replaces files).
     void Clear() { entries_.clear(); }
 
     // Given to every handle, now and later.
-    void SetProgressHook(std::function<bool()> keepGoing);
+    void SetProgressHook(std::shared_ptr<const std::function<bool()>> keepGoing);
 
   private:
     struct Entry {
@@ -34,11 +34,11 @@ struct Engine::Pool {
         ino_t inode = 0;
         bool readOnly = false;
         std::uint64_t lastUse = 0;
-        std::shared_ptr<sqlite::Handle> handle;
+        std::shared_ptr<Handle> handle;
     };
     std::vector<Entry> entries_;
     std::uint64_t clock_ = 0;
     std::shared_ptr<const std::function<bool()>> keepGoing_;
 };
 
-}  // namespace tessel::db
+}  // namespace tessel::db::sqlite
