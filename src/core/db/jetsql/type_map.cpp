@@ -5,6 +5,7 @@
 
 #include "core/db/engine.h"
 #include "core/db/names.h"
+#include "core/db/trim.h"
 
 namespace tessel::db::jetsql {
 namespace {
@@ -96,16 +97,6 @@ constexpr std::array<CodeEntry, 16> kSqliteNames{{
     {"VARYING CHARACTER", ftype::kText},
     {"UNSIGNED BIG INT", ftype::kBigInt},
 }};
-
-std::string Trim(std::string_view text) {
-    std::size_t begin = 0;
-    std::size_t end = text.size();
-    while (begin < end && std::isspace(static_cast<unsigned char>(text[begin])))
-        ++begin;
-    while (end > begin && std::isspace(static_cast<unsigned char>(text[end - 1])))
-        --end;
-    return std::string(text.substr(begin, end - begin));
-}
 
 bool HasSizeArgument(int code) {
     return code == ftype::kText || code == ftype::kBinary || code == ftype::kVarBinary ||
@@ -243,9 +234,9 @@ std::string PhysicalType(const JetType& type, const std::string& arguments) {
 }
 
 JetType DeriveFromDeclared(std::string_view declared) {
-    const std::string text = Trim(declared);
+    const std::string text = TrimSpace(declared);
     const auto open = text.find('(');
-    const std::string base = UpperAscii(Trim(text.substr(0, open)));
+    const std::string base = UpperAscii(TrimSpace(text.substr(0, open)));
     std::optional<long> size;
     if (open != std::string::npos) {
         try {

@@ -8,6 +8,7 @@
 
 #include "core/db/jetsql/type_map.h"
 #include "core/db/names.h"
+#include "core/db/trim.h"
 
 namespace tessel::db::vtab {
 namespace {
@@ -36,13 +37,7 @@ bool IsBinary(int fieldType) {
 
 // A text that reads wholly as a number, as SQLite's numeric affinity takes it.
 Value NumberFromText(const std::string& text) {
-    std::size_t begin = 0;
-    std::size_t end = text.size();
-    while (begin < end && std::isspace(static_cast<unsigned char>(text[begin])))
-        ++begin;
-    while (end > begin && std::isspace(static_cast<unsigned char>(text[end - 1])))
-        --end;
-    const std::string trimmed = text.substr(begin, end - begin);
+    const std::string trimmed = TrimSpace(text);
     if (trimmed.empty())
         return text;
     char* stop = nullptr;
