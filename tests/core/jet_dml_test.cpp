@@ -63,6 +63,13 @@ TEST_F(JetDml, TopBecomesLimitOfItsOwnSelect) {
     EXPECT_EQ(ErrorNumber([&] { Q("SELECT TOP x ID FROM Orders"); }), err::kSyntaxError);
 }
 
+TEST_F(JetDml, TopLeavesFunctionCallsOfItsSelectListWhole) {
+    EXPECT_EQ(Q("SELECT TOP 2 IIf(Amount > 25, 'big', 'small') FROM Orders ORDER BY ID DESC"),
+              (Rows{{"big"}, {"big"}}));
+    EXPECT_EQ(Q("SELECT ID FROM Orders WHERE ID IN (SELECT TOP 1 Max(ID) - 1 FROM Orders)"),
+              (Rows{{"3"}}));
+}
+
 TEST_F(JetDml, DistinctRowIsDistinct) {
     EXPECT_EQ(Q("SELECT DISTINCTROW Customer FROM Orders ORDER BY Customer"),
               (Rows{{"Ann"}, {"Bob"}, {"Cy"}}));

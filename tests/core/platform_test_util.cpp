@@ -21,7 +21,11 @@ void RunAll(db::Engine& engine, const std::string& file,
 }
 
 Rows Query(db::Engine& engine, const std::string& file, const std::string& statement) {
-    auto cursor = engine.OpenConnection(AccessConnection(file))->Execute(statement);
+    return ReadRows(*engine.OpenConnection(AccessConnection(file))->Execute(statement));
+}
+
+Rows ReadRows(db::Cursor& rowsOf) {
+    db::Cursor* cursor = &rowsOf;
     Rows rows;
     while (cursor->Next()) {
         std::vector<std::string> row;

@@ -27,6 +27,9 @@ void RunAll(db::Engine& engine, const std::string& file,
 // All rows of a statement, each value as text ("<null>" for Null).
 Rows Query(db::Engine& engine, const std::string& file, const std::string& statement);
 
+// The remaining rows of a cursor, each value as text as Query gives it.
+Rows ReadRows(db::Cursor& cursor);
+
 // The number of the EngineError that `action` throws, 0 when it throws none.
 template <typename Action>
 long ErrorNumber(Action&& action, std::string* description = nullptr) {

@@ -227,10 +227,14 @@ class Rewriter {
             ++last;
         edits_.push_back({tokens_[i].begin, tokens_[last].end, {}});
         // LIMIT goes where this SELECT ends: before the paren that closes its group.
+        // Groups opened inside the SELECT (function calls, subqueries) close before it does.
         const int depth = depths_[select];
+        int opened = 0;
         std::size_t end = text_.size();
         for (std::size_t j = last + 1; j < tokens_.size(); ++j) {
-            if (depths_[j] < depth || (depths_[j] == depth && tokens_[j].IsSymbol(")"))) {
+            if (tokens_[j].IsSymbol("("))
+                ++opened;
+            if (tokens_[j].IsSymbol(")") && opened-- == 0) {
                 end = tokens_[j].begin;
                 break;
             }

@@ -125,6 +125,13 @@ std::shared_ptr<Handle> Handle::Create(const std::string& path) {
     return handle;
 }
 
+std::shared_ptr<Handle> Handle::OpenMemory(const std::string& label) {
+    sqlite3* db = OpenRaw(":memory:", SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    std::shared_ptr<Handle> handle(new Handle(db, label, false));
+    Configure(db, label);
+    return handle;
+}
+
 Statement Handle::Prepare(std::string_view sql) {
     for (auto it = cache_.begin(); it != cache_.end(); ++it) {
         if (it->first == sql) {

@@ -61,6 +61,9 @@ class Handle : public std::enable_shared_from_this<Handle> {
     static std::shared_ptr<Handle> Open(const std::string& path, bool readOnly);
     // Creates a new file; fails when it exists.
     static std::shared_ptr<Handle> Create(const std::string& path);
+    // A private in-memory database (for connections whose tables live elsewhere, such as the
+    // virtual tables of a driver); `label` names it in messages.
+    static std::shared_ptr<Handle> OpenMemory(const std::string& label);
     ~Handle();
     Handle(const Handle&) = delete;
     Handle& operator=(const Handle&) = delete;

@@ -1,5 +1,5 @@
-// The rows of one SQLite statement, streamed: each Next() steps SQLite once and Get() points
-// into SQLite's own buffers, so a result of any size costs one row of memory.
+// Cursors over statements on a SQLite file: the generic streaming cursor (sqlite/row_cursor.h)
+// with the type codes and sizes that the file's metadata keeps for its columns.
 #pragma once
 
 #include <memory>
@@ -7,6 +7,7 @@
 
 #include "core/db/engine.h"
 #include "core/db/sqlite/handle.h"
+#include "core/db/sqlite/row_cursor.h"
 
 namespace tessel::db::sqlite {
 
@@ -17,8 +18,5 @@ std::unique_ptr<Cursor> RunStatement(Statement statement);
 // Names, declared types, type codes and sizes of a prepared statement's result columns; a
 // column without a declared type takes its type from the current row when `onRow`.
 std::vector<ColumnInfo> DescribeColumns(Statement& statement, bool onRow);
-
-// A cursor over no rows that reports how many rows a statement changed.
-std::unique_ptr<Cursor> ChangedRowsCursor(long recordsAffected);
 
 }  // namespace tessel::db::sqlite

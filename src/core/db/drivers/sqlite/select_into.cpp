@@ -29,25 +29,6 @@ std::string UniqueName(const std::string& wanted,
 
 }  // namespace
 
-std::optional<std::size_t> FindSelectInto(const std::vector<jetsql::Token>& tokens) {
-    if (tokens.empty() || !tokens[0].IsWord("SELECT"))
-        return std::nullopt;
-    int depth = 0;
-    for (std::size_t i = 1; i < tokens.size(); ++i) {
-        if (tokens[i].IsSymbol("("))
-            ++depth;
-        if (tokens[i].IsSymbol(")"))
-            --depth;
-        if (depth != 0)
-            continue;
-        if (tokens[i].IsWord("FROM"))
-            return std::nullopt;
-        if (tokens[i].IsWord("INTO"))
-            return i;
-    }
-    return std::nullopt;
-}
-
 std::unique_ptr<Cursor> RunSelectInto(Handle& handle, const std::string& text,
                                       const std::vector<jetsql::Token>& tokens, std::size_t into) {
     if (into + 1 >= tokens.size() || !tokens[into + 1].IsName()) {

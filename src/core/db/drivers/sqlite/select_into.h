@@ -14,9 +14,7 @@
 
 namespace tessel::db::sqlite {
 
-// The position of INTO in a SELECT ... INTO statement (at the top level, before FROM).
-std::optional<std::size_t> FindSelectInto(const std::vector<jetsql::Token>& tokens);
-
+// `into` is the position of INTO (jetsql::FindSelectInto).
 std::unique_ptr<Cursor> RunSelectInto(Handle& handle, const std::string& text,
                                       const std::vector<jetsql::Token>& tokens, std::size_t into);
 

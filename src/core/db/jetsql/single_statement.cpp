@@ -1,0 +1,66 @@
+#include "core/db/jetsql/single_statement.h"
+
+#include "core/db/errors.h"
+
+namespace tessel::db::jetsql {
+namespace {
+
+// CREATE [TEMP] TRIGGER ... BEGIN ...; ...; END holds ";" of its own.
+bool IsTriggerDefinition(const std::vector<Token>& tokens) {
+    if (tokens.empty() || !tokens[0].IsWord("CREATE"))
+        return false;
+    for (std::size_t i = 1; i < tokens.size() && i < 4; ++i) {
+        if (tokens[i].IsWord("TRIGGER"))
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+SingleStatement ReadSingleStatement(const std::string& statement) {
+    auto tokens = Tokenize(statement);
+    while (!tokens.empty() && tokens.back().IsSymbol(";"))
+        tokens.pop_back();
+    if (tokens.empty()) {
+        throw EngineError(err::kInvalidStatement,
+                          "Invalid SQL statement: the statement is empty; expected DELETE, "
+                          "INSERT, SELECT, UPDATE or a data definition statement.");
+    }
+    for (const auto& token : tokens) {
+        if (token.IsSymbol(";") && !IsTriggerDefinition(tokens)) {
+            throw EngineError(err::kTextAfterStatement,
+                              "Characters found after the end of the SQL statement: '" +
+                                  statement.substr(token.begin) + "'.");
+        }
+    }
+    if (tokens.front().IsWord("TRANSFORM")) {
+        throw EngineError(err::kNotSupported,
+                          "Crosstab queries (TRANSFORM ... PIVOT) cannot be run by this program; "
+                          "write a SELECT with GROUP BY and one IIf column for each value "
+                          "instead.");
+    }
+    std::string text = statement.substr(0, tokens.back().end);
+    return SingleStatement{std::move(text), std::move(tokens)};
+}
+
+std::optional<std::size_t> FindSelectInto(const std::vector<Token>& tokens) {
+    if (tokens.empty() || !tokens[0].IsWord("SELECT"))
+        return std::nullopt;
+    int depth = 0;
+    for (std::size_t i = 1; i < tokens.size(); ++i) {
+        if (tokens[i].IsSymbol("("))
+            ++depth;
+        if (tokens[i].IsSymbol(")"))
+            --depth;
+        if (depth != 0)
+            continue;
+        if (tokens[i].IsWord("FROM"))
+            return std::nullopt;
+        if (tokens[i].IsWord("INTO"))
+            return i;
+    }
+    return std::nullopt;
+}
+
+}  // namespace tessel::db::jetsql

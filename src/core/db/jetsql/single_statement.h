@@ -1,0 +1,27 @@
+// One statement as the statement runner takes it: tokenized, with trailing ";" dropped, and
+// refused when it is empty or holds a second statement.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/db/jetsql/tokenizer.h"
+
+namespace tessel::db::jetsql {
+
+struct SingleStatement {
+    std::string text;  // the statement without trailing ";" and whitespace
+    std::vector<Token> tokens;
+};
+
+// Throws EngineError: err::kInvalidStatement for an empty statement, err::kTextAfterStatement
+// for characters after its end (a trigger definition keeps the ";" of its body), and
+// err::kNotSupported for a crosstab query.
+SingleStatement ReadSingleStatement(const std::string& statement);
+
+// The position of INTO in a make-table query, SELECT ... INTO newtable FROM ... (INTO at the
+// top level, before FROM); nothing for any other statement.
+std::optional<std::size_t> FindSelectInto(const std::vector<Token>& tokens);
+
+}  // namespace tessel::db::jetsql

@@ -1,0 +1,122 @@
+// The statement connection over a TableStore (store_adapter.h).
+#include <set>
+
+#include "core/db/jetsql/ddl_parser.h"
+#include "core/db/jetsql/dml_rewrite.h"
+#include "core/db/jetsql/quote.h"
+#include "core/db/jetsql/single_statement.h"
+#include "core/db/sqlite/handle.h"
+#include "core/db/sqlite/row_cursor.h"
+#include "core/db/vtab/store_adapter.h"
+#include "core/db/vtab/store_ddl.h"
+#include "core/db/vtab/store_module.h"
+
+namespace tessel::db::vtab {
+namespace {
+
+// A failure that SQLite reports for a store call is shown as the store's own error.
+[[noreturn]] void ThrowStoreFailure(StoreLink& link, const EngineError& reported) {
+    if (auto failure = link.TakeFailure())
+        throw *failure;
+    throw reported;
+}
+
+// Rows of a statement over store tables; a store failure while the rows stream in reaches the
+// caller as the store's error.
+class StoreCursor : public Cursor {
+  public:
+    StoreCursor(std::shared_ptr<StoreLink> link, std::unique_ptr<Cursor> rows)
+        : link_(std::move(link)), rows_(std::move(rows)) {}
+
+    const std::vector<ColumnInfo>& Columns() const override { return rows_->Columns(); }
+    bool Next() override {
+        try {
+            return rows_->Next();
+        } catch (const EngineError& error) {
+            ThrowStoreFailure(*link_, error);
+        }
+    }
+    ValueView Get(std::size_t column) const override { return rows_->Get(column); }
+    long RecordsAffected() const override { return rows_->RecordsAffected(); }
+
+  private:
+    std::shared_ptr<StoreLink> link_;  // outlives the rows, whose tables point at it
+    std::unique_ptr<Cursor> rows_;
+};
+
+class StoreConnection : public StatementConnection {
+  public:
+    StoreConnection(std::shared_ptr<TableStore> store, const std::string& name,
+                    std::string connectionString)
+        : link_(std::make_shared<StoreLink>(std::move(store))),
+          handle_(sqlite::Handle::OpenMemory(name)),
+          connectionString_(std::move(connectionString)) {
+        RegisterStoreModule(handle_->Raw(), *link_);
+    }
+
+    std::string ConnectionString() const override { return connectionString_; }
+
+    std::unique_ptr<Cursor> Execute(const std::string& statement) override {
+        link_->TakeFailure();
+        DeclareStoreTables();
+        const auto [text, tokens] = jetsql::ReadSingleStatement(statement);
+        if (auto ddl = jetsql::ParseDdl(text, tokens)) {
+            const auto* drop = std::get_if<jetsql::DropTable>(&*ddl);
+            if (drop == nullptr || !IsTempTable(drop->table)) {
+                ExecuteStoreDdl(link_->Store(), *ddl);
+                DeclareStoreTables();
+                return sqlite::ChangedRowsCursor(0);
+            }
+        }
+        if (jetsql::FindSelectInto(tokens)) {
+            throw EngineError(err::kNotSupported,
+                              "SELECT ... INTO is not supported for this database: create the "
+                              "table with CREATE TABLE and fill it with INSERT INTO ... SELECT.");
+        }
+        try {
+            auto rows = sqlite::StreamRows(handle_->Prepare(jetsql::RewriteJetSql(text, tokens)));
+            return std::make_unique<StoreCursor>(link_, std::move(rows));
+        } catch (const EngineError& error) {
+            ThrowStoreFailure(*link_, error);
+        }
+    }
+
+  private:
+    // Every store table is a virtual table of the connection, also ones that another
+    // connection to the same store made or dropped since the last statement.
+    void DeclareStoreTables() {
+        std::set<std::string> current;
+        for (auto& table : link_->Store().Tables()) {
+            if (declared_.count(table) == 0)
+                handle_->Exec(DeclareTableSql(table));
+            current.insert(std::move(table));
+        }
+        for (const auto& table : declared_) {
+            if (current.count(table) == 0)
+                handle_->Exec("DROP TABLE main." + jetsql::QuoteName(table));
+        }
+        declared_ = std::move(current);
+    }
+
+    // DROP TABLE of a TEMP table that the person made on this connection goes to SQLite.
+    bool IsTempTable(const std::string& table) {
+        auto query = handle_->Prepare(
+            "SELECT 1 FROM temp.sqlite_master WHERE type = 'table' AND name = ?1 COLLATE NOCASE");
+        query.Bind(1, table);
+        return query.Step();
+    }
+
+    std::shared_ptr<StoreLink> link_;  // declared first: the tables of the handle point at it
+    std::shared_ptr<sqlite::Handle> handle_;
+    std::string connectionString_;
+    std::set<std::string> declared_;
+};
+
+}  // namespace
+
+std::unique_ptr<StatementConnection> ConnectStore(std::shared_ptr<TableStore> store,
+                                                  std::string name, std::string connectionString) {
+    return std::make_unique<StoreConnection>(std::move(store), name, std::move(connectionString));
+}
+
+}  // namespace tessel::db::vtab
