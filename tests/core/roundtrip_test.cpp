@@ -77,7 +77,8 @@ void ExpectSameShape(const TableShape& source, const TableShape& copy) {
 class RoundTripTest : public test::SchemaTest {
   protected:
     RoundTripTest() {
-        session.state.jetWorkspace = session.engine.CreateWorkspace("tessel", "admin", "");
+        session.state.engineObjects.jetWorkspace =
+            session.engine.CreateWorkspace("tessel", "admin", "");
     }
 
     // Generates the current database's script, points its dbMake line at `target` and runs it.
@@ -133,7 +134,7 @@ TEST_F(RoundTripTest, EveryTypeCodeAndEveryIndexFormComeBack) {
          "CREATE INDEX Ort ON Größe(Straße)"});
     OpenAsCurrent(source);
     // The source is what it should be, so that the comparison cannot pass on empty tables.
-    const auto shape = ShapeOf(*session.state.currentDatabase);
+    const auto shape = ShapeOf(*session.state.current.currentDatabase);
     ASSERT_EQ(shape.size(), 6u);
     EXPECT_EQ(shape[0].fields.size(), 23u);
     EXPECT_EQ(shape[0].indexes.size(), 7u);
@@ -163,10 +164,10 @@ TEST_F(RoundTripTest, RealDatabaseFromTestData) {
         fs::copy_file(original, copy, fs::copy_options::overwrite_existing);
         try {
             OpenAsCurrent(copy);
-            (void)session.state.currentDatabase->TableDefs();
+            (void)session.state.current.currentDatabase->TableDefs();
         } catch (const db::EngineError& error) {
             reasons += candidate + ": " + error.Description() + "\n";
-            session.state.currentDatabase.reset();
+            session.state.current.currentDatabase.reset();
             continue;
         }
         SCOPED_TRACE(candidate);

@@ -34,7 +34,7 @@ void SQLdb(Session& session, const std::string& SQLcmd) {
     }
     std::string argument = SQLcmd.substr(blank + 1);
     const std::string word = db::UpperAscii(SQLcmd.substr(0, blank));
-    const bool odbc = session.state.connectionType == kOdbcType;
+    const bool odbc = session.state.current.connectionType == kOdbcType;
 
     if (word == "DBCONNECT") {
         DBConn(session, argument);

@@ -23,8 +23,13 @@ namespace tessel {
 
 // Script > Execute: with a non-empty editor, resets the recordset count and runs ExecuteSQL.
 void ScriptExecute(Session& session);
-// Runs the editor's text.
+// Runs the editor's text; a failed script command, or a text that ends inside quotes, is shown
+// in the standard error box and ends the run.
 void ExecuteSQL(Session& session);
+// Runs a script's statements in order, each to SQLdb or SQL. A failed SQL statement is shown
+// in its own box by SQL and the script goes on; a failed script command, or a text that ends
+// inside quotes, throws EngineError once the statements before it have run.
+void RunScript(Session& session, const std::string& script);
 // Runs one script command ("db..." without its ";"). Failures propagate as EngineError.
 void SQLdb(Session& session, const std::string& SQLcmd);
 // Runs one SQL statement; reports its own failure in the "DBEngine error" box.

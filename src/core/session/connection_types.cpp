@@ -52,13 +52,13 @@ constexpr int kTextRow = 20;
 constexpr int kAccessDefaultRow = 3;
 
 void SelectRow(SharedState& state, int row) {
-    state.versionIndex = row;
-    state.connectionType = kRows[static_cast<std::size_t>(row)].typeText;
+    state.current.versionIndex = row;
+    state.current.connectionType = kRows[static_cast<std::size_t>(row)].typeText;
 }
 
 void SelectAccessRow(SharedState& state, int row) {
     SelectRow(state, row);
-    state.databaseVersionOption = kRows[static_cast<std::size_t>(row)].fileFormat;
+    state.current.databaseVersionOption = kRows[static_cast<std::size_t>(row)].fileFormat;
 }
 
 // Runs `body`, showing the standard error box for any failure; what was set stays set.
@@ -154,11 +154,11 @@ void DBConn(Session& session, const std::string& word) {
 void DBVer(Session& session, std::string& version) {
     Guarded(session, [&] {
         SharedState& state = session.state;
-        const VersionFamily* family =
-            FamilyFor(state.connectionType, kChoosableVersions, std::size(kChoosableVersions));
+        const VersionFamily* family = FamilyFor(state.current.connectionType, kChoosableVersions,
+                                                std::size(kChoosableVersions));
         if (family == nullptr)
             return;
-        const bool isAccess = state.connectionType == kAccess;
+        const bool isAccess = state.current.connectionType == kAccess;
         int row;
         if (family->firstCharacterOnly) {
             version = version.substr(0, 1);
@@ -182,32 +182,32 @@ void ConnectTypeText(Session& session, int index) {
     Guarded(session, [&] {
         if (index < 0 || index >= kConnectionTypeCount)
             return;
-        session.state.connectionType = kRows[static_cast<std::size_t>(index)].typeText;
+        session.state.current.connectionType = kRows[static_cast<std::size_t>(index)].typeText;
     });
 }
 
 void DetectVersion(Session& session) {
     Guarded(session, [&] {
         SharedState& state = session.state;
-        if (state.connectionType == "ODBC;") {
-            state.versionIndex = kOdbcRow;
+        if (state.current.connectionType == "ODBC;") {
+            state.current.versionIndex = kOdbcRow;
             return;
         }
-        if (state.connectionType == "Text;") {
-            state.versionIndex = kTextRow;
+        if (state.current.connectionType == "Text;") {
+            state.current.versionIndex = kTextRow;
             return;
         }
-        const VersionFamily* family =
-            FamilyFor(state.connectionType, kDetectableVersions, std::size(kDetectableVersions));
+        const VersionFamily* family = FamilyFor(state.current.connectionType, kDetectableVersions,
+                                                std::size(kDetectableVersions));
         // Nothing to read without a database; the index stays as it is.
-        if (family == nullptr || !state.currentDatabase)
+        if (family == nullptr || !state.current.currentDatabase)
             return;
-        const std::string version = state.currentDatabase->Version();
+        const std::string version = state.current.currentDatabase->Version();
         const int row = family->firstCharacterOnly
                             ? RowForLeadingDigit(version, family->firstRow, family->lastRow)
                             : RowForVersion(version, family->firstRow, family->lastRow);
         if (row >= 0)
-            state.versionIndex = row;
+            state.current.versionIndex = row;
     });
 }
 
@@ -261,10 +261,10 @@ std::string OdbcConnectText(const OdbcParts& parts) {
 }
 
 std::string StatementDataSource(const SharedState& state) {
-    if (state.connectionType == "ODBC;")
+    if (state.current.connectionType == "ODBC;")
         return "DSN=" + state.odbc.dataSourceName + ";";
     for (const auto& row : kRows) {
-        if (state.connectionType == row.typeText)
+        if (state.current.connectionType == row.typeText)
             return row.odbcDataSource;
     }
     return "";
@@ -276,7 +276,7 @@ std::string StatementConnectionText(const SharedState& state, const std::string&
         return "PROVIDER=MSDASQL.1;" + (odbcConnect.size() > 5 ? odbcConnect.substr(5) : "");
     }
     return "Provider=MSDASQL.1;Extended Properties=DSN=" + StatementDataSource(state) +
-           "DBQ=" + state.currentDatabaseFileName + ";";
+           "DBQ=" + state.current.currentDatabaseFileName + ";";
 }
 
 std::string RegistrationAttributes(const OdbcParts& parts) {

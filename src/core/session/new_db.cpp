@@ -19,7 +19,7 @@ bool IsExcelType(const std::string& type) {
 
 void NewDB(Session& session, std::string& sDBName) {
     try {
-        const std::string& type = session.state.connectionType;
+        const std::string& type = session.state.current.connectionType;
         if (IsExcelType(type)) {
             session.ui.MessageBox("Unable to make Excel files",
                                   msgbox::kInformation | msgbox::kOkOnly, "New file error");
