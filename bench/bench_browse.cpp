@@ -99,8 +99,8 @@ void BenchTree(tessel::Session& session, const std::string& work) {
     const std::string path = work + "/tables.mdb";
     std::cout << "Making a database of " << kTables << " tables ..." << std::endl;
     MakeTables(session, path);
-    session.state.currentDatabase = session.engine.OpenDatabase(path, false, false, "");
-    session.state.databaseOpen = true;
+    session.state.current.currentDatabase = session.engine.OpenDatabase(path, false, false, "");
+    session.state.current.databaseOpen = true;
 
     std::vector<double> engineTimes;
     std::vector<double> loadTimes;
@@ -109,8 +109,8 @@ void BenchTree(tessel::Session& session, const std::string& work) {
     pane.show();
     for (int run = 0; run < kRuns; ++run) {
         auto start = Clock::now();
-        const auto tables = session.state.currentDatabase->TableDefs();
-        const auto queries = session.state.currentDatabase->QueryDefs();
+        const auto tables = session.state.current.currentDatabase->TableDefs();
+        const auto queries = session.state.current.currentDatabase->QueryDefs();
         engineTimes.push_back(SecondsSince(start));
         start = Clock::now();
         pane.LoadDatabase();
@@ -118,7 +118,7 @@ void BenchTree(tessel::Session& session, const std::string& work) {
         loadTimes.push_back(SecondsSince(start));
     }
     const int roots = pane.Tree()->topLevelItemCount();
-    session.state.currentDatabase.reset();
+    session.state.current.currentDatabase.reset();
     const double load = Median(loadTimes);
     const double engine = Median(engineTimes);
     std::cout << "LoadDatabase, " << kTables << " tables (" << roots
@@ -199,8 +199,8 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(work);
     tessel::bench::SilentUi ui;
     tessel::Session session(ui);
-    session.state.appPath = work;
-    session.state.jetWorkspace = session.engine.CreateWorkspace("bench", "admin", "");
+    session.state.app.appPath = work;
+    session.state.engineObjects.jetWorkspace = session.engine.CreateWorkspace("bench", "admin", "");
     try {
         BenchView(session, work);
         BenchTree(session, work);

@@ -78,19 +78,19 @@ int main(int argc, char** argv) {
 
     tessel::bench::SilentUi ui;
     tessel::Session session(ui);
-    tessel::FillTypeLists(session.state);
+    tessel::FillTypeLists(session.state.types);
     std::cout << "making " << kTables << " tables x " << kFieldsPerTable
               << " fields x 3 indexes ...\n";
     try {
         MakeDatabase(session, path);
-        session.state.currentDatabase = session.engine.OpenDatabase(path, false, true, "");
+        session.state.current.currentDatabase = session.engine.OpenDatabase(path, false, true, "");
     } catch (const tessel::db::EngineError& error) {
         std::cerr << "could not make the database: " << error.Description() << '\n';
         return 1;
     }
 
     // What the engine alone costs: the same structure reads that the generator makes.
-    auto& database = *session.state.currentDatabase;
+    auto& database = *session.state.current.currentDatabase;
     double fieldSeconds = 0;
     double indexSeconds = 0;
     std::size_t fields = 0;
@@ -132,7 +132,7 @@ int main(int argc, char** argv) {
     const bool converted = tessel::ConvertSQL(session);
     const double exportSeconds = SecondsSince(start);
     std::cout << "export: " << exportSeconds << " s for " << big.size() << " bytes -> "
-              << session.state.exportText.size() << " bytes"
+              << session.state.ansiExport.exportText.size() << " bytes"
               << (exportSeconds < 1.0 ? " (under 1 s)" : " (OVER 1 s)") << '\n';
 
     if (argc <= 1)

@@ -86,7 +86,7 @@ MainWindow::MainWindow(MainWindowOptions options)
     list_->SetContextMenu(Menu("mnuScript"));
 
     connect(editor_, &ScriptEditorPane::TextChanged, this,
-            [this] { session_->state.scriptChanged = true; });
+            [this] { session_->state.editor.scriptChanged = true; });
     connect(editor_, &ScriptEditorPane::CapsLockPressed, this, [this] {
         keyboard_.CapsLockPressed();
         UpdateKeyIndicators();
@@ -211,7 +211,7 @@ void MainWindow::BindOwnCommands() {
     BindCommand("mnuScriptExport", [&session] { ScriptExport(session); });
     BindCommand("mnuToolsSysTbls", [this, &session] {
         tree_->SetIncludeSystemTables(MenuItem("mnuToolsSysTbls")->isChecked());
-        if (session.state.databaseOpen)
+        if (session.state.current.databaseOpen)
             RefreshDB(session);
     });
     BindCommand("mnuHelpTOD", [this] {
@@ -280,15 +280,15 @@ void MainWindow::Load(const std::string& appPath) {
         tree_->SetIncludeSystemTables(false);
 
         UpdateKeyIndicators();
-        const db::Workspace* workspace = session_->state.jetWorkspace.get();
+        const db::Workspace* workspace = session_->state.engineObjects.jetWorkspace.get();
         StatusPanel(4)->setText(
             "User: " + QString::fromStdString(workspace ? workspace->UserName() : std::string()));
         StatusPanel(5)->setText(QDate::currentDate().toString("dd/MM/yyyy"));
 
         LoadScriptFile(*session_, appPath + "/" + kTemplateScriptName);
-        session_->state.currentScriptFileName = kTemplateScriptName;
+        session_->state.editor.currentScriptFileName = kTemplateScriptName;
         editor_->TextBox()->setFocus();
-        session_->state.scriptChanged = false;
+        session_->state.editor.scriptChanged = false;
     } catch (const std::exception& error) {
         ui_->SetPointer(Pointer::Default);
         ShowStandardError(*ui_, AsEngineError(error));
@@ -380,20 +380,20 @@ void MainWindow::ShutDown() {
     shutDown_ = true;
     SharedState& state = session_->state;
     try {
-        if (state.currentDatabase)
-            state.currentDatabase->Close();
+        if (state.current.currentDatabase)
+            state.current.currentDatabase->Close();
     } catch (const std::exception&) {
     }
-    state.currentDatabase.reset();
-    state.databaseOpen = false;
-    state.adoConnection.reset();
-    if (state.odbcWorkspace)
-        state.odbcWorkspace->Close();
-    state.odbcWorkspace.reset();
-    if (state.jetWorkspace)
-        state.jetWorkspace->Close();
-    state.jetWorkspace.reset();
-    if (state.recordsetCount > 0 || state.recordsetHighWater > 0) {
+    state.current.currentDatabase.reset();
+    state.current.databaseOpen = false;
+    state.engineObjects.adoConnection.reset();
+    if (state.engineObjects.odbcWorkspace)
+        state.engineObjects.odbcWorkspace->Close();
+    state.engineObjects.odbcWorkspace.reset();
+    if (state.engineObjects.jetWorkspace)
+        state.engineObjects.jetWorkspace->Close();
+    state.engineObjects.jetWorkspace.reset();
+    if (state.recordsets.recordsetCount > 0 || state.recordsets.recordsetHighWater > 0) {
         try {
             CleanRecordsets(*session_);
         } catch (const std::exception&) {

@@ -1,12 +1,16 @@
 // tessel-cli export SCRIPT.sqv [-o FILE]: converts a script to ANSI SQL as Script > Export
 // does, and writes it to FILE, or to standard output, with the same bytes the file would get.
+#include <exception>
 #include <iostream>
 
 #include "cli/command_arguments.h"
 #include "cli/commands.h"
 #include "cli/console_ui.h"
+#include "cli/script_input.h"
 #include "core/files/script_files.h"
 #include "core/generate/ansi_export.h"
+#include "core/session/failures.h"
+#include "core/session/standard_error.h"
 
 namespace tessel::cli {
 
@@ -28,14 +32,23 @@ int ExportCommand(const std::vector<std::string>& args) {
 
     ConsoleUi ui(parsed.console, std::cout, std::cerr);
     Session session(ui);
-    FillTypeLists(session.state);
-    if (!LoadScriptFile(session, parsed.file))
+    FillTypeLists(session.state.types);
+    std::string script;
+    if (std::string error; !ReadScript(parsed.file, script, error)) {
+        // The box File > Open shows for a file it cannot read.
+        ui.MessageBox("Can't open file: " + parsed.file, msgbox::kOkOnly, kAppTitle);
         return 1;
-    if (!ConvertSQL(session))
+    }
+    try {
+        session.state.ansiExport.exportText =
+            AnsiScript(script, session.state.types, UnknownTypeBox(session));
+    } catch (const std::exception& error) {
+        ShowStandardError(ui, AsEngineError(error));
         return 1;
-    session.state.exportMode = true;
+    }
+    session.state.ansiExport.exportMode = true;
     if (output.empty()) {
-        std::cout << session.state.exportText << "\r\n";
+        std::cout << session.state.ansiExport.exportText << "\r\n";
         std::cout.flush();
         return ui.ExitStatus();
     }

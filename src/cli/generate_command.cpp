@@ -1,5 +1,6 @@
 // tessel-cli generate DATABASE [--type TYPE]: prints the script that Script > Generate would
 // write for the database, through the same core.
+#include <exception>
 #include <filesystem>
 #include <iostream>
 
@@ -9,6 +10,8 @@
 #include "core/generate/schema_script.h"
 #include "core/session/connection_types.h"
 #include "core/session/current_database.h"
+#include "core/session/failures.h"
+#include "core/session/standard_error.h"
 
 namespace tessel::cli {
 
@@ -35,14 +38,21 @@ int GenerateCommand(const std::vector<std::string>& args) {
         DBConn(session, type->second);
     }
     OpenDB(session, database, true);
-    if (!session.state.databaseOpen || !session.state.currentDatabase) {
+    if (!session.state.current.databaseOpen || !session.state.current.currentDatabase) {
         std::cerr << "tessel-cli generate: " << database << " could not be opened\n";
         return 1;
     }
-    GenerateSQL(session);
+    std::string script;
+    try {
+        script = SchemaScript(*session.state.current.currentDatabase,
+                              session.state.current.connectionType, UnknownTypeBox(session));
+    } catch (const std::exception& error) {
+        ShowStandardError(ui, AsEngineError(error));
+    }
+    // Nothing is printed once an error was shown: a partial script would pass for a whole one.
     const bool generated = !ui.FailureShown();
     if (generated)
-        std::cout << ui.EditorText();
+        std::cout << script;
     CloseDB(session);
     std::cout.flush();
     return generated ? ui.ExitStatus() : 1;

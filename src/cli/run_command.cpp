@@ -1,43 +1,24 @@
 // tessel-cli run SCRIPT.sqv: runs a script through the same core as the program's
 // Script > Execute, then closes as the program does.
 #include <algorithm>
-#include <cerrno>
-#include <filesystem>
-#include <fstream>
+#include <exception>
 #include <iostream>
-#include <sstream>
-#include <system_error>
 
 #include "cli/command_arguments.h"
 #include "cli/commands.h"
 #include "cli/console_ui.h"
-#include "core/files/script_files.h"
+#include "cli/script_input.h"
 #include "core/script/recordset_file.h"
 #include "core/script/script_runner.h"
 #include "core/session/current_database.h"
+#include "core/session/failures.h"
+#include "core/session/standard_error.h"
 
 namespace tessel::cli {
 
 namespace {
 
 constexpr const char* kKeepRecordsets = "--keep-recordsets";
-
-bool ReadScript(const std::string& path, std::string& text, std::string& error) {
-    std::error_code code;
-    if (std::filesystem::is_directory(path, code)) {
-        error = "cannot read " + path + ": it is a directory";
-        return false;
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = "cannot read " + path + ": " + std::generic_category().message(errno);
-        return false;
-    }
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    text = DecodeScriptBytes(bytes.str());
-    return true;
-}
 
 }  // namespace
 
@@ -65,8 +46,15 @@ int RunCommand(const std::vector<std::string>& args) {
     if (!StartConsoleSession(session))
         return ui.ExitStatus();
 
-    ui.SetEditorText(script);
-    ScriptExecute(session);
+    // As Script > Execute: an empty script does nothing, a run numbers its recordsets from 1.
+    if (!script.empty()) {
+        session.state.recordsets.recordsetCount = 0;
+        try {
+            RunScript(session, script);
+        } catch (const std::exception& error) {
+            ShowStandardError(ui, AsEngineError(error));
+        }
+    }
 
     // Closing, as the program does when its window closes.
     CloseDB(session);

@@ -13,13 +13,13 @@ namespace {
 
 class AnsiExportTest : public ::testing::Test {
   protected:
-    AnsiExportTest() { FillTypeLists(session.state); }
+    AnsiExportTest() { FillTypeLists(session.state.types); }
 
     // What Script > Export would write, without the file: ConvertSQL over `script`.
     std::string Convert(const std::string& script) {
         ui.editorText = script;
         EXPECT_TRUE(ConvertSQL(session));
-        return session.state.exportText;
+        return session.state.ansiExport.exportText;
     }
 
     std::string Rewrite(std::string text) { return ConvertSQLANSI(session, text); }
@@ -167,13 +167,13 @@ TEST_F(AnsiExportTest, ScriptsLongerThan32767CharactersConvert) {
 }
 
 TEST_F(AnsiExportTest, ScriptEndingInsideQuotesIsReportedAndExportTextKept) {
-    session.state.exportText = "earlier";
+    session.state.ansiExport.exportText = "earlier";
     ui.editorText = "SELECT 1;\r\nSELECT 'open;";
     EXPECT_FALSE(ConvertSQL(session));
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].style, msgbox::kCritical);
     EXPECT_EQ(ui.boxes[0].text.substr(0, 3), "5: ");
-    EXPECT_EQ(session.state.exportText, "earlier");
+    EXPECT_EQ(session.state.ansiExport.exportText, "earlier");
     EXPECT_TRUE(ui.PointerIsDefault());
 }
 
@@ -200,9 +200,9 @@ TEST_F(AnsiExportTest, ConvertSQLANSIRewritesInPlace) {
 class ScriptExportTest : public AnsiExportTest {
   protected:
     ScriptExportTest() {
-        session.state.appPath = home.Path().string();
-        session.state.currentScriptFileName = "mine.sqv";
-        session.state.scriptChanged = true;
+        session.state.app.appPath = home.Path().string();
+        session.state.editor.currentScriptFileName = "mine.sqv";
+        session.state.editor.scriptChanged = true;
         ui.editorText = "// x\r\ndbOpen /tmp/a.mdb;\r\nCREATE TABLE T (ID LONG, N MEMO);\r\n";
     }
     test::TempDir home;
@@ -226,10 +226,10 @@ TEST_F(ScriptExportTest, WritesTheConvertedScriptWhereTheDialogPoints) {
     EXPECT_EQ(request.initialDirectory, home.File("export"));
 
     EXPECT_EQ(test::ReadBytes(target), "CREATE TABLE T (ID INTEGER)\r\n\r\n");
-    EXPECT_TRUE(session.state.exportMode);
-    EXPECT_EQ(session.state.currentScriptFileName, "mine.sqv");
+    EXPECT_TRUE(session.state.ansiExport.exportMode);
+    EXPECT_EQ(session.state.editor.currentScriptFileName, "mine.sqv");
     // The script itself was not saved: closing must still offer to save it.
-    EXPECT_TRUE(session.state.scriptChanged);
+    EXPECT_TRUE(session.state.editor.scriptChanged);
     EXPECT_EQ(ui.editorText.substr(0, 4), "// x");
     EXPECT_TRUE(ui.boxes.empty()) << ui.BoxLog();
 }
@@ -244,8 +244,8 @@ TEST_F(ScriptExportTest, BareNameLandsInTheExportDirectoryWithTheDefaultExtensio
 TEST_F(ScriptExportTest, CancelledDialogWritesNothing) {
     ScriptExport(session);
     EXPECT_EQ(ui.fileRequests.size(), 1u);
-    EXPECT_TRUE(session.state.exportMode);
-    EXPECT_EQ(session.state.exportText, "CREATE TABLE T (ID INTEGER)\r\n");
+    EXPECT_TRUE(session.state.ansiExport.exportMode);
+    EXPECT_EQ(session.state.ansiExport.exportText, "CREATE TABLE T (ID INTEGER)\r\n");
     EXPECT_TRUE(std::filesystem::is_empty(home.File("export")));
     EXPECT_TRUE(ui.boxes.empty()) << ui.BoxLog();
 }
@@ -255,7 +255,7 @@ TEST_F(ScriptExportTest, FailedConversionShowsNoDialog) {
     ScriptExport(session);
     EXPECT_EQ(ui.boxes.size(), 1u);
     EXPECT_TRUE(ui.fileRequests.empty());
-    EXPECT_FALSE(session.state.exportMode);
+    EXPECT_FALSE(session.state.ansiExport.exportMode);
 }
 
 struct ConsoleRun {

@@ -160,33 +160,33 @@ class InitializeSessionTest : public OpenSessionTest {
 
 TEST_F(InitializeSessionTest, SetsTheStartValues) {
     Session fresh(ui);
-    fresh.state.versionIndex = 11;
-    fresh.state.connectionType = "Excel 8.0;HDR=YES;";
-    fresh.state.odbcSilent = true;
-    fresh.state.exportMode = true;
+    fresh.state.current.versionIndex = 11;
+    fresh.state.current.connectionType = "Excel 8.0;HDR=YES;";
+    fresh.state.odbc.odbcSilent = true;
+    fresh.state.ansiExport.exportMode = true;
     fresh.state.find.direction = 2;
-    fresh.state.databaseOpen = true;
+    fresh.state.current.databaseOpen = true;
     fresh.engine.SetLoginTimeout(45);
     const std::string app = dir.File("app");
     fs::create_directory(app);
     InitializeSession(fresh, app);
-    EXPECT_EQ(fresh.state.appPath, app);
+    EXPECT_EQ(fresh.state.app.appPath, app);
     EXPECT_TRUE(fs::is_directory(app + "/export"));
     EXPECT_TRUE(fs::is_directory(app + "/scripts"));
     EXPECT_EQ(fs::current_path(), fs::path(app));
-    ASSERT_TRUE(fresh.state.jetWorkspace);
-    EXPECT_EQ(fresh.state.jetWorkspace->Name(), "tessel");
-    EXPECT_EQ(fresh.state.jetWorkspace->UserName(), "admin");
-    EXPECT_EQ(fresh.state.loginTimeout, 45);
-    EXPECT_EQ(fresh.state.JetTypeList.size(), 23u);
-    EXPECT_EQ(fresh.state.NoSizeTypeList.size(), 8u);
-    EXPECT_EQ(fresh.state.ANSIMappedTypeList.size(), 9u);
-    EXPECT_FALSE(fresh.state.odbcSilent);
-    EXPECT_EQ(fresh.state.versionIndex, 3);
-    EXPECT_EQ(fresh.state.connectionType, "Access");
-    EXPECT_FALSE(fresh.state.exportMode);
+    ASSERT_TRUE(fresh.state.engineObjects.jetWorkspace);
+    EXPECT_EQ(fresh.state.engineObjects.jetWorkspace->Name(), "tessel");
+    EXPECT_EQ(fresh.state.engineObjects.jetWorkspace->UserName(), "admin");
+    EXPECT_EQ(fresh.state.engineObjects.loginTimeout, 45);
+    EXPECT_EQ(fresh.state.types.JetTypeList.size(), 23u);
+    EXPECT_EQ(fresh.state.types.NoSizeTypeList.size(), 8u);
+    EXPECT_EQ(fresh.state.types.ANSIMappedTypeList.size(), 9u);
+    EXPECT_FALSE(fresh.state.odbc.odbcSilent);
+    EXPECT_EQ(fresh.state.current.versionIndex, 3);
+    EXPECT_EQ(fresh.state.current.connectionType, "Access");
+    EXPECT_FALSE(fresh.state.ansiExport.exportMode);
     EXPECT_EQ(fresh.state.find.direction, 1);
-    EXPECT_FALSE(fresh.state.databaseOpen);
+    EXPECT_FALSE(fresh.state.current.databaseOpen);
     EXPECT_TRUE(ui.boxes.empty()) << Boxes();
 }
 
@@ -207,7 +207,7 @@ TEST_F(InitializeSessionTest, AMissingApplicationDirectoryIsReported) {
         EXPECT_EQ(error.Number(), db::err::kPathNotFound);
         EXPECT_NE(error.Description().find(app), std::string::npos) << error.Description();
     }
-    EXPECT_EQ(session.state.appPath, app);
+    EXPECT_EQ(session.state.app.appPath, app);
 }
 
 }  // namespace

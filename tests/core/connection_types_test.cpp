@@ -13,8 +13,8 @@ namespace {
 class ConnectionTypesTest : public OpenSessionTest {
   protected:
     void ExpectType(const std::string& type, int index) {
-        EXPECT_EQ(session.state.connectionType, type);
-        EXPECT_EQ(session.state.versionIndex, index);
+        EXPECT_EQ(session.state.current.connectionType, type);
+        EXPECT_EQ(session.state.current.versionIndex, index);
     }
     void ExpectWarning(const std::string& text, const std::string& caption) {
         ASSERT_EQ(ui.boxes.size(), 1u) << Boxes();
@@ -86,14 +86,14 @@ TEST_F(ConnectionTypesTest, DBConnChoosesEachTypeByItsWord) {
                           {"ODBC", "ODBC;", 19},
                           {"Text", "Text;", 20}};
     for (const auto& c : cases) {
-        session.state.databaseVersionOption = 16;
+        session.state.current.databaseVersionOption = 16;
         DBConn(session, c.word);
         ExpectType(c.type, c.index);
-        EXPECT_EQ(session.state.databaseVersionOption, 16) << c.word << " keeps the option";
+        EXPECT_EQ(session.state.current.databaseVersionOption, 16) << c.word << " keeps the option";
     }
     DBConn(session, "Access");
     ExpectType("Access", 3);
-    EXPECT_EQ(session.state.databaseVersionOption, 32);
+    EXPECT_EQ(session.state.current.databaseVersionOption, 32);
     EXPECT_TRUE(ui.boxes.empty()) << Boxes();
 }
 
@@ -101,12 +101,12 @@ TEST_F(ConnectionTypesTest, DBConnWarnsAndFallsBackToAccessForAnyOtherWord) {
     for (const char* word : {"access", " Access", "Excel 8.0", ""}) {
         ui.boxes.clear();
         DBConn(session, "Paradox");
-        session.state.databaseVersionOption = 8;
+        session.state.current.databaseVersionOption = 8;
         DBConn(session, word);
         ExpectWarning("Invalid Jet file connection - default to Access version 3",
                       "Invalid Jet connection");
         ExpectType("Access", 3);
-        EXPECT_EQ(session.state.databaseVersionOption, 32);
+        EXPECT_EQ(session.state.current.databaseVersionOption, 32);
     }
 }
 
@@ -138,7 +138,7 @@ TEST_F(ConnectionTypesTest, DBVerUnderExcelActsOnlyOnTheVersionFiveText) {
     ExpectType("Excel 8.0;HDR=YES;", 11);
     EXPECT_TRUE(ui.boxes.empty()) << Boxes();
 
-    session.state.versionIndex = 10;
+    session.state.current.versionIndex = 10;
     ConnectTypeText(session, 10);
     Ver("4");
     ExpectType("Excel 4.0;HDR=YES;", 9);
@@ -180,18 +180,18 @@ TEST_F(ConnectionTypesTest, DBVerUnderAccessSetsTheFileFormatAndCanBeRepeated) {
     DBConn(session, "Access");
     Ver("1.0");
     ExpectType("Access", 0);
-    EXPECT_EQ(session.state.databaseVersionOption, 8);
+    EXPECT_EQ(session.state.current.databaseVersionOption, 8);
     Ver("1.1");
     ExpectType("Access", 1);
-    EXPECT_EQ(session.state.databaseVersionOption, 8);
+    EXPECT_EQ(session.state.current.databaseVersionOption, 8);
     Ver("2.0");
     ExpectType("Access", 2);
-    EXPECT_EQ(session.state.databaseVersionOption, 16);
+    EXPECT_EQ(session.state.current.databaseVersionOption, 16);
     std::string version = "3.0";
     DBVer(session, version);
     EXPECT_EQ(version, "3.0") << "Access versions are read whole";
     ExpectType("Access", 3);
-    EXPECT_EQ(session.state.databaseVersionOption, 32);
+    EXPECT_EQ(session.state.current.databaseVersionOption, 32);
     EXPECT_TRUE(ui.boxes.empty()) << Boxes();
 
     Ver("1.0");
@@ -199,81 +199,81 @@ TEST_F(ConnectionTypesTest, DBVerUnderAccessSetsTheFileFormatAndCanBeRepeated) {
     ExpectWarning("Invalid Access file version - defaults to version 3",
                   "Invalid database version");
     ExpectType("Access", 3);
-    EXPECT_EQ(session.state.databaseVersionOption, 32);
+    EXPECT_EQ(session.state.current.databaseVersionOption, 32);
 }
 
 TEST_F(ConnectionTypesTest, DBVerDoesNothingForOtherTypes) {
     for (const char* word : {"Btrieve", "Text", "ODBC"}) {
         DBConn(session, word);
-        const std::string type = session.state.connectionType;
-        const int index = session.state.versionIndex;
-        session.state.databaseVersionOption = 16;
+        const std::string type = session.state.current.connectionType;
+        const int index = session.state.current.versionIndex;
+        session.state.current.databaseVersionOption = 16;
         Ver("3");
         ExpectType(type, index);
-        EXPECT_EQ(session.state.databaseVersionOption, 16);
+        EXPECT_EQ(session.state.current.databaseVersionOption, 16);
     }
     EXPECT_TRUE(ui.boxes.empty()) << Boxes();
 }
 
 TEST_F(ConnectionTypesTest, ConnectTypeTextMapsTheIndexAndLeavesTheIndexAlone) {
-    session.state.versionIndex = 7;
+    session.state.current.versionIndex = 7;
     ConnectTypeText(session, 1);
-    EXPECT_EQ(session.state.connectionType, "Access");
+    EXPECT_EQ(session.state.current.connectionType, "Access");
     ConnectTypeText(session, 14);
-    EXPECT_EQ(session.state.connectionType, "FoxPro 2.6;");
+    EXPECT_EQ(session.state.current.connectionType, "FoxPro 2.6;");
     ConnectTypeText(session, 20);
-    EXPECT_EQ(session.state.connectionType, "Text;");
+    EXPECT_EQ(session.state.current.connectionType, "Text;");
     ConnectTypeText(session, 21);
-    EXPECT_EQ(session.state.connectionType, "Text;");
+    EXPECT_EQ(session.state.current.connectionType, "Text;");
     ConnectTypeText(session, -1);
-    EXPECT_EQ(session.state.connectionType, "Text;");
-    EXPECT_EQ(session.state.versionIndex, 7);
+    EXPECT_EQ(session.state.current.connectionType, "Text;");
+    EXPECT_EQ(session.state.current.versionIndex, 7);
 }
 
 TEST_F(ConnectionTypesTest, DetectVersionReadsAnAccessFilesVersion) {
     const std::string path = MakeDatabase("old.mdb", 16);
-    session.state.versionIndex = 3;
+    session.state.current.versionIndex = 3;
     OpenDB(session, path, true);
-    ASSERT_TRUE(session.state.currentDatabase) << Boxes();
-    EXPECT_EQ(session.state.currentDatabase->Version(), "2.0");
-    EXPECT_EQ(session.state.versionIndex, 2) << "OpenDB detects the version";
+    ASSERT_TRUE(session.state.current.currentDatabase) << Boxes();
+    EXPECT_EQ(session.state.current.currentDatabase->Version(), "2.0");
+    EXPECT_EQ(session.state.current.versionIndex, 2) << "OpenDB detects the version";
 
-    session.state.versionIndex = 0;
+    session.state.current.versionIndex = 0;
     DetectVersion(session);
-    EXPECT_EQ(session.state.versionIndex, 2);
+    EXPECT_EQ(session.state.current.versionIndex, 2);
 }
 
 TEST_F(ConnectionTypesTest, DetectVersionOfAVersionThreeFile) {
     const std::string path = MakeDatabase("new.mdb", 32);
-    session.state.versionIndex = 0;
+    session.state.current.versionIndex = 0;
     OpenDB(session, path, true);
-    ASSERT_TRUE(session.state.currentDatabase) << Boxes();
-    EXPECT_EQ(session.state.versionIndex, 3);
+    ASSERT_TRUE(session.state.current.currentDatabase) << Boxes();
+    EXPECT_EQ(session.state.current.versionIndex, 3);
 }
 
 TEST_F(ConnectionTypesTest, DetectVersionLeavesOtherTypesAlone) {
     const std::string path = MakeDatabase("shop.mdb");
     OpenDB(session, path, true);
-    ASSERT_TRUE(session.state.currentDatabase) << Boxes();
-    session.state.connectionType = "Dbase IV;";
-    session.state.versionIndex = 6;
+    ASSERT_TRUE(session.state.current.currentDatabase) << Boxes();
+    session.state.current.connectionType = "Dbase IV;";
+    session.state.current.versionIndex = 6;
     DetectVersion(session);
-    EXPECT_EQ(session.state.versionIndex, 6);
-    EXPECT_EQ(session.state.connectionType, "Dbase IV;");
+    EXPECT_EQ(session.state.current.versionIndex, 6);
+    EXPECT_EQ(session.state.current.connectionType, "Dbase IV;");
 
-    session.state.connectionType = "ODBC;";
+    session.state.current.connectionType = "ODBC;";
     DetectVersion(session);
-    EXPECT_EQ(session.state.versionIndex, 19);
-    session.state.connectionType = "Text;";
+    EXPECT_EQ(session.state.current.versionIndex, 19);
+    session.state.current.connectionType = "Text;";
     DetectVersion(session);
-    EXPECT_EQ(session.state.versionIndex, 20);
+    EXPECT_EQ(session.state.current.versionIndex, 20);
     EXPECT_TRUE(ui.boxes.empty()) << Boxes();
 }
 
 TEST_F(ConnectionTypesTest, DetectVersionWithoutADatabaseChangesNothing) {
-    session.state.versionIndex = 1;
+    session.state.current.versionIndex = 1;
     DetectVersion(session);
-    EXPECT_EQ(session.state.versionIndex, 1);
+    EXPECT_EQ(session.state.current.versionIndex, 1);
     EXPECT_TRUE(ui.boxes.empty()) << Boxes();
 }
 
@@ -328,20 +328,20 @@ TEST(ConnectTexts, OdbcConnectTextWithADriver) {
 
 TEST(ConnectTexts, StatementConnectionTextForAFileDatabase) {
     SharedState state;
-    state.connectionType = "Access";
-    state.currentDatabaseFileName = "/db/shop.mdb";
+    state.current.connectionType = "Access";
+    state.current.currentDatabaseFileName = "/db/shop.mdb";
     EXPECT_EQ(StatementConnectionText(state, ""),
               "Provider=MSDASQL.1;Extended Properties=DSN=MS Access 97 Database;"
               "DBQ=/db/shop.mdb;");
-    state.connectionType = "Dbase III;";
-    state.currentDatabaseFileName = "/data/dbf";
+    state.current.connectionType = "Dbase III;";
+    state.current.currentDatabaseFileName = "/data/dbf";
     EXPECT_EQ(StatementConnectionText(state, ""),
               "Provider=MSDASQL.1;Extended Properties=DSN=dBASE Files;DBQ=/data/dbf;");
 }
 
 TEST(ConnectTexts, StatementConnectionTextForADataSource) {
     SharedState state;
-    state.connectionType = "ODBC;";
+    state.current.connectionType = "ODBC;";
     state.odbc.dataSourceName = "Shop";
     EXPECT_EQ(StatementConnectionText(state, "ODBC;DSN=Shop;UID=sa;PWD=;"),
               "PROVIDER=MSDASQL.1;DSN=Shop;UID=sa;PWD=;");
@@ -359,7 +359,7 @@ TEST(ConnectTexts, StatementDataSourceFollowsTheTypeText) {
                                                          {"Text;", "Text Files;"},
                                                          {"Unknown;", ""}};
     for (const auto& [type, source] : cases) {
-        state.connectionType = type;
+        state.current.connectionType = type;
         EXPECT_EQ(StatementDataSource(state), source) << type;
     }
 }

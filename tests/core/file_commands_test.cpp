@@ -20,7 +20,7 @@ constexpr const char* kTemplateText = "// start here\r\ndbopen shop.mdb;\r\n";
 class FileCommandsTest : public ::testing::Test {
   protected:
     FileCommandsTest() {
-        session.state.appPath = home.Path().string();
+        session.state.app.appPath = home.Path().string();
         fs::create_directory(home.Path() / "scripts");
         fs::create_directory(home.Path() / "export");
         test::WriteBytes(home.File("template.sqv"), kTemplateText);
@@ -36,7 +36,7 @@ class FileCommandsTest : public ::testing::Test {
     // The person typed text into the editor.
     void Type(const std::string& text) {
         ui.editorText = text;
-        session.state.scriptChanged = true;
+        session.state.editor.scriptChanged = true;
     }
 
     test::TempDir home;
@@ -50,13 +50,13 @@ TEST_F(FileCommandsTest, SaveRightAfterStartWritesTheTemplateNameInTheScriptsDir
     EXPECT_TRUE(ui.fileRequests.empty());
     EXPECT_EQ(test::ReadBytes(Script("template.sqv")), "SELECT 1\r\n");
     EXPECT_EQ(test::ReadBytes(home.File("template.sqv")), kTemplateText);
-    EXPECT_FALSE(session.state.scriptChanged);
+    EXPECT_FALSE(session.state.editor.scriptChanged);
     EXPECT_EQ(fs::current_path(), home.Path() / "scripts");
 }
 
 TEST_F(FileCommandsTest, SaveOfAnUntitledScriptAsksWithTheDialogAsTheLastCommandLeftIt) {
-    session.state.currentScriptFileName.clear();
-    session.state.commonDialog.title = "Open SQL script file";
+    session.state.editor.currentScriptFileName.clear();
+    session.state.editor.commonDialog.title = "Open SQL script file";
     Type("SELECT 2");
     ui.fileAnswers.push_back(Script("two.sqv"));
     FileSave(session);
@@ -69,11 +69,11 @@ TEST_F(FileCommandsTest, SaveOfAnUntitledScriptAsksWithTheDialogAsTheLastCommand
     EXPECT_EQ(request.defaultExtension, "SQV");
     EXPECT_EQ(request.initialDirectory, (home.Path() / "scripts").string());
     EXPECT_EQ(test::ReadBytes(Script("two.sqv")), "SELECT 2\r\n");
-    EXPECT_EQ(session.state.currentScriptFileName, Script("two.sqv"));
+    EXPECT_EQ(session.state.editor.currentScriptFileName, Script("two.sqv"));
 }
 
 TEST_F(FileCommandsTest, SaveAsWritesOnceAndLaterSavesGoToTheOldName) {
-    session.state.currentScriptFileName = Script("old.sqv");
+    session.state.editor.currentScriptFileName = Script("old.sqv");
     Type("SELECT 3");
     ui.fileAnswers.push_back(Script("new.sqv"));
     FileSaveAs(session);
@@ -81,7 +81,7 @@ TEST_F(FileCommandsTest, SaveAsWritesOnceAndLaterSavesGoToTheOldName) {
     EXPECT_EQ(ui.fileRequests[0].title, "Save SQL script file");
     EXPECT_EQ(ui.fileRequests[0].fileName, Script("old.sqv"));
     EXPECT_EQ(test::ReadBytes(Script("new.sqv")), "SELECT 3\r\n");
-    EXPECT_EQ(session.state.currentScriptFileName, Script("old.sqv"));
+    EXPECT_EQ(session.state.editor.currentScriptFileName, Script("old.sqv"));
 
     Type("SELECT 4");
     FileSave(session);
@@ -93,7 +93,7 @@ TEST_F(FileCommandsTest, SaveAsCancelledWritesNothing) {
     Type("SELECT 5");
     ui.fileAnswers.push_back(std::nullopt);
     FileSaveAs(session);
-    EXPECT_TRUE(session.state.scriptChanged);
+    EXPECT_TRUE(session.state.editor.scriptChanged);
     EXPECT_FALSE(fs::exists(Script("template.sqv")));
     EXPECT_TRUE(ui.boxes.empty());
 }
@@ -109,8 +109,8 @@ TEST_F(FileCommandsTest, OpenReadsTheChosenFileAndClearsThePanes) {
     EXPECT_EQ(ui.fileRequests[0].title, "Open SQL script file");
     EXPECT_EQ(ui.fileRequests[0].fileName, "");
     EXPECT_EQ(ui.editorText, "SELECT 1\r\n");
-    EXPECT_EQ(session.state.currentScriptFileName, Script("one.sqv"));
-    EXPECT_FALSE(session.state.scriptChanged);
+    EXPECT_EQ(session.state.editor.currentScriptFileName, Script("one.sqv"));
+    EXPECT_FALSE(session.state.editor.scriptChanged);
     EXPECT_EQ(ui.treeClears, 1);
     EXPECT_FALSE(ui.recordsetListVisible);
     EXPECT_FALSE(ui.viewVisible);
@@ -121,7 +121,7 @@ TEST_F(FileCommandsTest, OpenReadsTheChosenFileAndClearsThePanes) {
 }
 
 TEST_F(FileCommandsTest, OpenWithChangedUntitledTextAsksForANameFirstAndCancelStopsIt) {
-    session.state.currentScriptFileName.clear();
+    session.state.editor.currentScriptFileName.clear();
     Type("SELECT 6");
     ui.fileAnswers.push_back(std::nullopt);
     FileOpen(session);
@@ -129,11 +129,11 @@ TEST_F(FileCommandsTest, OpenWithChangedUntitledTextAsksForANameFirstAndCancelSt
     EXPECT_EQ(ui.fileRequests[0].kind, FileDialogRequest::Kind::Save);
     EXPECT_EQ(ui.fileRequests[0].title, "Open SQL script file");
     EXPECT_EQ(ui.editorText, "SELECT 6");
-    EXPECT_TRUE(session.state.scriptChanged);
+    EXPECT_TRUE(session.state.editor.scriptChanged);
 }
 
 TEST_F(FileCommandsTest, OpenWithChangedNamedTextSavesItSilentlyFirst) {
-    session.state.currentScriptFileName = Script("mine.sqv");
+    session.state.editor.currentScriptFileName = Script("mine.sqv");
     Type("SELECT 7");
     test::WriteBytes(Script("other.sqv"), "SELECT 8\r\n");
     ui.fileAnswers.push_back(Script("other.sqv"));
@@ -161,7 +161,7 @@ TEST_F(FileCommandsTest, OpenRefusesAFileAboveTheLimitAndChangesNothing) {
     EXPECT_EQ(ui.boxes[0].style, 0);
     EXPECT_EQ(ui.boxes[0].caption, kAppTitle);
     EXPECT_EQ(ui.editorText, "kept");
-    EXPECT_EQ(session.state.currentScriptFileName, "template.sqv");
+    EXPECT_EQ(session.state.editor.currentScriptFileName, "template.sqv");
     EXPECT_EQ(ui.treeClears, 0);
 }
 
@@ -179,7 +179,7 @@ TEST_F(FileCommandsTest, OpenCancelledLeavesEverything) {
     ui.fileAnswers.push_back(std::nullopt);
     FileOpen(session);
     EXPECT_EQ(ui.editorText, "kept");
-    EXPECT_EQ(session.state.currentScriptFileName, "template.sqv");
+    EXPECT_EQ(session.state.editor.currentScriptFileName, "template.sqv");
     EXPECT_TRUE(ui.boxes.empty());
 }
 
@@ -190,32 +190,32 @@ TEST_F(FileCommandsTest, OpenOfAMissingFileSaysSoUnderTheNewName) {
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].text, "Can't open file: " + Script("gone.sqv"));
     EXPECT_EQ(ui.editorText, "kept");
-    EXPECT_EQ(session.state.currentScriptFileName, Script("gone.sqv"));
+    EXPECT_EQ(session.state.editor.currentScriptFileName, Script("gone.sqv"));
 }
 
 TEST_F(FileCommandsTest, NewDiscardsChangedTextClosesTheDatabaseAndLoadsTheTemplate) {
     const std::string database = home.File("shop.mdb");
     session.engine.CreateDatabase(database, "", db::dbformat::kVersion30);
-    session.state.currentDatabase = session.engine.OpenDatabase(database, false, false, "");
-    session.state.databaseOpen = true;
-    session.state.currentScriptFileName = Script("mine.sqv");
+    session.state.current.currentDatabase = session.engine.OpenDatabase(database, false, false, "");
+    session.state.current.databaseOpen = true;
+    session.state.editor.currentScriptFileName = Script("mine.sqv");
     Type("unsaved work");
     ui.recordsetListVisible = true;
 
     FileNew(session);
     EXPECT_TRUE(ui.boxes.empty()) << ui.BoxLog();
-    EXPECT_FALSE(session.state.databaseOpen);
-    EXPECT_EQ(session.state.currentDatabase, nullptr);
+    EXPECT_FALSE(session.state.current.databaseOpen);
+    EXPECT_EQ(session.state.current.currentDatabase, nullptr);
     EXPECT_EQ(ui.editorText, kTemplateText);
-    EXPECT_EQ(session.state.currentScriptFileName, "");
-    EXPECT_FALSE(session.state.scriptChanged);
+    EXPECT_EQ(session.state.editor.currentScriptFileName, "");
+    EXPECT_FALSE(session.state.editor.scriptChanged);
     EXPECT_FALSE(ui.recordsetListVisible);
     EXPECT_FALSE(fs::exists(Script("mine.sqv")));
 }
 
 TEST_F(FileCommandsTest, DeleteRemovesTheChosenFileWithoutAQuestion) {
     test::WriteBytes(Script("old.sqv"), "x");
-    session.state.currentScriptFileName = Script("old.sqv");
+    session.state.editor.currentScriptFileName = Script("old.sqv");
     ui.editorText = "still here";
     ui.fileAnswers.push_back(Script("old.sqv"));
     FileDelete(session);
@@ -225,7 +225,7 @@ TEST_F(FileCommandsTest, DeleteRemovesTheChosenFileWithoutAQuestion) {
     EXPECT_EQ(ui.fileRequests[0].kind, FileDialogRequest::Kind::Open);
     EXPECT_FALSE(fs::exists(Script("old.sqv")));
     EXPECT_TRUE(ui.boxes.empty());
-    EXPECT_EQ(session.state.currentScriptFileName, Script("old.sqv"));
+    EXPECT_EQ(session.state.editor.currentScriptFileName, Script("old.sqv"));
     EXPECT_EQ(ui.editorText, "still here");
 }
 
@@ -272,7 +272,7 @@ TEST_F(FileCommandsTest, ClosingQuestionYesWritesThenCloses) {
 }
 
 TEST_F(FileCommandsTest, ClosingQuestionForUntitledTextAsksForANameUnderItsOwnTitle) {
-    session.state.currentScriptFileName.clear();
+    session.state.editor.currentScriptFileName.clear();
     Type("SELECT 1");
     ui.boxAnswers.push_back(msgbox::kYes);
     ui.fileAnswers.push_back(std::nullopt);
@@ -286,20 +286,20 @@ TEST_F(FileCommandsTest, ClosingQuestionForUntitledTextAsksForANameUnderItsOwnTi
 
 TEST_F(FileCommandsTest, ClosingQuestionYesWithAFailedWriteKeepsTheProgramRunning) {
     test::WriteBytes(home.File("blocker"), "a file where a directory should be");
-    session.state.currentScriptFileName = home.File("blocker") + "/script.sqv";
+    session.state.editor.currentScriptFileName = home.File("blocker") + "/script.sqv";
     Type("SELECT 1");
     ui.boxAnswers.push_back(msgbox::kYes);
     EXPECT_FALSE(ClosingQuestion(session));
     ASSERT_EQ(ui.boxes.size(), 2u) << ui.BoxLog();
     EXPECT_EQ(ui.boxes[1].style, 48);
-    EXPECT_TRUE(session.state.scriptChanged);
+    EXPECT_TRUE(session.state.editor.scriptChanged);
 }
 
 TEST_F(FileCommandsTest, SaveCurrentScriptIsFalseWhenNothingWasWritten) {
-    session.state.currentScriptFileName = home.File("missing-dir") + "/x.sqv";
+    session.state.editor.currentScriptFileName = home.File("missing-dir") + "/x.sqv";
     Type("SELECT 1");
     EXPECT_FALSE(SaveCurrentScript(session));
-    session.state.currentScriptFileName = Script("fine.sqv");
+    session.state.editor.currentScriptFileName = Script("fine.sqv");
     EXPECT_TRUE(SaveCurrentScript(session));
     EXPECT_EQ(test::ReadBytes(Script("fine.sqv")), "SELECT 1\r\n");
 }
@@ -320,7 +320,7 @@ TEST_F(FileCommandsTest, AScriptsDirectoryThatCannotBeMadeEndsSaveWithTheStandar
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].style, msgbox::kCritical);
     EXPECT_EQ(ui.boxes[0].text.rfind("76: ", 0), 0u) << ui.boxes[0].text;
-    EXPECT_TRUE(session.state.scriptChanged);
+    EXPECT_TRUE(session.state.editor.scriptChanged);
     // Closing still works: it asks, and No closes.
     ui.boxAnswers.push_back(msgbox::kNo);
     EXPECT_TRUE(ClosingQuestion(session));

@@ -67,7 +67,7 @@ TEST_F(GenerateTest, SystemTablesAreSkippedEntirely) {
     // The engine keeps its own tables in the file; they must be there for the test to mean
     // something.
     bool sawSystemTable = false;
-    for (const auto& table : session.state.currentDatabase->TableDefs()) {
+    for (const auto& table : session.state.current.currentDatabase->TableDefs()) {
         if (table.attributes & db::attr::kSystemObjectMask)
             sawSystemTable = true;
     }
@@ -123,7 +123,7 @@ TEST_F(GenerateTest, ForeignKeyIndexIsFramedByComments) {
                    "CREATE TABLE C (ID LONG, PID LONG, CONSTRAINT FK FOREIGN KEY (PID) "
                    "REFERENCES P (ID))"});
     OpenAsCurrent(path);
-    const auto indexes = session.state.currentDatabase->Indexes("C");
+    const auto indexes = session.state.current.currentDatabase->Indexes("C");
     ASSERT_EQ(indexes.size(), 1u);
     ASSERT_TRUE(indexes[0].foreign);
     GenerateSQL(session);
@@ -164,7 +164,7 @@ TEST_F(GenerateTest, ConnectTextWithoutBlankIsWrittenWholeWithItsSemicolon) {
 TEST_F(GenerateTest, ConnectionTypeStandsInForAnEmptyConnectText) {
     const std::string path = MakeDatabase("type.mdb", {});
     OpenAsCurrent(path);
-    session.state.connectionType = "Access";
+    session.state.current.connectionType = "Access";
     GenerateSQL(session);
     EXPECT_EQ(EditorLines()[4], "dbConnect Access;");
 }
@@ -172,9 +172,9 @@ TEST_F(GenerateTest, ConnectionTypeStandsInForAnEmptyConnectText) {
 TEST_F(GenerateTest, ScriptCountsAsAChangedText) {
     const std::string path = MakeDatabase("changed.mdb", {});
     OpenAsCurrent(path);
-    session.state.scriptChanged = false;
+    session.state.editor.scriptChanged = false;
     GenerateSQL(session);
-    EXPECT_TRUE(session.state.scriptChanged);
+    EXPECT_TRUE(session.state.editor.scriptChanged);
     ASSERT_GE(ui.pointers.size(), 2u);
     EXPECT_EQ(ui.pointers.front(), Pointer::Busy);
     EXPECT_EQ(ui.pointers.back(), Pointer::Default);
@@ -183,7 +183,7 @@ TEST_F(GenerateTest, ScriptCountsAsAChangedText) {
 TEST_F(GenerateTest, EngineFailureKeepsTheEditorAndShowsTheStandardBox) {
     const std::string path = MakeDatabase("closed.mdb", {"CREATE TABLE T (A LONG)"});
     OpenAsCurrent(path);
-    session.state.currentDatabase->Close();
+    session.state.current.currentDatabase->Close();
     ui.editorText = "previous";
     GenerateSQL(session);
     EXPECT_EQ(ui.editorText, "previous");
@@ -206,21 +206,23 @@ TEST_F(GenerateTest, NoCurrentDatabaseEndsWithTheStandardBox) {
 
 TEST_F(GenerateTest, GenerateCommandOpensTheChosenFileAndLeavesAnUntitledScript) {
     const std::string path = MakeDatabase("chosen.mdb", {"CREATE TABLE T (A LONG)"});
-    session.state.jetWorkspace = session.engine.CreateWorkspace("tessel", "admin", "");
-    session.state.currentScriptFileName = "template.sqv";
+    session.state.engineObjects.jetWorkspace =
+        session.engine.CreateWorkspace("tessel", "admin", "");
+    session.state.editor.currentScriptFileName = "template.sqv";
     ui.fileAnswers.push_back(path);
     ScriptGenerate(session);
     EXPECT_EQ(EditorLines(), Frame(path, {"CREATE TABLE T (A LONG);", "// "})) << ui.BoxLog();
-    EXPECT_EQ(session.state.currentScriptFileName, "");
+    EXPECT_EQ(session.state.editor.currentScriptFileName, "");
 }
 
 TEST_F(GenerateTest, CancelledChoiceChangesNothing) {
-    session.state.jetWorkspace = session.engine.CreateWorkspace("tessel", "admin", "");
-    session.state.currentScriptFileName = "mine.sqv";
+    session.state.engineObjects.jetWorkspace =
+        session.engine.CreateWorkspace("tessel", "admin", "");
+    session.state.editor.currentScriptFileName = "mine.sqv";
     ui.editorText = "kept";
     ScriptGenerate(session);
     EXPECT_EQ(ui.editorText, "kept");
-    EXPECT_EQ(session.state.currentScriptFileName, "mine.sqv");
+    EXPECT_EQ(session.state.editor.currentScriptFileName, "mine.sqv");
     EXPECT_TRUE(ui.boxes.empty()) << ui.BoxLog();
 }
 

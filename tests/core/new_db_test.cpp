@@ -25,7 +25,8 @@ class NewDbTest : public OpenSessionTest {
         EXPECT_TRUE(ui.PointerIsDefault());
     }
     void ExpectConsistentState() {
-        EXPECT_EQ(session.state.databaseOpen, static_cast<bool>(session.state.currentDatabase));
+        EXPECT_EQ(session.state.current.databaseOpen,
+                  static_cast<bool>(session.state.current.currentDatabase));
     }
 };
 
@@ -43,8 +44,8 @@ TEST_F(NewDbTest, ExcelTypesAreRefusedAndTheCurrentDatabaseStays) {
         EXPECT_EQ(ui.boxes[0].caption, "New file error");
         EXPECT_EQ(name, dir.File("book"));
         EXPECT_FALSE(fs::exists(dir.File("book")));
-        ASSERT_TRUE(session.state.currentDatabase);
-        EXPECT_EQ(session.state.currentDatabase->Name(), path);
+        ASSERT_TRUE(session.state.current.currentDatabase);
+        EXPECT_EQ(session.state.current.currentDatabase->Name(), path);
     }
 }
 
@@ -58,11 +59,11 @@ TEST_F(NewDbTest, AccessMakesAVersionTwoFileReplacingTheOldOne) {
     NewDB(session, name);
     EXPECT_EQ(name, target) << "the caller's name gets its extension";
     EXPECT_TRUE(ui.boxes.empty()) << Boxes();
-    ASSERT_TRUE(session.state.currentDatabase);
-    EXPECT_TRUE(session.state.databaseOpen);
-    EXPECT_EQ(session.state.currentDatabaseFileName, target);
-    EXPECT_EQ(session.state.currentDatabase->Version(), "2.0");
-    EXPECT_EQ(session.state.versionIndex, 2);
+    ASSERT_TRUE(session.state.current.currentDatabase);
+    EXPECT_TRUE(session.state.current.databaseOpen);
+    EXPECT_EQ(session.state.current.currentDatabaseFileName, target);
+    EXPECT_EQ(session.state.current.currentDatabase->Version(), "2.0");
+    EXPECT_EQ(session.state.current.versionIndex, 2);
     EXPECT_EQ(ui.treeReloads, 1);
     EXPECT_TRUE(ui.PointerIsDefault());
 }
@@ -72,25 +73,26 @@ TEST_F(NewDbTest, CreateMDBMakesTheMissingDirectory) {
     CreateMDB(session, name);
     EXPECT_EQ(name, dir.File("new/shop.MDB"));
     EXPECT_TRUE(fs::is_regular_file(name));
-    ASSERT_TRUE(session.state.currentDatabase) << Boxes();
-    EXPECT_EQ(session.state.currentDatabase->Name(), name);
-    EXPECT_EQ(session.state.currentDatabase->Version(), "3.0");
-    EXPECT_EQ(session.state.databaseVersionOption, 32) << "derived from the version index 3";
+    ASSERT_TRUE(session.state.current.currentDatabase) << Boxes();
+    EXPECT_EQ(session.state.current.currentDatabase->Name(), name);
+    EXPECT_EQ(session.state.current.currentDatabase->Version(), "3.0");
+    EXPECT_EQ(session.state.current.databaseVersionOption, 32)
+        << "derived from the version index 3";
 }
 
 TEST_F(NewDbTest, CreateMDBReplacesTheDatabaseThatIsOpen) {
     std::string name = dir.File("shop");
     CreateMDB(session, name);
-    ASSERT_TRUE(session.state.currentDatabase) << Boxes();
-    session.state.currentDatabase->CreateProperty("Marker", db::ftype::kText,
-                                                  std::string("first file"));
+    ASSERT_TRUE(session.state.current.currentDatabase) << Boxes();
+    session.state.current.currentDatabase->CreateProperty("Marker", db::ftype::kText,
+                                                          std::string("first file"));
     std::string again = dir.File("shop");
     CreateMDB(session, again);
     EXPECT_TRUE(ui.boxes.empty()) << Boxes();
-    ASSERT_TRUE(session.state.currentDatabase);
-    EXPECT_EQ(session.state.currentDatabase->Name(), name);
+    ASSERT_TRUE(session.state.current.currentDatabase);
+    EXPECT_EQ(session.state.current.currentDatabase->Name(), name);
     EXPECT_EQ(ui.treeClears, 1) << "the open database is closed first";
-    for (const auto& property : session.state.currentDatabase->Properties()) {
+    for (const auto& property : session.state.current.currentDatabase->Properties()) {
         EXPECT_NE(property.name, "Marker") << "the new file replaced the old one";
     }
 
@@ -113,8 +115,8 @@ TEST_F(NewDbTest, AStaleJournalOfTheReplacedFileGoesWithIt) {
     EXPECT_EQ(ReadBytes(target + ".bak-journal"),
               "a journal left behind by a crash of the old file")
         << "the journal stays with the file it belongs to";
-    ASSERT_TRUE(session.state.currentDatabase);
-    EXPECT_EQ(session.state.currentDatabase->Version(), "3.0");
+    ASSERT_TRUE(session.state.current.currentDatabase);
+    EXPECT_EQ(session.state.current.currentDatabase->Version(), "3.0");
 }
 
 TEST_F(NewDbTest, AnOlderBackupAndItsJournalAreReplaced) {
@@ -148,12 +150,12 @@ TEST_F(NewDbTest, TheFileFormatComesFromTheVersionIndexWhenNoneWasChosen) {
     const std::pair<int, const char*> cases[] = {{1, "1.1"}, {2, "2.0"}, {0, "3.0"}};
     int n = 0;
     for (const auto& [index, version] : cases) {
-        session.state.databaseVersionOption = 0;
-        session.state.versionIndex = index;
+        session.state.current.databaseVersionOption = 0;
+        session.state.current.versionIndex = index;
         std::string name = dir.File("format" + std::to_string(n++));
         CreateMDB(session, name);
-        ASSERT_TRUE(session.state.currentDatabase) << Boxes();
-        EXPECT_EQ(session.state.currentDatabase->Version(), version) << index;
+        ASSERT_TRUE(session.state.current.currentDatabase) << Boxes();
+        EXPECT_EQ(session.state.current.currentDatabase->Version(), version) << index;
     }
 }
 
@@ -164,7 +166,7 @@ TEST_F(NewDbTest, AnEmptyNameDoesNothing) {
     EXPECT_EQ(name, "");
     EXPECT_TRUE(ui.boxes.empty());
     EXPECT_TRUE(ui.pointers.empty());
-    EXPECT_FALSE(session.state.currentDatabase);
+    EXPECT_FALSE(session.state.current.currentDatabase);
 }
 
 TEST_F(NewDbTest, AReadOnlyDirectoryGivesAClearErrorBox) {
@@ -178,7 +180,7 @@ TEST_F(NewDbTest, AReadOnlyDirectoryGivesAClearErrorBox) {
     ExpectOneCriticalBoxNaming("shop.MDB");
     EXPECT_FALSE(fs::exists(name));
     ExpectConsistentState();
-    EXPECT_FALSE(session.state.currentDatabase);
+    EXPECT_FALSE(session.state.current.currentDatabase);
 }
 
 TEST_F(NewDbTest, AFileInThePlaceOfTheDirectoryGivesAClearErrorBox) {
@@ -188,7 +190,7 @@ TEST_F(NewDbTest, AFileInThePlaceOfTheDirectoryGivesAClearErrorBox) {
     CreateMDB(session, name);
     ExpectOneCriticalBoxNaming(blocker);
     EXPECT_EQ(ReadBytes(blocker), "a file, not a directory");
-    EXPECT_FALSE(session.state.currentDatabase);
+    EXPECT_FALSE(session.state.current.currentDatabase);
     ExpectConsistentState();
 }
 
@@ -215,8 +217,8 @@ TEST_F(NewDbTest, DirectoryTypesMakeTheDirectoryAndOpenItWithTheirType) {
     std::string name = dir.File("dbf");
     NewDB(session, name);
     EXPECT_TRUE(fs::is_directory(name));
-    EXPECT_EQ(session.state.currentDatabaseFileName, name);
-    EXPECT_EQ(session.state.currentConnect, "Dbase IV;");
+    EXPECT_EQ(session.state.current.currentDatabaseFileName, name);
+    EXPECT_EQ(session.state.current.currentConnect, "Dbase IV;");
     ExpectConsistentState();
     for (const auto& box : ui.boxes)
         EXPECT_EQ(box.style, 16) << Boxes();
@@ -230,7 +232,7 @@ TEST_F(NewDbTest, ATypeWithoutADriverGivesTheNoDriverBox) {
     ASSERT_EQ(ui.boxes.size(), 1u) << Boxes();
     EXPECT_EQ(ui.boxes[0].style, 16);
     EXPECT_EQ(ui.boxes[0].text.rfind("3170: ", 0), 0u) << Boxes();
-    EXPECT_FALSE(session.state.currentDatabase);
+    EXPECT_FALSE(session.state.current.currentDatabase);
     ExpectConsistentState();
     EXPECT_TRUE(ui.PointerIsDefault());
 }

@@ -20,14 +20,14 @@ class OpenDbTest : public OpenSessionTest {
   protected:
     // Nothing current, and nothing that claims to be.
     void ExpectNothingCurrent() {
-        EXPECT_FALSE(session.state.currentDatabase);
-        EXPECT_FALSE(session.state.databaseOpen);
+        EXPECT_FALSE(session.state.current.currentDatabase);
+        EXPECT_FALSE(session.state.current.databaseOpen);
     }
     void ExpectCurrent(const std::string& path) {
-        ASSERT_TRUE(session.state.currentDatabase) << Boxes();
-        EXPECT_TRUE(session.state.databaseOpen);
-        EXPECT_EQ(session.state.currentDatabase->Name(), path);
-        EXPECT_EQ(session.state.currentDatabaseFileName, path);
+        ASSERT_TRUE(session.state.current.currentDatabase) << Boxes();
+        EXPECT_TRUE(session.state.current.databaseOpen);
+        EXPECT_EQ(session.state.current.currentDatabase->Name(), path);
+        EXPECT_EQ(session.state.current.currentDatabaseFileName, path);
     }
     void FillOdbcParts() {
         OdbcParts& parts = session.state.odbc;
@@ -75,10 +75,10 @@ class OpenDbTest : public OpenSessionTest {
 TEST_F(OpenDbTest, OpeningByNameMakesTheDatabaseCurrent) {
     const std::string path = MakeDatabase("shop.mdb");
     FillOdbcParts();
-    session.state.currentConnect = "left over";
+    session.state.current.currentConnect = "left over";
     OpenDB(session, path, true);
     ExpectCurrent(path);
-    EXPECT_EQ(session.state.currentConnect, "");
+    EXPECT_EQ(session.state.current.currentConnect, "");
     EXPECT_EQ(session.state.odbc.dataSourceName, "");
     EXPECT_EQ(session.state.odbc.user, "user") << "only the data source name is emptied";
     EXPECT_EQ(ui.treeReloads, 1);
@@ -87,7 +87,8 @@ TEST_F(OpenDbTest, OpeningByNameMakesTheDatabaseCurrent) {
     EXPECT_EQ(ui.StatusText(), "");
     EXPECT_TRUE(ui.PointerIsDefault());
     EXPECT_NE(std::find(ui.pointers.begin(), ui.pointers.end(), Pointer::Busy), ui.pointers.end());
-    EXPECT_EQ(session.state.queryTimeout, session.state.currentDatabase->QueryTimeout());
+    EXPECT_EQ(session.state.current.queryTimeout,
+              session.state.current.currentDatabase->QueryTimeout());
 }
 
 TEST_F(OpenDbTest, OpeningAnotherDatabaseClosesTheFirst) {
@@ -134,7 +135,7 @@ TEST_F(OpenDbTest, AMissingFileShowsTheStandardErrorBoxNamingIt) {
     EXPECT_EQ(ui.boxes[0].caption, db::kEngineSource);
     EXPECT_EQ(ui.treeClears, 1);
     EXPECT_FALSE(std::filesystem::exists(path)) << "opening never creates a file";
-    EXPECT_EQ(session.state.currentDatabaseFileName, path);
+    EXPECT_EQ(session.state.current.currentDatabaseFileName, path);
     ExpectOdbcParts(session.state.odbc, {"", "", "", "", "", "", "description"});
     EXPECT_TRUE(ui.PointerIsDefault());
 }
@@ -228,8 +229,8 @@ TEST_F(OpenDbTest, TheOpenDialogOfEachConnectionType) {
         {"Text;", "Text Files (*.txt)|*.txt", "Open Text database"},
     };
     for (const auto& c : cases) {
-        session.state.connectionType = c.type;
-        session.state.commonDialog.fileName = "left over";
+        session.state.current.connectionType = c.type;
+        session.state.editor.commonDialog.fileName = "left over";
         OpenDB(session, "ignored", false);
         ASSERT_FALSE(ui.fileRequests.empty());
         const FileDialogRequest& request = ui.fileRequests.back();
@@ -240,17 +241,17 @@ TEST_F(OpenDbTest, TheOpenDialogOfEachConnectionType) {
         EXPECT_EQ(request.flags, 4100);
         EXPECT_EQ(request.fileName, "");
         EXPECT_EQ(request.initialDirectory, documents);
-        EXPECT_EQ(session.state.connectionType, c.type);
+        EXPECT_EQ(session.state.current.connectionType, c.type);
     }
     EXPECT_TRUE(ui.boxes.empty()) << Boxes();
 }
 
 TEST_F(OpenDbTest, AnyOtherTypeShowsTheAccessDialogAndSwitchesToAccess) {
     for (const char* type : {"ODBC;", "access", "Dbase IV"}) {
-        session.state.connectionType = type;
+        session.state.current.connectionType = type;
         OpenDB(session, "", false);
         EXPECT_EQ(ui.fileRequests.back().title, "Open Microsoft Access database");
-        EXPECT_EQ(session.state.connectionType, "Access");
+        EXPECT_EQ(session.state.current.connectionType, "Access");
     }
 }
 
@@ -262,10 +263,10 @@ TEST_F(OpenDbTest, CancellingTheDialogKeepsThePreviousDatabase) {
     const int reloads = ui.treeReloads;
     OpenDB(session, "", false);  // the queue holds no answer: cancelled
     ASSERT_EQ(ui.fileRequests.size(), 1u);
-    ASSERT_TRUE(session.state.currentDatabase);
-    EXPECT_TRUE(session.state.databaseOpen);
-    EXPECT_EQ(session.state.currentDatabase->Name(), path);
-    EXPECT_EQ(session.state.currentDatabaseFileName, "");
+    ASSERT_TRUE(session.state.current.currentDatabase);
+    EXPECT_TRUE(session.state.current.databaseOpen);
+    EXPECT_EQ(session.state.current.currentDatabase->Name(), path);
+    EXPECT_EQ(session.state.current.currentDatabaseFileName, "");
     EXPECT_EQ(ui.treeClears, clears);
     EXPECT_EQ(ui.treeReloads, reloads);
     EXPECT_EQ(ui.statusTexts.size(), statusCount);
@@ -283,23 +284,25 @@ TEST_F(OpenDbTest, APickedTableOfADirectoryTypeOpensItsDirectory) {
     std::filesystem::create_directory(dir.File("data"));
     const std::string table = dir.File("data/parts.dbf");
     WriteBytes(table, "");
-    session.state.connectionType = "Dbase IV;";
+    session.state.current.connectionType = "Dbase IV;";
     ui.fileAnswers.push_back(table);
     OpenDB(session, "", false);
-    EXPECT_EQ(session.state.currentDatabaseFileName, dir.File("data"));
-    EXPECT_EQ(session.state.currentConnect, "Dbase IV;");
-    EXPECT_EQ(session.state.databaseOpen, static_cast<bool>(session.state.currentDatabase));
+    EXPECT_EQ(session.state.current.currentDatabaseFileName, dir.File("data"));
+    EXPECT_EQ(session.state.current.currentConnect, "Dbase IV;");
+    EXPECT_EQ(session.state.current.databaseOpen,
+              static_cast<bool>(session.state.current.currentDatabase));
 }
 
 TEST_F(OpenDbTest, APickedWorkbookIsOpenedItself) {
     const std::string workbook = dir.File("book.xls");
     WriteBytes(workbook, "");
-    session.state.connectionType = "Excel 8.0;HDR=YES;";
+    session.state.current.connectionType = "Excel 8.0;HDR=YES;";
     ui.fileAnswers.push_back(workbook);
     OpenDB(session, "", false);
-    EXPECT_EQ(session.state.currentDatabaseFileName, workbook);
-    EXPECT_EQ(session.state.currentConnect, "Excel 8.0;HDR=YES;");
-    EXPECT_EQ(session.state.databaseOpen, static_cast<bool>(session.state.currentDatabase));
+    EXPECT_EQ(session.state.current.currentDatabaseFileName, workbook);
+    EXPECT_EQ(session.state.current.currentConnect, "Excel 8.0;HDR=YES;");
+    EXPECT_EQ(session.state.current.databaseOpen,
+              static_cast<bool>(session.state.current.currentDatabase));
 }
 
 TEST_F(OpenDbTest, TheDialogStartsAtHomeWithoutADocumentsDirectory) {
@@ -340,12 +343,12 @@ TEST_F(OpenDbTest, CloseDBTakesTheDatabaseAwayButKeepsItsName) {
     EXPECT_FALSE(ui.viewVisible);
     EXPECT_EQ(ui.viewCaption, "");
     EXPECT_FALSE(ui.recordsetListVisible);
-    EXPECT_EQ(session.state.currentDatabaseFileName, path);
+    EXPECT_EQ(session.state.current.currentDatabaseFileName, path);
     EXPECT_TRUE(ui.PointerIsDefault());
 }
 
 TEST_F(OpenDbTest, CloseDBWithNothingCurrentDoesNothing) {
-    session.state.databaseOpen = true;  // a flag left claiming an open database
+    session.state.current.databaseOpen = true;  // a flag left claiming an open database
     CloseDB(session);
     ExpectNothingCurrent();
     EXPECT_EQ(ui.treeClears, 0);
@@ -374,13 +377,13 @@ TEST_F(OpenDbTest, RepairDBOfAGoodFileReportsItInTheStatusPanel) {
         EXPECT_EQ(ui.boxes[0].text.rfind("3251: ", 0), 0u) << Boxes();
         EXPECT_EQ(ui.StatusText(), "");
     }
-    EXPECT_EQ(session.state.currentDatabaseFileName, path);
+    EXPECT_EQ(session.state.current.currentDatabaseFileName, path);
     EXPECT_TRUE(ui.PointerIsDefault());
 }
 
 TEST_F(OpenDbTest, CancellingTheRepairDialogShowsNothing) {
     const std::string documents = UseDocumentsDirectory();
-    session.state.currentDatabaseFileName = "/some/file.mdb";
+    session.state.current.currentDatabaseFileName = "/some/file.mdb";
     RepairDB(session, "start.mdb", false);
     ASSERT_EQ(ui.fileRequests.size(), 1u);
     const FileDialogRequest& request = ui.fileRequests[0];
@@ -389,7 +392,7 @@ TEST_F(OpenDbTest, CancellingTheRepairDialogShowsNothing) {
     EXPECT_EQ(request.flags, 4);
     EXPECT_EQ(request.fileName, "start.mdb");
     EXPECT_EQ(request.initialDirectory, documents);
-    EXPECT_EQ(session.state.currentDatabaseFileName, "");
+    EXPECT_EQ(session.state.current.currentDatabaseFileName, "");
     EXPECT_EQ(ui.StatusText(), "");
     EXPECT_TRUE(ui.boxes.empty()) << Boxes();
 }

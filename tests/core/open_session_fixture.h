@@ -55,7 +55,8 @@ inline void ExpectOdbcParts(const OdbcParts& actual, const OdbcParts& expected) 
 class OpenSessionTest : public ::testing::Test {
   protected:
     OpenSessionTest() {
-        session.state.jetWorkspace = session.engine.CreateWorkspace("tessel", "admin", "");
+        session.state.engineObjects.jetWorkspace =
+            session.engine.CreateWorkspace("tessel", "admin", "");
     }
 
     // A new single-file database made by the engine, in the given file format.

@@ -272,7 +272,7 @@ TEST(RecordsetFile, MissingFileAndForeignFileAreClearErrors) {
 
 class Capture : public ::testing::Test {
   protected:
-    Capture() : session(ui) { session.state.appPath = dir.Path().string(); }
+    Capture() : session(ui) { session.state.app.appPath = dir.Path().string(); }
 
     void CaptureRows(const std::string& statement, Rows rows) {
         RowsCursor cursor({{"A", "", 4, 4}}, std::move(rows));
@@ -291,9 +291,10 @@ TEST_F(Capture, NumbersFilesAndAddsListRows) {
     CaptureRows("SELECT 1", {{Int(1)}});
     CaptureRows("SELECT 2", {{Int(2)}});
     CaptureRows("SELECT 3", {{Int(3)}});
-    EXPECT_EQ(session.state.recordsetCount, 3);
+    EXPECT_EQ(session.state.recordsets.recordsetCount, 3);
     EXPECT_TRUE(Exists(1) && Exists(2) && Exists(3));
-    EXPECT_EQ(session.state.recordsetFileName, RecordsetFilePath(dir.Path().string(), 3));
+    EXPECT_EQ(session.state.recordsets.recordsetFileName,
+              RecordsetFilePath(dir.Path().string(), 3));
     EXPECT_TRUE(ui.recordsetListVisible);
     EXPECT_EQ(ui.recordsetRows, (std::vector<std::string>{"SELECT 1", "SELECT 2", "SELECT 3"}));
     ExpectSameCells(RecordsetFile::Open(RecordsetFilePath(dir.Path().string(), 2))->ReadRows(0, 9),
@@ -302,16 +303,16 @@ TEST_F(Capture, NumbersFilesAndAddsListRows) {
 
 // Mended: the count is not limited to 16 bits.
 TEST_F(Capture, CountGoesPast32767) {
-    session.state.recordsetCount = 32767;
+    session.state.recordsets.recordsetCount = 32767;
     CaptureRows("SELECT 1", {{Int(1)}});
-    EXPECT_EQ(session.state.recordsetCount, 32768);
+    EXPECT_EQ(session.state.recordsets.recordsetCount, 32768);
     EXPECT_TRUE(Exists(32768));
 }
 
 TEST_F(Capture, FailedCaptureHasAlreadyCounted) {
     RowsCursor cursor({{"A", "", 4, 4}}, {{Int(1)}}, 0);
     EXPECT_THROW(CaptureRecordset(session, "SELECT 1", cursor), EngineError);
-    EXPECT_EQ(session.state.recordsetCount, 1);
+    EXPECT_EQ(session.state.recordsets.recordsetCount, 1);
     EXPECT_FALSE(Exists(1));
     EXPECT_TRUE(ui.recordsetRows.empty());
 }
@@ -321,14 +322,14 @@ TEST_F(Capture, CleanDeletesEveryFileOfTheSession) {
     CaptureRows("SELECT 1", {{Int(1)}});
     CaptureRows("SELECT 2", {{Int(2)}});
     CaptureRows("SELECT 3", {{Int(3)}});
-    session.state.recordsetCount = 0;  // a new execution
+    session.state.recordsets.recordsetCount = 0;  // a new execution
     CaptureRows("SELECT 4", {{Int(4)}});
-    EXPECT_EQ(session.state.recordsetCount, 1);
+    EXPECT_EQ(session.state.recordsets.recordsetCount, 1);
     EXPECT_TRUE(Exists(1) && Exists(2) && Exists(3));
 
     CleanRecordsets(session);
     EXPECT_FALSE(Exists(1) || Exists(2) || Exists(3));
-    EXPECT_EQ(session.state.recordsetCount, 1);
+    EXPECT_EQ(session.state.recordsets.recordsetCount, 1);
     EXPECT_TRUE(ui.boxes.empty()) << ui.BoxLog();
 }
 

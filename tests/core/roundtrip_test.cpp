@@ -78,7 +78,8 @@ void ExpectSameShape(const TableShape& source, const TableShape& copy) {
 class RoundTripTest : public test::SchemaTest {
   protected:
     RoundTripTest() {
-        session.state.jetWorkspace = session.engine.CreateWorkspace("tessel", "admin", "");
+        session.state.engineObjects.jetWorkspace =
+            session.engine.CreateWorkspace("tessel", "admin", "");
     }
 
     // Generates the current database's script, points its dbMake line at `target` and runs it.
@@ -134,7 +135,7 @@ TEST_F(RoundTripTest, EveryTypeCodeAndEveryIndexFormComeBack) {
          "CREATE INDEX Ort ON Größe(Straße)"});
     OpenAsCurrent(source);
     // The source is what it should be, so that the comparison cannot pass on empty tables.
-    const auto shape = ShapeOf(*session.state.currentDatabase);
+    const auto shape = ShapeOf(*session.state.current.currentDatabase);
     ASSERT_EQ(shape.size(), 6u);
     EXPECT_EQ(shape[0].fields.size(), 23u);
     EXPECT_EQ(shape[0].indexes.size(), 7u);
@@ -165,7 +166,7 @@ TEST_F(RoundTripTest, RealDatabaseFromTestData) {
         EXPECT_NE(text.find("'" + copy + "'"), std::string::npos) << text;
         EXPECT_NE(text.find("Jet/ACE file format"), std::string::npos) << text;
         EXPECT_NE(text.find("no reader"), std::string::npos) << text;
-        EXPECT_FALSE(session.state.databaseOpen);
+        EXPECT_FALSE(session.state.current.databaseOpen);
     }
 }
 

@@ -36,9 +36,10 @@ class SchemaTest : public ::testing::Test {
     }
 
     void OpenAsCurrent(const std::string& path, const std::string& connect = "") {
-        session.state.currentDatabase = session.engine.OpenDatabase(path, false, false, connect);
-        session.state.currentDatabaseFileName = path;
-        session.state.databaseOpen = true;
+        session.state.current.currentDatabase =
+            session.engine.OpenDatabase(path, false, false, connect);
+        session.state.current.currentDatabaseFileName = path;
+        session.state.current.databaseOpen = true;
     }
 
     // The editor's text cut into its lines (each ended by CR LF).

@@ -15,23 +15,23 @@ namespace fs = std::filesystem;
 using ScriptCommands = ScriptRunTest;
 
 TEST_F(ScriptCommands, DbConnectAccessSetsTypeIndexAndFileFormat) {
-    session.state.databaseVersionOption = 0;
+    session.state.current.databaseVersionOption = 0;
     Run("dbConnect Dbase;\r\ndbConnect Access;\r\n");
-    EXPECT_EQ(session.state.connectionType, "Access");
-    EXPECT_EQ(session.state.versionIndex, 3);
-    EXPECT_EQ(session.state.databaseVersionOption, 32);
+    EXPECT_EQ(session.state.current.connectionType, "Access");
+    EXPECT_EQ(session.state.current.versionIndex, 3);
+    EXPECT_EQ(session.state.current.databaseVersionOption, 32);
     EXPECT_TRUE(ui.boxes.empty()) << Boxes();
 }
 
 TEST_F(ScriptCommands, CommandWordsInAnyCaseAreAlike) {
     Run("dbconnect Dbase;");
-    EXPECT_EQ(session.state.connectionType, "Dbase 5.0;");
+    EXPECT_EQ(session.state.current.connectionType, "Dbase 5.0;");
     Run("dbCONNECT FoxPro;");
-    EXPECT_EQ(session.state.connectionType, "FoxPro 3.0;");
-    EXPECT_EQ(session.state.versionIndex, 15);
+    EXPECT_EQ(session.state.current.connectionType, "FoxPro 3.0;");
+    EXPECT_EQ(session.state.current.versionIndex, 15);
     Run("dbConnect Access;\r\ndbVERSION 1.0;");
-    EXPECT_EQ(session.state.versionIndex, 0);
-    EXPECT_EQ(session.state.databaseVersionOption, 8);
+    EXPECT_EQ(session.state.current.versionIndex, 0);
+    EXPECT_EQ(session.state.current.databaseVersionOption, 8);
 }
 
 TEST_F(ScriptCommands, ArgumentKeepsAFurtherBlank) {
@@ -40,7 +40,7 @@ TEST_F(ScriptCommands, ArgumentKeepsAFurtherBlank) {
     EXPECT_EQ(ui.boxes[0].text, "Invalid Jet file connection - default to Access version 3");
     EXPECT_EQ(ui.boxes[0].caption, "Invalid Jet connection");
     EXPECT_EQ(ui.boxes[0].style, 48);
-    EXPECT_EQ(session.state.connectionType, "Access");
+    EXPECT_EQ(session.state.current.connectionType, "Access");
 }
 
 TEST_F(ScriptCommands, CapitalsAndALeadingBlankGoToTheSqlPath) {
@@ -50,7 +50,7 @@ TEST_F(ScriptCommands, CapitalsAndALeadingBlankGoToTheSqlPath) {
         EXPECT_EQ(box.caption, "DBEngine error");
         EXPECT_EQ(box.style, 16);
     }
-    EXPECT_EQ(session.state.connectionType, "Access");
+    EXPECT_EQ(session.state.current.connectionType, "Access");
 }
 
 TEST_F(ScriptCommands, DbCloseWithoutBlankEndsTheRunWithTheStandardBox) {
@@ -63,7 +63,7 @@ TEST_F(ScriptCommands, DbCloseWithoutBlankEndsTheRunWithTheStandardBox) {
     EXPECT_EQ(ui.boxes[0].style, 16);
     EXPECT_EQ(ui.boxes[0].caption, kAppTitle);
     // Neither the close nor anything after it ran.
-    EXPECT_TRUE(session.state.databaseOpen);
+    EXPECT_TRUE(session.state.current.databaseOpen);
     EXPECT_TRUE(
         Column(base + ".MDB", "SELECT name FROM sqlite_master WHERE name = 'NeverMade'").empty());
 }
@@ -72,12 +72,12 @@ TEST_F(ScriptCommands, DbCloseWithABlankClosesAndIgnoresItsWord) {
     const std::string base = dir.File("close");
     Run("dbMake " + base + ";\r\ndbClose now;\r\n");
     EXPECT_TRUE(ui.boxes.empty()) << Boxes();
-    EXPECT_FALSE(session.state.databaseOpen);
-    EXPECT_FALSE(session.state.currentDatabase);
-    EXPECT_EQ(session.state.currentDatabaseFileName, base + ".MDB");
+    EXPECT_FALSE(session.state.current.databaseOpen);
+    EXPECT_FALSE(session.state.current.currentDatabase);
+    EXPECT_EQ(session.state.current.currentDatabaseFileName, base + ".MDB");
     Run("dbOpen " + base + ".MDB;\r\ndbClose ;\r\n");
     EXPECT_TRUE(ui.boxes.empty()) << Boxes();
-    EXPECT_FALSE(session.state.databaseOpen);
+    EXPECT_FALSE(session.state.current.databaseOpen);
 }
 
 TEST_F(ScriptCommands, UnknownCommandWordDoesNothingAndTheScriptGoesOn) {
@@ -91,16 +91,16 @@ TEST_F(ScriptCommands, DbMakeUnderAccessCreatesAndOpensTheFile) {
     Run("dbConnect Access;\r\ndbMake " + base + ";\r\n");
     EXPECT_TRUE(ui.boxes.empty()) << Boxes();
     EXPECT_TRUE(fs::exists(base + ".MDB"));
-    ASSERT_TRUE(session.state.currentDatabase);
-    EXPECT_EQ(session.state.currentDatabase->Name(), base + ".MDB");
-    EXPECT_EQ(session.state.currentDatabase->Version(), "3.0");
+    ASSERT_TRUE(session.state.current.currentDatabase);
+    EXPECT_EQ(session.state.current.currentDatabase->Name(), base + ".MDB");
+    EXPECT_EQ(session.state.current.currentDatabase->Version(), "3.0");
 }
 
 TEST_F(ScriptCommands, DbVersionChoosesTheFormatOfTheNextDbMake) {
     Run("dbConnect Access;\r\ndbVersion 2.0;\r\ndbMake " + dir.File("old") + ";\r\n");
     EXPECT_TRUE(ui.boxes.empty()) << Boxes();
-    ASSERT_TRUE(session.state.currentDatabase);
-    EXPECT_EQ(session.state.currentDatabase->Version(), "2.0");
+    ASSERT_TRUE(session.state.current.currentDatabase);
+    EXPECT_EQ(session.state.current.currentDatabase->Version(), "2.0");
 }
 
 TEST_F(ScriptCommands, DbMakeUnderExcelIsRefusedAndTheScriptGoesOn) {
@@ -110,8 +110,8 @@ TEST_F(ScriptCommands, DbMakeUnderExcelIsRefusedAndTheScriptGoesOn) {
     ASSERT_EQ(ui.boxes.size(), 1u) << Boxes();
     EXPECT_EQ(ui.boxes[0].text, "Unable to make Excel files");
     EXPECT_EQ(ui.boxes[0].caption, "New file error");
-    ASSERT_TRUE(session.state.currentDatabase);
-    EXPECT_EQ(session.state.currentDatabase->Name(), before + ".MDB");
+    ASSERT_TRUE(session.state.current.currentDatabase);
+    EXPECT_EQ(session.state.current.currentDatabase->Name(), before + ".MDB");
     EXPECT_EQ(Column(before + ".MDB", "SELECT name FROM sqlite_master WHERE name = 'Later'"),
               std::vector<std::string>{"Later"});
 }
@@ -121,8 +121,8 @@ TEST_F(ScriptCommands, DbOpenOpensTheNamedFileWithBlanksInItsName) {
     session.engine.CreateDatabase(path, ";LANGID=0x0409;CP=1252;COUNTRY=0", 32);
     Run("dbOpen " + path + ";\r\n");
     EXPECT_TRUE(ui.boxes.empty()) << Boxes();
-    ASSERT_TRUE(session.state.currentDatabase);
-    EXPECT_EQ(session.state.currentDatabase->Name(), path);
+    ASSERT_TRUE(session.state.current.currentDatabase);
+    EXPECT_EQ(session.state.current.currentDatabase->Name(), path);
     EXPECT_GT(ui.treeReloads, 0);
 }
 
@@ -142,8 +142,8 @@ TEST_F(ScriptCommands, DbMakeAndDbOpenUnderOdbcSayTheyCannotWorkYetAndTheScriptG
                                     "open a single-file database or a directory database "
                                     "instead.");
     // The same command after the type went back to Access opens the file.
-    ASSERT_TRUE(session.state.currentDatabase);
-    EXPECT_EQ(session.state.currentDatabase->Name(), path);
+    ASSERT_TRUE(session.state.current.currentDatabase);
+    EXPECT_EQ(session.state.current.currentDatabase->Name(), path);
 }
 
 TEST_F(ScriptCommands, ScriptWithoutSemicolonRunsNothingAndShowsTheInvalidArgumentBox) {
@@ -162,20 +162,20 @@ TEST_F(ScriptCommands, CommentAfterTheLastSemicolonWithoutLineBreakRunsThenFails
 }
 
 TEST_F(ScriptCommands, EmptyEditorDoesNothing) {
-    session.state.recordsetCount = 5;
+    session.state.recordsets.recordsetCount = 5;
     ui.viewVisible = true;
     Run("");
     EXPECT_TRUE(ui.boxes.empty());
-    EXPECT_EQ(session.state.recordsetCount, 5);
+    EXPECT_EQ(session.state.recordsets.recordsetCount, 5);
     EXPECT_TRUE(ui.viewVisible);
 }
 
 TEST_F(ScriptCommands, BlanksCommentsAndLineBreaksRunNothingAndShowNothing) {
-    session.state.recordsetCount = 5;
+    session.state.recordsets.recordsetCount = 5;
     ui.viewVisible = true;
     Run("   \r\n// only a comment\r\n\r\n  ");
     EXPECT_TRUE(ui.boxes.empty()) << Boxes();
-    EXPECT_EQ(session.state.recordsetCount, 0);
+    EXPECT_EQ(session.state.recordsets.recordsetCount, 0);
     EXPECT_FALSE(ui.viewVisible) << "the view grid is hidden when a run starts";
 }
 

@@ -49,10 +49,10 @@ std::vector<std::string> Names(const fs::path& directory) {
 TEST_F(ScriptFilesTest, SavedTextEndsInOneLineBreakAndEachOpenAndSaveAddsOne) {
     const std::string path = dir.File("one.sqv");
     ui.editorText = "SELECT 1";
-    session.state.scriptChanged = true;
+    session.state.editor.scriptChanged = true;
     WriteScriptFile(session, path);
     EXPECT_EQ(test::ReadBytes(path), "SELECT 1\r\n");
-    EXPECT_FALSE(session.state.scriptChanged);
+    EXPECT_FALSE(session.state.editor.scriptChanged);
 
     ui.editorText.clear();
     EXPECT_TRUE(LoadScriptFile(session, path));
@@ -66,17 +66,17 @@ TEST_F(ScriptFilesTest, SavedTextEndsInOneLineBreakAndEachOpenAndSaveAddsOne) {
 TEST_F(ScriptFilesTest, LoadingClearsTheChangedFlagAfterTheAssignment) {
     const std::string path = dir.File("s.sqv");
     test::WriteBytes(path, "SELECT 2;\r\n");
-    session.state.scriptChanged = true;
+    session.state.editor.scriptChanged = true;
     EXPECT_TRUE(LoadScriptFile(session, path));
     EXPECT_EQ(ui.editorText, "SELECT 2;\r\n");
     EXPECT_EQ(ui.editorAssignments, 1);
-    EXPECT_FALSE(session.state.scriptChanged);
+    EXPECT_FALSE(session.state.editor.scriptChanged);
     EXPECT_TRUE(ui.PointerIsDefault());
 }
 
 TEST_F(ScriptFilesTest, MissingFileShowsCantOpenAndLeavesTheEditor) {
     ui.editorText = "kept";
-    session.state.scriptChanged = true;
+    session.state.editor.scriptChanged = true;
     const std::string path = dir.File("nothing.sqv");
     EXPECT_FALSE(LoadScriptFile(session, path));
     ASSERT_EQ(ui.boxes.size(), 1u);
@@ -85,7 +85,7 @@ TEST_F(ScriptFilesTest, MissingFileShowsCantOpenAndLeavesTheEditor) {
     EXPECT_EQ(ui.boxes[0].caption, kAppTitle);
     EXPECT_EQ(ui.editorText, "kept");
     EXPECT_EQ(ui.editorAssignments, 0);
-    EXPECT_TRUE(session.state.scriptChanged);
+    EXPECT_TRUE(session.state.editor.scriptChanged);
 }
 
 TEST_F(ScriptFilesTest, DirectoryCannotBeOpenedAsAScript) {
@@ -119,12 +119,12 @@ TEST_F(ScriptFilesTest, Windows1252FileLoadsAndSavesAsUtf8) {
 TEST_F(ScriptFilesTest, ExportModeWritesTheExportTextAndKeepsTheChangedFlag) {
     const std::string path = dir.File("ansi.sqv");
     ui.editorText = "editor";
-    session.state.exportText = "SELECT a FROM t";
-    session.state.exportMode = true;
-    session.state.scriptChanged = true;
+    session.state.ansiExport.exportText = "SELECT a FROM t";
+    session.state.ansiExport.exportMode = true;
+    session.state.editor.scriptChanged = true;
     WriteScriptFile(session, path);
     EXPECT_EQ(test::ReadBytes(path), "SELECT a FROM t\r\n");
-    EXPECT_TRUE(session.state.scriptChanged);
+    EXPECT_TRUE(session.state.editor.scriptChanged);
 }
 
 TEST_F(ScriptFilesTest, ReplacingKeepsTheFileModeAndWritesThroughALink) {
@@ -157,7 +157,7 @@ TEST_F(ScriptFilesTest, FailedWriteKeepsTheOldFileAndShowsTheCause) {
         if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
             return 10;
         ui.editorText = "new text";
-        session.state.scriptChanged = true;
+        session.state.editor.scriptChanged = true;
         WriteScriptFile(session, path);
         if (ui.boxes.size() != 1)
             return 11;
@@ -165,7 +165,7 @@ TEST_F(ScriptFilesTest, FailedWriteKeepsTheOldFileAndShowsTheCause) {
             return 12;
         if (ui.boxes[0].text != "Cannot write " + path + ": Permission denied.")
             return 13;
-        if (!session.state.scriptChanged)
+        if (!session.state.editor.scriptChanged)
             return 14;
         return 0;
     });
@@ -184,13 +184,13 @@ TEST_F(ScriptFilesTest, WriteThatRunsOutOfSpaceKeepsTheOldFile) {
         if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
             return 10;
         ui.editorText = std::string(100000, 'x');
-        session.state.scriptChanged = true;
+        session.state.editor.scriptChanged = true;
         WriteScriptFile(session, path);
         if (ui.boxes.size() != 1 || ui.boxes[0].style != 48)
             return 11;
         if (ui.boxes[0].text.rfind("Cannot write " + path + ": ", 0) != 0)
             return 12;
-        return session.state.scriptChanged ? 0 : 13;
+        return session.state.editor.scriptChanged ? 0 : 13;
     });
     EXPECT_EQ(status, 0);
     EXPECT_EQ(test::ReadBytes(path), "old text\r\n");
@@ -224,20 +224,20 @@ TEST_F(ScriptFilesTest, ReadOnlyFileIsNotReplaced) {
 TEST_F(ScriptFilesTest, WriteIntoAMissingDirectoryFails) {
     const std::string path = dir.File("no/such/dir.sqv");
     ui.editorText = "x";
-    session.state.scriptChanged = true;
+    session.state.editor.scriptChanged = true;
     WriteScriptFile(session, path);
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].text, "Cannot write " + path + ": No such file or directory.");
     EXPECT_EQ(ui.boxes[0].style, msgbox::kExclamation);
-    EXPECT_TRUE(session.state.scriptChanged);
+    EXPECT_TRUE(session.state.editor.scriptChanged);
     EXPECT_TRUE(ui.PointerIsDefault());
 }
 
 TEST_F(ScriptFilesTest, AskUsesTheDialogsTitleAndFlagsWithTheScriptFilter) {
-    session.state.commonDialog.title = "Save SQL script file";
-    session.state.commonDialog.flags = 6;
-    session.state.commonDialog.defaultExtension = "SQV";
-    session.state.scriptFileFilter = "SQL script files (*.sqv)|*.sqv|All Files (*.*)|*.*";
+    session.state.editor.commonDialog.title = "Save SQL script file";
+    session.state.editor.commonDialog.flags = 6;
+    session.state.editor.commonDialog.defaultExtension = "SQV";
+    session.state.editor.scriptFileFilter = "SQL script files (*.sqv)|*.sqv|All Files (*.*)|*.*";
     ui.fileAnswers.push_back(dir.File("chosen.sqv"));
     EXPECT_EQ(AskScriptFileName(session, "suggested.sqv"), dir.File("chosen.sqv"));
     ASSERT_EQ(ui.fileRequests.size(), 1u);
@@ -246,11 +246,11 @@ TEST_F(ScriptFilesTest, AskUsesTheDialogsTitleAndFlagsWithTheScriptFilter) {
     EXPECT_EQ(ui.fileRequests[0].flags, 6);
     EXPECT_EQ(ui.fileRequests[0].filter, "SQL script files (*.sqv)|*.sqv|All Files (*.*)|*.*");
     EXPECT_EQ(ui.fileRequests[0].fileName, "suggested.sqv");
-    EXPECT_EQ(session.state.commonDialog.fileName, dir.File("chosen.sqv"));
+    EXPECT_EQ(session.state.editor.commonDialog.fileName, dir.File("chosen.sqv"));
 }
 
 TEST_F(ScriptFilesTest, AskAppendsTheDefaultExtensionToABareName) {
-    session.state.commonDialog.defaultExtension = "SQV";
+    session.state.editor.commonDialog.defaultExtension = "SQV";
     ui.fileAnswers.push_back(dir.File("bare"));
     EXPECT_EQ(AskScriptFileName(session, ""), dir.File("bare.SQV"));
 }

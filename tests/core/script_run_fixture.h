@@ -20,9 +20,10 @@ namespace tessel::test {
 class ScriptRunTest : public ::testing::Test {
   protected:
     ScriptRunTest() {
-        session.state.jetWorkspace = session.engine.CreateWorkspace("tessel", "admin", "");
-        session.state.appPath = dir.File("app");
-        std::filesystem::create_directory(session.state.appPath);
+        session.state.engineObjects.jetWorkspace =
+            session.engine.CreateWorkspace("tessel", "admin", "");
+        session.state.app.appPath = dir.File("app");
+        std::filesystem::create_directory(session.state.app.appPath);
     }
 
     // Script > Execute over `script` as the editor's text.
@@ -32,7 +33,7 @@ class ScriptRunTest : public ::testing::Test {
     }
 
     std::string RecordsetPath(long number) const {
-        return RecordsetFilePath(session.state.appPath, number);
+        return RecordsetFilePath(session.state.app.appPath, number);
     }
 
     // The first column of every row that `sql` returns from the database file, read with SQLite

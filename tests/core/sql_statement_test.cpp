@@ -26,7 +26,7 @@ class SqlStatement : public ScriptRunTest {
             "INSERT INTO Items VALUES (2, 'Rake', 7, NULL);\r\n"
             "INSERT INTO Items VALUES (3, 'Hoe; long', -0.5, '');\r\n");
         ASSERT_TRUE(ui.boxes.empty()) << Boxes();
-        session.state.recordsetCount = 0;
+        session.state.recordsets.recordsetCount = 0;
         ui.pointers.clear();
     }
 
@@ -50,13 +50,13 @@ TEST_F(SqlStatement, RunsThroughTheStatementConnectionTextAndReloadsTheTree) {
     const int reloadsBefore = ui.treeReloads;
     SQL(session, "UPDATE Items SET Price = 8 WHERE ID = 2");
     EXPECT_TRUE(ui.boxes.empty()) << Boxes();
-    ASSERT_TRUE(session.state.adoConnection);
-    EXPECT_EQ(session.state.adoConnection->ConnectionString(),
+    ASSERT_TRUE(session.state.engineObjects.adoConnection);
+    EXPECT_EQ(session.state.engineObjects.adoConnection->ConnectionString(),
               "Provider=MSDASQL.1;Extended Properties=DSN=MS Access 97 Database;DBQ=" + shop + ";");
     EXPECT_EQ(ui.treeReloads, reloadsBefore + 1);
     EXPECT_GT(ui.treeClears, 0) << "the database was closed before it was opened again";
-    ASSERT_TRUE(session.state.currentDatabase);
-    EXPECT_EQ(session.state.currentDatabase->Name(), shop);
+    ASSERT_TRUE(session.state.current.currentDatabase);
+    EXPECT_EQ(session.state.current.currentDatabase->Name(), shop);
     EXPECT_EQ(Column(shop, "SELECT Price FROM Items WHERE ID = 2"),
               std::vector<std::string>{"8.0"});
     ASSERT_FALSE(ui.pointers.empty());
@@ -90,9 +90,9 @@ TEST_F(SqlStatement, FailingStatementLeavesTheDatabaseOpenWithoutReopening) {
     ASSERT_EQ(ui.boxes.size(), 1u) << Boxes();
     EXPECT_EQ(ui.boxes[0].text.rfind("3078: ", 0), 0u) << Boxes();
     EXPECT_EQ(ui.treeReloads, reloadsBefore);
-    ASSERT_TRUE(session.state.currentDatabase);
-    EXPECT_EQ(session.state.currentDatabase->Name(), shop);
-    EXPECT_EQ(session.state.recordsetCount, 0);
+    ASSERT_TRUE(session.state.current.currentDatabase);
+    EXPECT_EQ(session.state.current.currentDatabase->Name(), shop);
+    EXPECT_EQ(session.state.recordsets.recordsetCount, 0);
     EXPECT_EQ(ui.pointers, (std::vector<Pointer>{Pointer::Busy, Pointer::Default}));
 }
 
@@ -102,7 +102,7 @@ TEST_F(SqlStatement, EmptyStatementFailsInTheStatementRunner) {
     ASSERT_EQ(ui.boxes.size(), 2u) << Boxes();
     EXPECT_EQ(ui.boxes[0].caption, "DBEngine error");
     EXPECT_EQ(ui.boxes[1].caption, "DBEngine error");
-    EXPECT_EQ(session.state.recordsetCount, 1) << "the statement after them still ran";
+    EXPECT_EQ(session.state.recordsets.recordsetCount, 1) << "the statement after them still ran";
 }
 
 TEST_F(SqlStatement, CaptionsCountCapturesAndAnUpdateLeavesTheLastOne) {
@@ -195,7 +195,7 @@ TEST_F(SqlStatement, InsertSelectIsCapturedAsAnEmptyRecordset) {
     MakeShop();
     Run("CREATE TABLE Copy (ID LONG);\r\nINSERT INTO Copy SELECT ID FROM Items;\r\n");
     EXPECT_TRUE(ui.boxes.empty()) << Boxes();
-    EXPECT_EQ(session.state.recordsetCount, 1);
+    EXPECT_EQ(session.state.recordsets.recordsetCount, 1);
     EXPECT_EQ(ui.viewCaption, "recordset1");
     EXPECT_EQ(ui.recordsetRows, std::vector<std::string>{"INSERT INTO Copy SELECT ID FROM Items"});
     auto file = RecordsetFile::Open(RecordsetPath(1));
@@ -207,7 +207,7 @@ TEST_F(SqlStatement, InsertSelectIsCapturedAsAnEmptyRecordset) {
 // Mended: the recordset count is not limited to 16 bits.
 TEST_F(SqlStatement, CaptureNumberedBeyond32767) {
     MakeShop();
-    session.state.recordsetCount = 32767;
+    session.state.recordsets.recordsetCount = 32767;
     SQL(session, "SELECT ID FROM Items");
     EXPECT_TRUE(ui.boxes.empty()) << Boxes();
     EXPECT_EQ(ui.viewCaption, "recordset32768");
@@ -218,7 +218,7 @@ TEST_F(SqlStatement, StatementWithoutCurrentDatabaseFails) {
     SQL(session, "SELECT 1");
     ASSERT_EQ(ui.boxes.size(), 1u) << Boxes();
     EXPECT_EQ(ui.boxes[0].caption, "DBEngine error");
-    EXPECT_EQ(session.state.recordsetCount, 0);
+    EXPECT_EQ(session.state.recordsets.recordsetCount, 0);
 }
 
 TEST_F(SqlStatement, StatementRunsAgainstTheFileAfterDbCloseAndOpensItAgain) {
@@ -226,8 +226,8 @@ TEST_F(SqlStatement, StatementRunsAgainstTheFileAfterDbCloseAndOpensItAgain) {
     Run("dbClose ;\r\nDELETE FROM Items WHERE ID = 1;\r\n");
     EXPECT_TRUE(ui.boxes.empty()) << Boxes();
     EXPECT_EQ(Column(shop, "SELECT count(*) FROM Items"), std::vector<std::string>{"2"});
-    ASSERT_TRUE(session.state.currentDatabase);
-    EXPECT_EQ(session.state.currentDatabase->Name(), shop);
+    ASSERT_TRUE(session.state.current.currentDatabase);
+    EXPECT_EQ(session.state.current.currentDatabase->Name(), shop);
 }
 
 TEST_F(SqlStatement, FailedCaptureIsAStatementFailureAfterTheCountGrew) {
@@ -238,7 +238,7 @@ TEST_F(SqlStatement, FailedCaptureIsAStatementFailureAfterTheCountGrew) {
     ASSERT_EQ(ui.boxes.size(), 1u) << Boxes();
     EXPECT_EQ(ui.boxes[0].caption, "DBEngine error");
     EXPECT_NE(ui.boxes[0].text.find(RecordsetPath(1)), std::string::npos) << Boxes();
-    EXPECT_EQ(session.state.recordsetCount, 1);
+    EXPECT_EQ(session.state.recordsets.recordsetCount, 1);
     EXPECT_TRUE(ui.PointerIsDefault());
 }
 

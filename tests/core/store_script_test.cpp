@@ -63,8 +63,8 @@ TEST_F(StoreScript, ScriptRunsOverTheMemoryDriver) {
         "UPDATE Customers SET ID = 5, Name = Name & '!';\r\n"
         "SELECT ID, Name FROM Customers ORDER BY ID;\r\n");
 
-    ASSERT_TRUE(session.state.currentDatabase);
-    EXPECT_EQ(session.state.currentDatabase->Name(), "memory:shop");
+    ASSERT_TRUE(session.state.current.currentDatabase);
+    EXPECT_EQ(session.state.current.currentDatabase->Name(), "memory:shop");
     EXPECT_EQ(store->Tables(), (std::vector<std::string>{"Customers", "Orders"}));
     EXPECT_EQ(Captured(1), (Rows{{"Ann", "14"}, {"Bob", "7.5"}}));
 
@@ -86,7 +86,7 @@ TEST_F(StoreScript, UnsupportedDefinitionShowsWhatToDoInstead) {
     EXPECT_EQ(ui.boxes[0].text.rfind("3251: ", 0), 0u) << ui.boxes[0].text;
     EXPECT_NE(ui.boxes[0].text.find("CREATE TABLE"), std::string::npos) << ui.boxes[0].text;
     // The script went on after the refused statement.
-    EXPECT_EQ(session.state.currentDatabase->Fields("Items").size(), 2u);
+    EXPECT_EQ(session.state.current.currentDatabase->Fields("Items").size(), 2u);
     auto rows = session.engine
                     .OpenConnection(
                         "Provider=MSDASQL.1;Extended Properties=DSN=Text Files;"

@@ -43,7 +43,7 @@ class BrowseResultsTest : public BrowseTest {
 
     // What the statement runner does for each capture: the file, the list row, the view.
     void CaptureAs(int number, const std::string& statement) {
-        session.state.recordsetCount = number;
+        session.state.recordsets.recordsetCount = number;
         const std::string file = Capture(number, statement);
         ui.AddRecordsetRow(number, statement);
         ui.BindRecordsetView("recordset" + std::to_string(number), file);
@@ -87,7 +87,8 @@ TEST_F(BrowseResultsTest, ThreeCapturesGiveFourRowsAndRowTwoShowsTheSecondResult
     EXPECT_EQ(Std(view.Grid()->model()->headerData(0, Qt::Horizontal).toString()), "Word");
     EXPECT_EQ(Std(Cell(0, 0)), "two");
     EXPECT_EQ(Std(Cell(1, 0)), "three");
-    EXPECT_EQ(session.state.recordsetFileName, RecordsetFilePath(session.state.appPath, 2));
+    EXPECT_EQ(session.state.recordsets.recordsetFileName,
+              RecordsetFilePath(session.state.app.appPath, 2));
 
     Click(3);
     EXPECT_EQ(Std(view.Caption()), "recordset3");
@@ -130,7 +131,7 @@ TEST_F(BrowseResultsTest, ASingleCapturesRowChangesNothing) {
 
 TEST_F(BrowseResultsTest, AMissingFileChangesTheCaptionAndShowsNoRows) {
     ThreeCaptures();
-    std::filesystem::remove(RecordsetFilePath(session.state.appPath, 2));
+    std::filesystem::remove(RecordsetFilePath(session.state.app.appPath, 2));
     Click(2);
     EXPECT_EQ(Std(view.Caption()), "recordset2");
     EXPECT_EQ(view.Grid()->model()->rowCount(), 0);

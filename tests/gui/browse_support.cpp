@@ -45,43 +45,46 @@ std::string RecordingUi::BoxLog() const {
 }
 
 BrowseTest::BrowseTest() {
-    session.state.appPath = dir.Path().string();
-    session.state.jetWorkspace = session.engine.CreateWorkspace("tessel", "admin", "");
+    session.state.app.appPath = dir.Path().string();
+    session.state.engineObjects.jetWorkspace =
+        session.engine.CreateWorkspace("tessel", "admin", "");
 }
 
 BrowseTest::~BrowseTest() {
-    session.state.adoConnection.reset();
-    if (session.state.currentDatabase)
-        session.state.currentDatabase->Close();
+    session.state.engineObjects.adoConnection.reset();
+    if (session.state.current.currentDatabase)
+        session.state.current.currentDatabase->Close();
 }
 
 void BrowseTest::CreateCurrentDatabase(const std::string& name) {
     databasePath = dir.File(name);
     session.engine.CreateDatabase(databasePath, ";LANGID=0x0409;CP=1252;COUNTRY=0",
                                   db::dbformat::kVersion30);
-    session.state.currentDatabaseFileName = databasePath;
+    session.state.current.currentDatabaseFileName = databasePath;
     ReopenDatabase();
 }
 
 void BrowseTest::ReopenDatabase() {
-    session.state.adoConnection.reset();
-    if (session.state.currentDatabase)
-        session.state.currentDatabase->Close();
-    session.state.currentDatabase = session.engine.OpenDatabase(databasePath, false, false, "");
-    session.state.databaseOpen = true;
-    session.state.adoConnection =
+    session.state.engineObjects.adoConnection.reset();
+    if (session.state.current.currentDatabase)
+        session.state.current.currentDatabase->Close();
+    session.state.current.currentDatabase =
+        session.engine.OpenDatabase(databasePath, false, false, "");
+    session.state.current.databaseOpen = true;
+    session.state.engineObjects.adoConnection =
         session.engine.OpenConnection(StatementConnectionText(session.state, ""));
 }
 
 void BrowseTest::Run(const std::vector<std::string>& statements) {
     for (const std::string& statement : statements) {
-        session.state.adoConnection->Execute(statement);
+        session.state.engineObjects.adoConnection->Execute(statement);
     }
 }
 
 std::string BrowseTest::Capture(long number, const std::string& statement) {
-    const std::string path = RecordsetFilePath(session.state.appPath, number);
-    std::unique_ptr<db::Cursor> cursor = session.state.adoConnection->Execute(statement);
+    const std::string path = RecordsetFilePath(session.state.app.appPath, number);
+    std::unique_ptr<db::Cursor> cursor =
+        session.state.engineObjects.adoConnection->Execute(statement);
     WriteRecordsetFile(path, statement, *cursor);
     return path;
 }

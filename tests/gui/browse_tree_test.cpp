@@ -43,8 +43,8 @@ class BrowseTreeTest : public BrowseTest {
              "CREATE UNIQUE INDEX ByCustomer ON Orders (CustID)",
              "CREATE VIEW BigOrders AS SELECT * FROM Orders WHERE OrderID > 100"});
         ReopenDatabase();
-        session.state.currentDatabase->CreateProperty("Remark", db::ftype::kText,
-                                                      std::string(80, 'r'));
+        session.state.current.currentDatabase->CreateProperty("Remark", db::ftype::kText,
+                                                              std::string(80, 'r'));
     }
 
     QTreeWidgetItem* Node(const std::string& key) {
@@ -78,7 +78,7 @@ class BrowseTreeTest : public BrowseTest {
 
     std::vector<std::string> TableNames() {
         std::vector<std::string> names;
-        for (const auto& table : session.state.currentDatabase->TableDefs()) {
+        for (const auto& table : session.state.current.currentDatabase->TableDefs()) {
             names.push_back(table.name);
         }
         return names;
@@ -164,7 +164,7 @@ TEST_F(BrowseTreeTest, FieldPropertiesLeaveOutValueAndKeepLongTexts) {
     EXPECT_FALSE(AnyStartsWith(texts, "Value="));
     // The engine does offer a Value property: the tree leaves it out on purpose.
     const auto engineProperties =
-        session.state.currentDatabase->FieldProperties("Orders", "CustID");
+        session.state.current.currentDatabase->FieldProperties("Orders", "CustID");
     EXPECT_EQ(texts.size() + 1, engineProperties.size());
     EXPECT_EQ(Std(DatabaseTreePane::TagOf(custId->child(0))), "Property");
 
@@ -184,7 +184,7 @@ TEST_F(BrowseTreeTest, IndexesAndTheirPropertiesAreAllListed) {
     QTreeWidgetItem* index = Node("TOrders>Indexes>ByCustomer");
     pane.ClickNode(index);
     const auto engineProperties =
-        session.state.currentDatabase->IndexProperties("Orders", "ByCustomer");
+        session.state.current.currentDatabase->IndexProperties("Orders", "ByCustomer");
     EXPECT_EQ(static_cast<std::size_t>(index->childCount()), engineProperties.size());
     EXPECT_TRUE(
         Contains(ChildKeys(index, pane.Tree()), "Orders>IndexesTOrders>Indexes>ByCustomer>Unique"));
@@ -218,7 +218,7 @@ TEST_F(BrowseTreeTest, DatabaseAndTablePropertyTextsAreCutToFiftyCharacters) {
 TEST_F(BrowseTreeTest, SystemTablesOnlyWhileIncluded) {
     MakeShop();
     std::vector<std::string> systemTables;
-    for (const auto& table : session.state.currentDatabase->TableDefs()) {
+    for (const auto& table : session.state.current.currentDatabase->TableDefs()) {
         if (table.attributes & db::attr::kSystemObjectMask)
             systemTables.push_back(table.name);
     }
@@ -266,7 +266,7 @@ TEST_F(BrowseTreeTest, RenamingAFieldAnIndexAndAQuery) {
     EditLabel(Node("BigOrders"), "LargeOrders");
     EXPECT_TRUE(ui.boxes.empty()) << ui.BoxLog();
 
-    auto& database = *session.state.currentDatabase;
+    auto& database = *session.state.current.currentDatabase;
     const auto fields = database.Fields("Orders");
     EXPECT_EQ(fields.at(2).name, "Remark");
     EXPECT_EQ(database.Indexes("Orders").at(0).name, "ByClient");

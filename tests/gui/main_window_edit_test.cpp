@@ -188,7 +188,7 @@ TEST_F(EditTest, CutCopyPasteAndSelectAllWorkOnTheEditor) {
     EXPECT_EQ(Ed().Text(), "two ");
     Window().RunMenuCommand("mnuEditSelectAll");
     EXPECT_EQ(Selection(), std::make_pair(0, 4));
-    EXPECT_TRUE(Sess().state.scriptChanged);
+    EXPECT_TRUE(Sess().state.editor.scriptChanged);
 }
 
 TEST_F(EditTest, CapsLockAndInsertToggleTheirPanels) {

@@ -18,24 +18,24 @@ class FilesTest : public MainWindowTest {};
 
 TEST_F(FilesTest, SaveAndReopenByteForByteWithOneMoreLineEndPerSave) {
     Window().GetUi().SetEditorText("SELECT 1");
-    Sess().state.currentScriptFileName.clear();
+    Sess().state.editor.currentScriptFileName.clear();
     // A name typed without an extension gets ".SQV".
     person_.ChooseInFileDialog(QString::fromStdString(ScriptsDir() + "/first"));
     Window().RunMenuCommand("mnuFileSave");
     Settle();
     const std::string saved = ScriptsDir() + "/first.SQV";
     EXPECT_EQ(ReadBytes(saved), "SELECT 1\r\n");
-    EXPECT_FALSE(Sess().state.scriptChanged);
+    EXPECT_FALSE(Sess().state.editor.scriptChanged);
 
     Window().GetUi().SetEditorText("something else");
-    Sess().state.scriptChanged = false;
+    Sess().state.editor.scriptChanged = false;
     person_.ChooseInFileDialog(QString::fromStdString(saved));
     Window().RunMenuCommand("mnuFileOpen");
     Settle();
     ASSERT_EQ(person_.fileDialogTitles.size(), 2u);
     EXPECT_EQ(Std(person_.fileDialogTitles[1]), "Open SQL script file");
     EXPECT_EQ(Window().Editor().Text(), "SELECT 1\r\n");
-    EXPECT_FALSE(Sess().state.scriptChanged);
+    EXPECT_FALSE(Sess().state.editor.scriptChanged);
 
     Window().RunMenuCommand("mnuFileSave");
     EXPECT_EQ(ReadBytes(saved), "SELECT 1\r\n\r\n");
@@ -111,7 +111,7 @@ TEST_F(FilesTest, ClosingDeletesTheRecordsetFilesOfTheRun) {
     EXPECT_TRUE(Window().close());
     EXPECT_FALSE(fs::exists(Home() + "/recordset1.rst"));
     EXPECT_FALSE(fs::exists(Home() + "/recordset2.rst"));
-    EXPECT_FALSE(Sess().state.databaseOpen);
+    EXPECT_FALSE(Sess().state.current.databaseOpen);
 }
 
 }  // namespace

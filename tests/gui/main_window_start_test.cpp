@@ -24,12 +24,12 @@ TEST_F(StartTest, TheLoadHandlerFillsTheStatusBarAndLoadsTheStartScript) {
     EXPECT_EQ(Std(Window().StatusPanel(3)->text()), "");
     EXPECT_EQ(Std(Window().StatusPanel(4)->text()), "User: admin");
     EXPECT_EQ(Window().StatusPanel(5)->text(), QDate::currentDate().toString("dd/MM/yyyy"));
-    EXPECT_EQ(Sess().state.currentScriptFileName, "template.sqv");
-    EXPECT_FALSE(Sess().state.scriptChanged);
-    EXPECT_EQ(Sess().state.versionIndex, 3);
-    EXPECT_EQ(Sess().state.connectionType, "Access");
+    EXPECT_EQ(Sess().state.editor.currentScriptFileName, "template.sqv");
+    EXPECT_FALSE(Sess().state.editor.scriptChanged);
+    EXPECT_EQ(Sess().state.current.versionIndex, 3);
+    EXPECT_EQ(Sess().state.current.connectionType, "Access");
     EXPECT_EQ(Sess().state.find.direction, 1);
-    EXPECT_FALSE(Sess().state.databaseOpen);
+    EXPECT_FALSE(Sess().state.current.databaseOpen);
     // The start script is the seeded template, byte for byte apart from the added line end.
     const std::string seeded = ReadBytes(Home() + "/template.sqv");
     ASSERT_FALSE(seeded.empty());
@@ -59,15 +59,15 @@ TEST_F(StartTest, TheEditorUsesAFixedPitchFontWithoutWordWrap) {
 
 TEST_F(StartTest, ColouringTheTextDoesNotMarkItChanged) {
     Window().GetUi().SetEditorText("SELECT 'a' FROM t; // note");
-    Sess().state.scriptChanged = false;
+    Sess().state.editor.scriptChanged = false;
     Settle(50);
-    EXPECT_FALSE(Sess().state.scriptChanged);
+    EXPECT_FALSE(Sess().state.editor.scriptChanged);
     EXPECT_EQ(Window().Editor().Text(), "SELECT 'a' FROM t; // note");
 }
 
 TEST_F(StartTest, EveryChangeOfTheTextSetsTheChangedFlag) {
     QTest::keyClicks(Window().Editor().TextBox(), "x");
-    EXPECT_TRUE(Sess().state.scriptChanged);
+    EXPECT_TRUE(Sess().state.editor.scriptChanged);
 }
 
 TEST(SplashTest, ThePictureWindowIsBorderlessAndItsTimerHandsOver) {

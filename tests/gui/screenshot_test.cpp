@@ -58,8 +58,8 @@ TEST_F(ScreenshotTest, MainWindowAfterStartAndAfterRunningAScript) {
     Window().RunMenuCommand("mnuScriptExecute");
     Settle(100);
 
-    EXPECT_TRUE(Sess().state.databaseOpen);
-    EXPECT_EQ(Sess().state.recordsetCount, 2);
+    EXPECT_TRUE(Sess().state.current.databaseOpen);
+    EXPECT_EQ(Sess().state.recordsets.recordsetCount, 2);
     EXPECT_EQ(Window().ListPane().Grid()->rowCount(), 3);
     EXPECT_GT(Window().TreePane().Tree()->topLevelItemCount(), 0);
     EXPECT_EQ(Std(Window().ViewPane().Caption()), "recordset2");

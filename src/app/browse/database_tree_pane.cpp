@@ -170,7 +170,7 @@ void DatabaseTreePane::ShowError(const db::EngineError& error) {
 void DatabaseTreePane::LoadDatabase() {
     BusyPointer busy(*this);
     ClearTree();
-    db::Database* database = session_.state.currentDatabase.get();
+    db::Database* database = session_.state.current.currentDatabase.get();
     if (database == nullptr) {
         return;
     }
@@ -237,7 +237,7 @@ void DatabaseTreePane::ClickNode(QTreeWidgetItem* node) {
 }
 
 void DatabaseTreePane::PopulateNode(QTreeWidgetItem* node) {
-    db::Database* database = session_.state.currentDatabase.get();
+    db::Database* database = session_.state.current.currentDatabase.get();
     if (database == nullptr) {
         return;
     }
@@ -368,7 +368,7 @@ void DatabaseTreePane::RenameObject(const QString& tag, QTreeWidgetItem* node,
     if (!namesObject) {
         return;  // only the label changes
     }
-    db::Database* database = session_.state.currentDatabase.get();
+    db::Database* database = session_.state.current.currentDatabase.get();
     if (database == nullptr) {
         throw ProgramError(db::err::kReserved, "No database is open.");
     }

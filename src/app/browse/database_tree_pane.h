@@ -31,7 +31,7 @@ class DatabaseTreePane : public QWidget {
     explicit DatabaseTreePane(tessel::Session& session, QWidget* parent = nullptr);
     ~DatabaseTreePane() override;
 
-    // Rebuilds the tree from session.state.currentDatabase (empty when there is none).
+    // Rebuilds the tree from session.state.current.currentDatabase (empty when there is none).
     void LoadDatabase();
     // Removes every node.
     void ClearTree();

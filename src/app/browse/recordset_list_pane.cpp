@@ -111,11 +111,11 @@ void RecordsetListPane::SetColumnWidths(int innerWidthPixels) {
 }
 
 void RecordsetListPane::SelectRow(int row) {
-    if (session_.state.recordsetCount <= 1 || row < 1) {
+    if (session_.state.recordsets.recordsetCount <= 1 || row < 1) {
         return;
     }
-    const std::string file = RecordsetFilePath(session_.state.appPath, row);
-    session_.state.recordsetFileName = file;
+    const std::string file = RecordsetFilePath(session_.state.app.appPath, row);
+    session_.state.recordsets.recordsetFileName = file;
     // A file that is missing or unreadable leaves the view with the new caption and no rows.
     view_.Bind(RecordsetName(row), QString::fromStdString(file));
 }

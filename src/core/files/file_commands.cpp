@@ -24,7 +24,7 @@ void EnterDirectory(Session& session, const std::string& directory) {
     fs::current_path(directory, code);
     if (code)
         throw FileSystemError("enter the directory", directory, code);
-    session.state.commonDialog.initialDirectory = directory;
+    session.state.editor.commonDialog.initialDirectory = directory;
 }
 
 // The scripts directory as the working directory. One that went missing while the program ran
@@ -44,8 +44,8 @@ void TryEnterScriptsDirectory(Session& session) {
 }
 
 void PrepareScriptDialog(Session& session) {
-    session.state.scriptFileFilter = kScriptFileFilter;
-    session.state.commonDialog.defaultExtension = kScriptDefaultExtension;
+    session.state.editor.scriptFileFilter = kScriptFileFilter;
+    session.state.editor.commonDialog.defaultExtension = kScriptDefaultExtension;
 }
 
 // Runs a menu command; any failure ends it with the standard error box.
@@ -62,9 +62,9 @@ void RunReportingFailures(Session& session, Command command) {
 // The open dialog with the script filter and no name; the chosen path, resolved, or nothing
 // when the person cancelled.
 std::optional<std::string> AskScriptToOpen(Session& session) {
-    FileDialogRequest& dialog = session.state.commonDialog;
+    FileDialogRequest& dialog = session.state.editor.commonDialog;
     dialog.kind = FileDialogRequest::Kind::Open;
-    dialog.filter = session.state.scriptFileFilter;
+    dialog.filter = session.state.editor.scriptFileFilter;
     dialog.fileName.clear();
     std::optional<std::string> chosen = session.ui.ChooseFile(dialog);
     if (!chosen)
@@ -82,22 +82,23 @@ void HideResultGrids(Session& session) {
 // a name was given, and `written` whether the text reached the disk.
 bool SaveUnderCurrentName(Session& session, bool& written) {
     SharedState& state = session.state;
-    if (state.currentScriptFileName.empty()) {
-        state.currentScriptFileName = AskScriptFileName(session, "");
+    if (state.editor.currentScriptFileName.empty()) {
+        state.editor.currentScriptFileName = AskScriptFileName(session, "");
     }
-    if (state.currentScriptFileName.empty()) {
+    if (state.editor.currentScriptFileName.empty()) {
         written = false;
         return false;
     }
     // The writer reports its own failure; the caller learns whether the text reached the disk.
-    written = WriteScriptFile(session, ResolveScriptPath(session, state.currentScriptFileName));
+    written =
+        WriteScriptFile(session, ResolveScriptPath(session, state.editor.currentScriptFileName));
     return true;
 }
 
 }  // namespace
 
 std::string ScriptsDirectory(const Session& session) {
-    return (fs::path(session.state.appPath) / "scripts").string();
+    return (fs::path(session.state.app.appPath) / "scripts").string();
 }
 
 std::string ResolveScriptPath(const Session& session, const std::string& name) {
@@ -113,10 +114,10 @@ bool ScriptFileTooLarge(std::uintmax_t sizeInBytes) {
 
 void FileNew(Session& session) {
     RunReportingFailures(session, [&] {
-        session.state.exportMode = false;
-        if (session.state.databaseOpen)
+        session.state.ansiExport.exportMode = false;
+        if (session.state.current.databaseOpen)
             CloseDB(session);
-        EnterDirectory(session, session.state.appPath);
+        EnterDirectory(session, session.state.app.appPath);
         PrepareScriptDialog(session);
         NewScriptFromTemplate(session);
     });
@@ -126,19 +127,20 @@ void NewScriptFromTemplate(Session& session) {
     RunReportingFailures(session, [&] {
         session.ui.SetEditorText("");
         HideResultGrids(session);
-        if (session.state.recordsetCount > 0)
+        if (session.state.recordsets.recordsetCount > 0)
             CleanRecordsets(session);
-        LoadScriptFile(session, (fs::path(session.state.appPath) / kTemplateScriptName).string());
-        session.state.currentScriptFileName.clear();
-        session.state.scriptChanged = false;
+        LoadScriptFile(session,
+                       (fs::path(session.state.app.appPath) / kTemplateScriptName).string());
+        session.state.editor.currentScriptFileName.clear();
+        session.state.editor.scriptChanged = false;
     });
 }
 
 void FileOpen(Session& session) {
     RunReportingFailures(session, [&] {
-        session.state.exportMode = false;
+        session.state.ansiExport.exportMode = false;
         EnterScriptsDirectory(session);
-        session.state.commonDialog.title = "Open SQL script file";
+        session.state.editor.commonDialog.title = "Open SQL script file";
         PrepareScriptDialog(session);
         OpenScriptFile(session);
     });
@@ -147,7 +149,7 @@ void FileOpen(Session& session) {
 void OpenScriptFile(Session& session) {
     SharedState& state = session.state;
     // Changed text is kept before anything replaces it; with no name given, nothing opens.
-    if (state.scriptChanged && !SaveCurrentScript(session))
+    if (state.editor.scriptChanged && !SaveCurrentScript(session))
         return;
 
     const std::optional<std::string> chosen = AskScriptToOpen(session);
@@ -162,11 +164,11 @@ void OpenScriptFile(Session& session) {
         return;
     }
 
-    if (state.recordsetCount > 0)
+    if (state.recordsets.recordsetCount > 0)
         CleanRecordsets(session);
     HideResultGrids(session);
     session.ui.ClearTree();
-    state.currentScriptFileName = path;
+    state.editor.currentScriptFileName = path;
     LoadScriptFile(session, path);
 }
 
@@ -174,14 +176,16 @@ void FileSave(Session& session) {
     RunReportingFailures(session, [&] {
         SharedState& state = session.state;
         EnterScriptsDirectory(session);
-        state.commonDialog.flags = kOverwritePromptHideReadOnly;
+        state.editor.commonDialog.flags = kOverwritePromptHideReadOnly;
         PrepareScriptDialog(session);
-        state.exportMode = false;
-        if (state.currentScriptFileName.empty()) {
-            state.currentScriptFileName = AskScriptFileName(session, state.currentScriptFileName);
+        state.ansiExport.exportMode = false;
+        if (state.editor.currentScriptFileName.empty()) {
+            state.editor.currentScriptFileName =
+                AskScriptFileName(session, state.editor.currentScriptFileName);
         }
-        if (!state.currentScriptFileName.empty()) {
-            WriteScriptFile(session, ResolveScriptPath(session, state.currentScriptFileName));
+        if (!state.editor.currentScriptFileName.empty()) {
+            WriteScriptFile(session,
+                            ResolveScriptPath(session, state.editor.currentScriptFileName));
         }
     });
 }
@@ -189,12 +193,12 @@ void FileSave(Session& session) {
 void FileSaveAs(Session& session) {
     RunReportingFailures(session, [&] {
         SharedState& state = session.state;
-        state.exportMode = false;
+        state.ansiExport.exportMode = false;
         EnterScriptsDirectory(session);
-        state.commonDialog.flags = kOverwritePromptHideReadOnly;
-        state.commonDialog.title = "Save SQL script file";
+        state.editor.commonDialog.flags = kOverwritePromptHideReadOnly;
+        state.editor.commonDialog.title = "Save SQL script file";
         PrepareScriptDialog(session);
-        const std::string name = AskScriptFileName(session, state.currentScriptFileName);
+        const std::string name = AskScriptFileName(session, state.editor.currentScriptFileName);
         if (!name.empty())
             WriteScriptFile(session, ResolveScriptPath(session, name));
     });
@@ -204,8 +208,8 @@ void FileDelete(Session& session) {
     SharedState& state = session.state;
     TryEnterScriptsDirectory(session);
     PrepareScriptDialog(session);
-    state.commonDialog.flags = kHideReadOnly;
-    state.commonDialog.title = "Delete SQL script file";
+    state.editor.commonDialog.flags = kHideReadOnly;
+    state.editor.commonDialog.title = "Delete SQL script file";
     const std::optional<std::string> chosen = AskScriptToOpen(session);
     if (!chosen)
         return;
@@ -229,16 +233,16 @@ bool SaveCurrentScript(Session& session) {
 
 bool ClosingQuestion(Session& session) {
     SharedState& state = session.state;
-    state.exportMode = false;
+    state.ansiExport.exportMode = false;
     TryEnterScriptsDirectory(session);
-    state.commonDialog.title = "Save changed SQL script file";
+    state.editor.commonDialog.title = "Save changed SQL script file";
     PrepareScriptDialog(session);
-    if (!state.scriptChanged)
+    if (!state.editor.scriptChanged)
         return true;
 
     const int answer =
-        session.ui.MessageBox("The text in [" + state.currentScriptFileName + "] has changed.\r\n" +
-                                  "Do you want to save the changes?",
+        session.ui.MessageBox("The text in [" + state.editor.currentScriptFileName +
+                                  "] has changed.\r\n" + "Do you want to save the changes?",
                               msgbox::kYesNoCancel | msgbox::kExclamation, kMainWindowCaption);
     if (answer == msgbox::kCancel)
         return false;

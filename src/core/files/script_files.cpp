@@ -160,7 +160,7 @@ bool LoadScriptFile(Session& session, const std::string& path) {
     ui.SetPointer(Pointer::Busy);
     ui.SetEditorText(DecodeScriptBytes(*bytes));
     // After the assignment, which counts as a change of the text.
-    session.state.scriptChanged = false;
+    session.state.editor.scriptChanged = false;
     ui.SetPointer(Pointer::Default);
     return true;
 }
@@ -168,7 +168,8 @@ bool LoadScriptFile(Session& session, const std::string& path) {
 bool WriteScriptFile(Session& session, const std::string& path) {
     Ui& ui = session.ui;
     SharedState& state = session.state;
-    const std::string text = state.exportMode ? state.exportText : ui.EditorText();
+    const std::string text =
+        state.ansiExport.exportMode ? state.ansiExport.exportText : ui.EditorText();
     ui.SetPointer(Pointer::Busy);
     const std::string failure = WriteFileReplacing(path, text + "\r\n");
     ui.SetPointer(Pointer::Default);
@@ -178,15 +179,15 @@ bool WriteScriptFile(Session& session, const std::string& path) {
     }
     // An export saves a converted copy, not the script: the script keeps its changed mark so
     // that closing still offers to save it.
-    if (!state.exportMode)
-        state.scriptChanged = false;
+    if (!state.ansiExport.exportMode)
+        state.editor.scriptChanged = false;
     return true;
 }
 
 std::string AskScriptFileName(Session& session, const std::string& suggested) {
-    FileDialogRequest& dialog = session.state.commonDialog;
+    FileDialogRequest& dialog = session.state.editor.commonDialog;
     dialog.kind = FileDialogRequest::Kind::Save;
-    dialog.filter = session.state.scriptFileFilter;
+    dialog.filter = session.state.editor.scriptFileFilter;
     dialog.fileName = suggested;
     std::optional<std::string> chosen = session.ui.ChooseFile(dialog);
     if (!chosen || chosen->empty())

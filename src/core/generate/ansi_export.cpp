@@ -77,11 +77,11 @@ void UpperCaseTypeWords(std::vector<sqlwords::Token>& tokens,
 
 // In list order over the result so far, as the mapping table is meant to be read: INTEGER
 // becomes SMALLINT before LONG becomes INTEGER.
-void MapTypeWords(Session& session, std::vector<sqlwords::Token>& tokens,
-                  const std::vector<std::string>& mappedWords) {
+void MapTypeWords(std::vector<sqlwords::Token>& tokens, const std::vector<std::string>& mappedWords,
+                  const UnknownTypeNotice& notice) {
     for (const std::string& word : mappedWords) {
         const std::string upperWord = base::UpperAscii(word);
-        const std::string ansiName = JetANSIType(session, word);
+        const std::string ansiName = JetANSITypeName(word, notice);
         for (auto& token : tokens) {
             if (token.kind == sqlwords::TokenKind::Word && EqualsUpper(token.text, upperWord)) {
                 token.text = ansiName;
@@ -101,65 +101,77 @@ void ScriptExport(Session& session) {
     // stale script under the new name.
     if (!converted)
         return;
-    state.exportMode = true;
-    if (!state.appPath.empty()) {
-        const std::string exportDirectory = state.appPath + "/export";
+    state.ansiExport.exportMode = true;
+    if (!state.app.appPath.empty()) {
+        const std::string exportDirectory = state.app.appPath + "/export";
         try {
             EnsureDirectory(exportDirectory);
         } catch (const db::EngineError& error) {
             ShowStandardError(session.ui, error);
             return;
         }
-        state.commonDialog.initialDirectory = exportDirectory;
+        state.editor.commonDialog.initialDirectory = exportDirectory;
     }
-    state.commonDialog.title = kExportDialogTitle;
-    state.commonDialog.flags = kSaveDialogFlags;
-    state.commonDialog.defaultExtension = kScriptDefaultExtension;
-    state.scriptFileFilter = kScriptFileFilter;
+    state.editor.commonDialog.title = kExportDialogTitle;
+    state.editor.commonDialog.flags = kSaveDialogFlags;
+    state.editor.commonDialog.defaultExtension = kScriptDefaultExtension;
+    state.editor.scriptFileFilter = kScriptFileFilter;
     const std::string name = AskScriptFileName(session, "");
     if (name.empty())
         return;
     // A bare name is meant in the directory the dialog showed, not wherever the program runs.
     std::filesystem::path path(name);
-    if (path.is_relative() && !state.commonDialog.initialDirectory.empty()) {
-        path = std::filesystem::path(state.commonDialog.initialDirectory) / path;
+    if (path.is_relative() && !state.editor.commonDialog.initialDirectory.empty()) {
+        path = std::filesystem::path(state.editor.commonDialog.initialDirectory) / path;
     }
     WriteScriptFile(session, path.string());
+}
+
+std::string AnsiScript(const std::string& script, const TypeLists& types,
+                       const UnknownTypeNotice& notice) {
+    // Scripts of any length convert: the old limit of 32767 characters came from 16-bit
+    // counters, not from the format.
+    const std::string statements = StatementsPerLine(script);
+    return statements.empty() ? statements : AnsiStatements(statements, types, notice);
+}
+
+std::string AnsiStatements(const std::string& statements, const TypeLists& types,
+                           const UnknownTypeNotice& notice) {
+    std::vector<sqlwords::Token> tokens = sqlwords::Tokenize(statements);
+    UpperCaseTypeWords(tokens, types.JetTypeList);
+    const std::size_t noSizeCount = std::min(kNoSizeTypeCount, types.NoSizeTypeList.size());
+    const std::vector<std::string> noSizeTypes(
+        types.NoSizeTypeList.begin(),
+        types.NoSizeTypeList.begin() + static_cast<long>(noSizeCount));
+    sqlwords::RemoveColumnsOfTypes(tokens, noSizeTypes);
+    MapTypeWords(tokens, types.ANSIMappedTypeList, notice);
+    return sqlwords::Join(tokens);
 }
 
 bool ConvertSQL(Session& session) {
     Ui& ui = session.ui;
     ui.SetPointer(Pointer::Busy);
+    std::string result;
     try {
-        // Scripts of any length convert: the old limit of 32767 characters came from 16-bit
-        // counters, not from the format.
-        std::string result = StatementsPerLine(ui.EditorText());
-        if (!result.empty())
-            ConvertSQLANSI(session, result);
-        session.state.exportText = std::move(result);
+        result = StatementsPerLine(ui.EditorText());
     } catch (const std::exception& error) {
         ui.SetPointer(Pointer::Default);
         ShowStandardError(ui, AsEngineError(error));
         return false;
     }
+    if (!result.empty())
+        ConvertSQLANSI(session, result);
+    session.state.ansiExport.exportText = std::move(result);
     ui.SetPointer(Pointer::Default);
     return true;
 }
 
 std::string ConvertSQLANSI(Session& session, std::string& S) {
-    SharedState& state = session.state;
+    TypeLists& types = session.state.types;
     try {
-        if (state.JetTypeList.empty())
-            FillTypeLists(state);
-        std::vector<sqlwords::Token> tokens = sqlwords::Tokenize(S);
-        UpperCaseTypeWords(tokens, state.JetTypeList);
-        const std::size_t noSizeCount = std::min(kNoSizeTypeCount, state.NoSizeTypeList.size());
-        const std::vector<std::string> noSizeTypes(
-            state.NoSizeTypeList.begin(),
-            state.NoSizeTypeList.begin() + static_cast<long>(noSizeCount));
-        sqlwords::RemoveColumnsOfTypes(tokens, noSizeTypes);
-        MapTypeWords(session, tokens, state.ANSIMappedTypeList);
-        S = sqlwords::Join(tokens);
+        if (types.JetTypeList.empty())
+            FillTypeLists(types);
+        S = AnsiStatements(S, types, UnknownTypeBox(session));
     } catch (const std::exception& error) {
         session.ui.SetPointer(Pointer::Default);
         ShowStandardError(session.ui, AsEngineError(error));
@@ -169,11 +181,16 @@ std::string ConvertSQLANSI(Session& session, std::string& S) {
 }
 
 std::string JetANSIType(Session& session, const std::string& name) {
+    return JetANSITypeName(name, UnknownTypeBox(session));
+}
+
+std::string JetANSITypeName(const std::string& name, const UnknownTypeNotice& notice) {
     for (const auto& [jetName, ansiName] : db::jetsql::kAnsiTypeNames) {
         if (name == jetName)
             return ansiName;
     }
-    ReportUnidentifiedType(session, "Unidentified Jet SQL data type");
+    if (notice)
+        notice("Unidentified Jet SQL data type");
     return "";
 }
 

@@ -9,18 +9,31 @@
 
 #include <string>
 
+#include "core/generate/schema_script.h"
 #include "core/session/session.h"
 
 namespace tessel {
 
+// The ANSI text of a script: its SQL statements one a line, CR LF between them, rewritten
+// towards ANSI with the given type lists. Throws EngineError when the text ends inside quotes
+// or brackets; shows nothing.
+std::string AnsiScript(const std::string& script, const TypeLists& types,
+                       const UnknownTypeNotice& notice = {});
+// Rewrites statements that are already one a line; throws EngineError.
+std::string AnsiStatements(const std::string& statements, const TypeLists& types,
+                           const UnknownTypeNotice& notice = {});
+// The ANSI name of a Jet type name; "" (after telling `notice`) for a name it does not know.
+std::string JetANSITypeName(const std::string& name, const UnknownTypeNotice& notice = {});
+
 // Script > Export.
 void ScriptExport(Session& session);
-// Converts the editor's text into state.exportText; false (after its error box) when the
+// Converts the editor's text into state.ansiExport.exportText; false (after its error box) when the
 // text could not be converted, leaving exportText as it was.
 bool ConvertSQL(Session& session);
-// Rewrites `S` in place and returns the result.
+// Rewrites `S` in place and returns the result; a failure is shown in the standard error box
+// and leaves `S` empty.
 std::string ConvertSQLANSI(Session& session, std::string& S);
-// The ANSI name of a Jet type name; "" with a message for a name it does not know.
+// JetANSITypeName, with the "Jet SQL syntax error" box for a name it does not know.
 std::string JetANSIType(Session& session, const std::string& name);
 
 }  // namespace tessel

@@ -47,9 +47,9 @@ std::string PropertyText(const std::vector<db::Property>& properties, const std:
 
 // What follows "dbConnect ": the connection type for a database opened without a connect
 // text, the word before the first blank of one that has a blank, else the text as it is.
-std::string ConnectWord(const std::string& connect, const SharedState& state) {
+std::string ConnectWord(const std::string& connect, const std::string& connectionType) {
     if (connect.empty())
-        return state.connectionType;
+        return connectionType;
     const auto blank = connect.find(' ');
     if (blank != std::string::npos)
         return connect.substr(0, blank);
@@ -102,8 +102,8 @@ bool IsSystemTable(const db::TableInfo& table) {
     return (table.attributes & db::attr::kSystemObjectMask) != 0;
 }
 
-std::string TableStatement(Session& session, const std::string& table,
-                           const std::vector<db::FieldInfo>& fields) {
+std::string TableStatement(const std::string& table, const std::vector<db::FieldInfo>& fields,
+                           const UnknownTypeNotice& notice) {
     std::string line = "CREATE TABLE " + ScriptName(table) + " (";
     bool first = true;
     for (const auto& field : fields) {
@@ -112,7 +112,7 @@ std::string TableStatement(Session& session, const std::string& table,
         first = false;
         line += ScriptName(field.name);
         line += ' ';
-        line += FieldType(session, field.type);
+        line += JetFieldTypeName(field.type, notice);
         if (field.type == db::ftype::kText)
             line += " (" + std::to_string(field.size) + ")";
     }
@@ -152,7 +152,10 @@ class ScriptText {
     std::string text_;
 };
 
-std::string BuildScript(Session& session, db::Database& database) {
+}  // namespace
+
+std::string SchemaScript(db::Database& database, const std::string& connectionType,
+                         const UnknownTypeNotice& notice) {
     ScriptText script;
     script.Line(kHeaderRule);
     script.Line("// Generated Quillet script");
@@ -160,7 +163,7 @@ std::string BuildScript(Session& session, db::Database& database) {
     script.Line(kSeparator);
 
     const auto properties = database.Properties();
-    script.Line("dbConnect " + ConnectWord(PropertyText(properties, "Connect"), session.state) +
+    script.Line("dbConnect " + ConnectWord(PropertyText(properties, "Connect"), connectionType) +
                 ";");
     script.Line("dbVersion " + PropertyText(properties, "Version") + ";");
     script.Line("dbMake " + PropertyText(properties, "Name") + ";");
@@ -169,7 +172,7 @@ std::string BuildScript(Session& session, db::Database& database) {
     for (const auto& table : database.TableDefs()) {
         if (IsSystemTable(table))
             continue;
-        script.Line(TableStatement(session, table.name, database.Fields(table.name)));
+        script.Line(TableStatement(table.name, database.Fields(table.name), notice));
         for (const auto& index : database.Indexes(table.name)) {
             if (index.foreign) {
                 script.Line(kSeparator);
@@ -185,33 +188,33 @@ std::string BuildScript(Session& session, db::Database& database) {
     return script.Take();
 }
 
-}  // namespace
-
 void ScriptGenerate(Session& session) {
     try {
         OpenDB(session, "", false);
     } catch (const std::exception& error) {
         ShowStandardError(session.ui, AsEngineError(error));
     }
-    if (session.state.currentDatabaseFileName.empty())
+    if (session.state.current.currentDatabaseFileName.empty())
         return;
     GenerateSQL(session);
     // The editor now holds an untitled script: the next Save asks for a name.
-    session.state.currentScriptFileName.clear();
+    session.state.editor.currentScriptFileName.clear();
 }
 
 void GenerateSQL(Session& session) {
     Ui& ui = session.ui;
     ui.SetPointer(Pointer::Busy);
     try {
-        if (!session.state.currentDatabase) {
+        if (!session.state.current.currentDatabase) {
             throw ProgramError(kNoDatabase,
                                "No database is open: open a database to generate its script.");
         }
-        const std::string script = BuildScript(session, *session.state.currentDatabase);
+        const std::string script =
+            SchemaScript(*session.state.current.currentDatabase,
+                         session.state.current.connectionType, UnknownTypeBox(session));
         ui.SetEditorText(script);
         // As every change of the editor's text does.
-        session.state.scriptChanged = true;
+        session.state.editor.scriptChanged = true;
     } catch (const std::exception& error) {
         ui.SetPointer(Pointer::Default);
         ShowStandardError(ui, AsEngineError(error));
@@ -221,6 +224,10 @@ void GenerateSQL(Session& session) {
 }
 
 std::string FieldType(Session& session, int intType) {
+    return JetFieldTypeName(intType, UnknownTypeBox(session));
+}
+
+std::string JetFieldTypeName(int intType, const UnknownTypeNotice& notice) {
     static constexpr std::array<std::pair<int, const char*>, 21> kTypeNames{{
         {db::ftype::kBoolean, "BIT"},
         {db::ftype::kByte, "BYTE"},
@@ -248,7 +255,8 @@ std::string FieldType(Session& session, int intType) {
         if (code == intType)
             return name;
     }
-    ReportUnidentifiedType(session, "Unidentified Jet SQL data field type");
+    if (notice)
+        notice("Unidentified Jet SQL data field type");
     return kUnidentifiedFieldType;
 }
 
@@ -256,6 +264,10 @@ void ReportUnidentifiedType(Session& session, const std::string& message) {
     session.ui.SetPointer(Pointer::Default);
     session.ui.MessageBox(message, msgbox::kExclamation, "Jet SQL syntax error");
     session.ui.SetPointer(Pointer::Busy);
+}
+
+UnknownTypeNotice UnknownTypeBox(Session& session) {
+    return [&session](const std::string& message) { ReportUnidentifiedType(session, message); };
 }
 
 std::string idxFields(const std::string& sFields) {

@@ -9,9 +9,9 @@ void RepairDB(Session& session, const std::string& name, bool nameGiven) {
     SharedState& state = session.state;
     const std::string givenName = name;
     if (nameGiven) {
-        state.currentDatabaseFileName = givenName;
+        state.current.currentDatabaseFileName = givenName;
     } else {
-        FileDialogRequest& request = state.commonDialog;
+        FileDialogRequest& request = state.editor.commonDialog;
         request.kind = FileDialogRequest::Kind::Open;
         request.flags = 4;  // hide the read-only box; the file need not exist
         request.title = "Select Microsoft Access file to repair";
@@ -19,11 +19,11 @@ void RepairDB(Session& session, const std::string& name, bool nameGiven) {
         request.filter = "Microsoft Access files (*.mdb)|*.mdb";
         request.filterIndex = 1;
         request.initialDirectory = DocumentsDirectory();
-        state.currentDatabaseFileName = session.ui.ChooseFile(request).value_or("");
+        state.current.currentDatabaseFileName = session.ui.ChooseFile(request).value_or("");
     }
     session.ui.SetStatusText("");
-    if (!state.currentDatabaseFileName.empty()) {
-        RepairNamedDatabase(session, state.currentDatabaseFileName);
+    if (!state.current.currentDatabaseFileName.empty()) {
+        RepairNamedDatabase(session, state.current.currentDatabaseFileName);
     }
 }
 

@@ -13,30 +13,34 @@ namespace tessel {
 
 void CaptureRecordset(Session& session, const std::string& statement, db::Cursor& cursor) {
     SharedState& state = session.state;
-    ++state.recordsetCount;
-    state.recordsetHighWater = std::max(state.recordsetHighWater, state.recordsetCount);
-    state.recordsetFileName = RecordsetFilePath(state.appPath, state.recordsetCount);
-    WriteRecordsetFile(state.recordsetFileName, statement, cursor);
-    session.ui.AddRecordsetRow(static_cast<int>(state.recordsetCount), statement);
+    ++state.recordsets.recordsetCount;
+    state.recordsets.recordsetHighWater =
+        std::max(state.recordsets.recordsetHighWater, state.recordsets.recordsetCount);
+    state.recordsets.recordsetFileName =
+        RecordsetFilePath(state.app.appPath, state.recordsets.recordsetCount);
+    WriteRecordsetFile(state.recordsets.recordsetFileName, statement, cursor);
+    session.ui.AddRecordsetRow(static_cast<int>(state.recordsets.recordsetCount), statement);
 }
 
 void CleanRecordsets(Session& session) {
     SharedState& state = session.state;
     // A shorter run after a longer one leaves files above the current count; they go as well.
-    const long last = std::max(state.recordsetCount, state.recordsetHighWater);
+    const long last =
+        std::max(state.recordsets.recordsetCount, state.recordsets.recordsetHighWater);
     for (long number = 1; number <= last; ++number) {
-        state.recordsetFileName = RecordsetFilePath(state.appPath, number);
+        state.recordsets.recordsetFileName = RecordsetFilePath(state.app.appPath, number);
         std::error_code code;
-        if (!std::filesystem::exists(state.recordsetFileName, code))
+        if (!std::filesystem::exists(state.recordsets.recordsetFileName, code))
             continue;
-        std::filesystem::remove(state.recordsetFileName, code);
+        std::filesystem::remove(state.recordsets.recordsetFileName, code);
         if (code) {
-            ShowStandardError(session.ui, FileSystemError("delete the recordset file",
-                                                          state.recordsetFileName, code));
+            ShowStandardError(session.ui,
+                              FileSystemError("delete the recordset file",
+                                              state.recordsets.recordsetFileName, code));
             return;
         }
     }
-    state.recordsetHighWater = 0;
+    state.recordsets.recordsetHighWater = 0;
 }
 
 }  // namespace tessel

@@ -1,6 +1,7 @@
 // SQLdb: the five script commands that choose the connection type and version and create,
 // open and close databases.
 #include "core/base/text.h"
+#include "core/db/connection_types.h"
 #include "core/db/names.h"
 #include "core/script/script_runner.h"
 #include "core/session/connection_types.h"
@@ -10,11 +11,7 @@
 
 namespace tessel {
 
-namespace {
-
-constexpr const char* kOdbcType = "ODBC;";
-
-}  // namespace
+namespace {}  // namespace
 
 void ReportOdbcUnavailable(Session& session, const std::string& action,
                            const std::string& dataSource) {
@@ -36,7 +33,8 @@ void SQLdb(Session& session, const std::string& SQLcmd) {
     }
     std::string argument = SQLcmd.substr(blank + 1);
     const std::string word = base::UpperAscii(SQLcmd.substr(0, blank));
-    const bool odbc = session.state.connectionType == kOdbcType;
+    const bool odbc =
+        db::FamilyOfTypeText(session.state.current.connectionType) == db::Family::Odbc;
 
     if (word == "DBCONNECT") {
         DBConn(session, argument);

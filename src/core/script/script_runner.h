@@ -1,5 +1,12 @@
-// Running a script: the splitter and dispatch, the script commands, SQL statements, and the
-// Script > Execute command that starts them.
+// The script layer: running a script text. It offers the splitter, RunScript (the statements
+// of a given text in order, each to a script command or an SQL statement), the script commands,
+// SQL statements with their recordset capture, and the Script > Execute routines that read the
+// editor and call RunScript. A failed SQL statement is shown in its "DBEngine error" box by SQL
+// and the script goes on; the routines that script commands call (OpenDB, CreateMDB, ...) show
+// their own boxes, as the program defines them. A failed script command itself, or a text that
+// ends inside quotes, is thrown as db::EngineError and shown only by the routine that started
+// the run. It builds on the session layer, never reaches up to files, generate or maintenance,
+// and only the Script > Execute routines touch the editor.
 //
 // Script text: "//" starts a comment that runs to the end of its line; line breaks are removed
 // and the lines joined with nothing between them; the whole text is trimmed of blanks; every
@@ -23,8 +30,13 @@ namespace tessel {
 
 // Script > Execute: with a non-empty editor, resets the recordset count and runs ExecuteSQL.
 void ScriptExecute(Session& session);
-// Runs the editor's text.
+// Runs the editor's text; a failed script command, or a text that ends inside quotes, is shown
+// in the standard error box and ends the run.
 void ExecuteSQL(Session& session);
+// Runs a script's statements in order, each to SQLdb or SQL. A failed SQL statement is shown
+// in its own box by SQL and the script goes on; a failed script command, or a text that ends
+// inside quotes, throws EngineError once the statements before it have run.
+void RunScript(Session& session, const std::string& script);
 // Runs one script command ("db..." without its ";"). Failures propagate as EngineError.
 void SQLdb(Session& session, const std::string& SQLcmd);
 // Runs one SQL statement; reports its own failure in the "DBEngine error" box.

@@ -17,7 +17,7 @@ namespace {
 // Closes the current database and opens it again, so that the tree and the engine objects see
 // what the statement changed. Failures of the opening are reported by the opening itself.
 void ReopenCurrentDatabase(Session& session) {
-    const std::string remembered = session.state.currentDatabaseFileName;
+    const std::string remembered = session.state.current.currentDatabaseFileName;
     CloseDB(session);
     if (!session.state.odbc.dataSourceName.empty()) {
         ReportOdbcUnavailable(session, "connect", session.state.odbc.dataSourceName);
@@ -53,18 +53,18 @@ void SQL(Session& session, const std::string& SQLcmd) {
             state.odbc.dataSourceName.empty() ? std::string() : OdbcConnectText(state.odbc);
         const std::string connectionText = StatementConnectionText(state, odbcConnect);
         // The previous connection is released before its replacement is opened.
-        state.adoConnection.reset();
-        state.adoConnection = session.engine.OpenConnection(connectionText);
-        std::unique_ptr<db::Cursor> cursor = state.adoConnection->Execute(SQLcmd);
+        state.engineObjects.adoConnection.reset();
+        state.engineObjects.adoConnection = session.engine.OpenConnection(connectionText);
+        std::unique_ptr<db::Cursor> cursor = state.engineObjects.adoConnection->Execute(SQLcmd);
 
         ReopenCurrentDatabase(session);
 
         std::string recordsetFile;
         if (IsRowReturning(SQLcmd)) {
             CaptureRecordset(session, SQLcmd, *cursor);
-            recordsetFile = state.recordsetFileName;
+            recordsetFile = state.recordsets.recordsetFileName;
         }
-        ui.BindRecordsetView(RecordsetName(state.recordsetCount), recordsetFile);
+        ui.BindRecordsetView(RecordsetName(state.recordsets.recordsetCount), recordsetFile);
         ui.SetPointer(Pointer::Default);
     } catch (const std::exception& failure) {
         ui.SetPointer(Pointer::Default);

@@ -11,16 +11,16 @@ namespace tessel {
 void CloseDB(Session& session) {
     SharedState& state = session.state;
     Ui& ui = session.ui;
-    if (!state.currentDatabase) {
+    if (!state.current.currentDatabase) {
         // Nothing is current, so nothing may claim to be open.
-        state.databaseOpen = false;
+        state.current.databaseOpen = false;
         return;
     }
     ui.SetPointer(Pointer::Busy);
     // The database stops being current even when closing it fails, and the panes forget it
     // too: a half-closed database must never stay reachable.
-    std::unique_ptr<db::Database> closing = std::move(state.currentDatabase);
-    state.databaseOpen = false;
+    std::unique_ptr<db::Database> closing = std::move(state.current.currentDatabase);
+    state.current.databaseOpen = false;
     std::optional<db::EngineError> failure;
     try {
         closing->Close();

@@ -30,13 +30,13 @@ using db::kOdbcRow;
 using db::kTextRow;
 
 void SelectRow(SharedState& state, int row) {
-    state.versionIndex = row;
-    state.connectionType = kRows[static_cast<std::size_t>(row)].typeText;
+    state.current.versionIndex = row;
+    state.current.connectionType = kRows[static_cast<std::size_t>(row)].typeText;
 }
 
 void SelectAccessRow(SharedState& state, int row) {
     SelectRow(state, row);
-    state.databaseVersionOption = kRows[static_cast<std::size_t>(row)].fileFormat;
+    state.current.databaseVersionOption = kRows[static_cast<std::size_t>(row)].fileFormat;
 }
 
 // Runs `body`, showing the standard error box for any failure; what was set stays set.
@@ -126,11 +126,12 @@ void DBConn(Session& session, const std::string& word) {
 void DBVer(Session& session, std::string& version) {
     Guarded(session, [&] {
         SharedState& state = session.state;
-        const VersionFamily* family =
-            FamilyFor(state.connectionType, kChoosableVersions, std::size(kChoosableVersions));
+        const VersionFamily* family = FamilyFor(state.current.connectionType, kChoosableVersions,
+                                                std::size(kChoosableVersions));
         if (family == nullptr)
             return;
-        const bool isAccess = db::FamilyOfTypeText(state.connectionType) == db::Family::Access;
+        const bool isAccess =
+            db::FamilyOfTypeText(state.current.connectionType) == db::Family::Access;
         int row;
         if (family->firstCharacterOnly) {
             version = version.substr(0, 1);
@@ -154,29 +155,29 @@ void ConnectTypeText(Session& session, int index) {
     Guarded(session, [&] {
         if (index < 0 || index >= kConnectionTypeCount)
             return;
-        session.state.connectionType = kRows[static_cast<std::size_t>(index)].typeText;
+        session.state.current.connectionType = kRows[static_cast<std::size_t>(index)].typeText;
     });
 }
 
 void DetectVersion(Session& session) {
     Guarded(session, [&] {
         SharedState& state = session.state;
-        const int typeRow = db::RowOfTypeText(state.connectionType);
+        const int typeRow = db::RowOfTypeText(state.current.connectionType);
         if (typeRow == kOdbcRow || typeRow == kTextRow) {
-            state.versionIndex = typeRow;
+            state.current.versionIndex = typeRow;
             return;
         }
-        const VersionFamily* family =
-            FamilyFor(state.connectionType, kDetectableVersions, std::size(kDetectableVersions));
+        const VersionFamily* family = FamilyFor(state.current.connectionType, kDetectableVersions,
+                                                std::size(kDetectableVersions));
         // Nothing to read without a database; the index stays as it is.
-        if (family == nullptr || !state.currentDatabase)
+        if (family == nullptr || !state.current.currentDatabase)
             return;
-        const std::string version = state.currentDatabase->Version();
+        const std::string version = state.current.currentDatabase->Version();
         const int row = family->firstCharacterOnly
                             ? RowForLeadingDigit(version, family->firstRow, family->lastRow)
                             : RowForVersion(version, family->firstRow, family->lastRow);
         if (row >= 0)
-            state.versionIndex = row;
+            state.current.versionIndex = row;
     });
 }
 
@@ -216,7 +217,7 @@ std::string OdbcConnectText(const OdbcParts& parts) {
 }
 
 std::string StatementDataSource(const SharedState& state) {
-    const int row = db::RowOfTypeText(state.connectionType);
+    const int row = db::RowOfTypeText(state.current.connectionType);
     if (row == kOdbcRow)
         return "DSN=" + state.odbc.dataSourceName + ";";
     return row < 0 ? "" : db::ConnectionTypeAt(row).odbcDataSource;
@@ -228,7 +229,7 @@ std::string StatementConnectionText(const SharedState& state, const std::string&
         return "PROVIDER=MSDASQL.1;" + (odbcConnect.size() > 5 ? odbcConnect.substr(5) : "");
     }
     return "Provider=MSDASQL.1;Extended Properties=DSN=" + StatementDataSource(state) +
-           "DBQ=" + state.currentDatabaseFileName + ";";
+           "DBQ=" + state.current.currentDatabaseFileName + ";";
 }
 
 std::string RegistrationAttributes(const OdbcParts& parts) {

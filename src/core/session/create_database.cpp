@@ -56,17 +56,18 @@ void CreateMDB(Session& session, std::string& name) {
         // Only the file's own name counts: a directory such as ~/.local has a "." of its own.
         if (FilePart(name).find('.') == std::string::npos)
             name += ".MDB";
-        if (state.databaseOpen)
+        if (state.current.databaseOpen)
             CloseDB(session);
         KeepReplacedFileAsBackup(name);
-        if (state.databaseVersionOption == 0) {
-            state.databaseVersionOption = FormatFromVersionIndex(state.versionIndex);
+        if (state.current.databaseVersionOption == 0) {
+            state.current.databaseVersionOption =
+                FormatFromVersionIndex(state.current.versionIndex);
         }
         ui.SetPointer(Pointer::Busy);
         const std::string directory = PathPart(name);
         if (!directory.empty())
             EnsureDirectory(directory);
-        session.engine.CreateDatabase(name, kGeneralLocale, state.databaseVersionOption);
+        session.engine.CreateDatabase(name, kGeneralLocale, state.current.databaseVersionOption);
         OpenDB(session, name, true);
         ui.SetPointer(Pointer::Default);
     } catch (const std::exception& caught) {

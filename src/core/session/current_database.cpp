@@ -17,9 +17,9 @@ constexpr int kMustExistHideReadOnly = 4100;  // file must exist (4096) + hide r
 
 // The dialog for the current type; any other type (ODBC included) switches to Access.
 const db::OpenDialogText& DialogForType(SharedState& state) {
-    const auto family = db::FamilyOfTypeText(state.connectionType);
+    const auto family = db::FamilyOfTypeText(state.current.connectionType);
     if (!family || *family == db::Family::Odbc) {
-        state.connectionType = db::ConnectionTypeAt(db::kAccessDefaultRow).typeText;
+        state.current.connectionType = db::ConnectionTypeAt(db::kAccessDefaultRow).typeText;
         return db::OpenDialogFor(db::Family::Access);
     }
     return db::OpenDialogFor(*family);
@@ -27,25 +27,25 @@ const db::OpenDialogText& DialogForType(SharedState& state) {
 
 std::unique_ptr<db::Database> OpenThroughWorkspace(Session& session) {
     const SharedState& state = session.state;
-    if (state.jetWorkspace) {
-        return state.jetWorkspace->OpenDatabase(state.currentDatabaseFileName, false, false,
-                                                state.currentConnect);
+    if (state.engineObjects.jetWorkspace) {
+        return state.engineObjects.jetWorkspace->OpenDatabase(
+            state.current.currentDatabaseFileName, false, false, state.current.currentConnect);
     }
-    return session.engine.OpenDatabase(state.currentDatabaseFileName, false, false,
-                                       state.currentConnect);
+    return session.engine.OpenDatabase(state.current.currentDatabaseFileName, false, false,
+                                       state.current.currentConnect);
 }
 
 // From the reopen point on: closes what is current, opens the named database and makes it
 // current.
 void OpenAtReopenPoint(Session& session) {
     SharedState& state = session.state;
-    if (state.databaseOpen || state.currentDatabase)
+    if (state.current.databaseOpen || state.current.currentDatabase)
         CloseDB(session);
-    state.currentDatabase = OpenThroughWorkspace(session);
+    state.current.currentDatabase = OpenThroughWorkspace(session);
     DetectVersion(session);
-    state.databaseOpen = true;
+    state.current.databaseOpen = true;
     RefreshDB(session);
-    state.queryTimeout = state.currentDatabase->QueryTimeout();
+    state.current.queryTimeout = state.current.currentDatabase->QueryTimeout();
     session.ui.SetStatusText("");
     session.ui.SetPointer(Pointer::Default);
 }
@@ -53,15 +53,15 @@ void OpenAtReopenPoint(Session& session) {
 // After a failed open nothing is current: flag, database and the connection parts agree.
 void ForgetFailedOpen(Session& session) {
     SharedState& state = session.state;
-    if (state.currentDatabase) {
+    if (state.current.currentDatabase) {
         try {
-            state.currentDatabase->Close();
+            state.current.currentDatabase->Close();
         } catch (const std::exception&) {
             // The open already failed and is being reported; the database is dropped anyway.
         }
-        state.currentDatabase.reset();
+        state.current.currentDatabase.reset();
     }
-    state.databaseOpen = false;
+    state.current.databaseOpen = false;
     state.odbc.database.clear();
     state.odbc.user.clear();
     state.odbc.password.clear();
@@ -95,7 +95,7 @@ Retry OfferRepair(Session& session, const db::EngineError& error, bool& repairTr
         ForgetFailedOpen(session);
         return Retry::No;
     }
-    const std::string name = session.state.currentDatabaseFileName;
+    const std::string name = session.state.current.currentDatabaseFileName;
     session.ui.SetStatusText("");
     if (!RepairNamedDatabase(session, name)) {
         ForgetFailedOpen(session);
@@ -105,8 +105,8 @@ Retry OfferRepair(Session& session, const db::EngineError& error, bool& repairTr
     return Retry::Yes;
 }
 
-// The engine wants a password: asks for one and adds it to the connect text.
-Retry AskForPassword(Session& session) {
+// The engine wants a password: asks for one and adds it to what the connect text carries.
+Retry AskForPassword(Session& session, std::string& connectExtra) {
     SharedState& state = session.state;
     Ui& ui = session.ui;
     const std::string password = ui.AskPassword();
@@ -115,26 +115,45 @@ Retry AskForPassword(Session& session) {
         ui.SetPointer(Pointer::Default);
         return Retry::No;
     }
-    state.currentConnect += ";pwd=" + password;
-    ui.SetStatusText("Opening Database " + state.currentDatabaseFileName);
+    connectExtra += ";pwd=" + password;
+    ui.SetStatusText("Opening Database " + state.current.currentDatabaseFileName);
     ui.SetPointer(Pointer::Busy);
     return Retry::Yes;
 }
 
 }  // namespace
 
+void OpenCurrentDatabase(Session& session, const std::string& name,
+                         const std::string& connectExtra) {
+    SharedState& state = session.state;
+    CurrentDatabaseState& current = state.current;
+    // The name may be the state's own file name, which closing the current database empties.
+    const std::string openName = name;
+    current.currentDatabaseFileName = openName;
+    // The single-file default is opened with an empty connect text.
+    const bool singleFile = db::FamilyOfTypeText(current.connectionType) == db::Family::Access;
+    current.currentConnect = (singleFile ? "" : current.connectionType) + connectExtra;
+    state.odbc.dataSourceName.clear();
+    try {
+        OpenAtReopenPoint(session);
+    } catch (const std::exception& caught) {
+        ForgetFailedOpen(session);
+        throw AsEngineError(caught);
+    }
+}
+
 void OpenDB(Session& session, const std::string& name, bool nameGiven) {
     SharedState& state = session.state;
     Ui& ui = session.ui;
     // The name may be the state's own file name; keep it before that is emptied.
     const std::string givenName = name;
-    state.currentDatabaseFileName.clear();
+    state.current.currentDatabaseFileName.clear();
     bool pickedTableOfDirectory = false;
     if (nameGiven) {
-        state.currentDatabaseFileName = givenName;
+        state.current.currentDatabaseFileName = givenName;
     } else {
         const db::OpenDialogText& dialog = DialogForType(state);
-        FileDialogRequest& request = state.commonDialog;
+        FileDialogRequest& request = state.editor.commonDialog;
         request.kind = FileDialogRequest::Kind::Open;
         request.title = dialog.title;
         request.filter = std::string(dialog.filter) + "|All Files (*.*)|*.*";
@@ -146,24 +165,21 @@ void OpenDB(Session& session, const std::string& name, bool nameGiven) {
         // A cancelled dialog leaves the previous database current.
         if (!chosen || chosen->empty())
             return;
-        state.currentDatabaseFileName = *chosen;
+        state.current.currentDatabaseFileName = *chosen;
         pickedTableOfDirectory = dialog.directoryDatabase;
     }
 
     ui.SetPointer(Pointer::Busy);
     ui.SetStatusText("");
-    // The single-file default is opened with an empty connect text.
-    const bool singleFile = db::FamilyOfTypeText(state.connectionType) == db::Family::Access;
-    state.currentConnect = singleFile ? "" : state.connectionType;
-    if (pickedTableOfDirectory) {
-        state.currentDatabaseFileName = PathPart(state.currentDatabaseFileName);
-    }
-    state.odbc.dataSourceName.clear();
+    const std::string openName = pickedTableOfDirectory
+                                     ? PathPart(state.current.currentDatabaseFileName)
+                                     : state.current.currentDatabaseFileName;
 
     bool repairTried = false;
+    std::string connectExtra;
     for (;;) {
         try {
-            OpenAtReopenPoint(session);
+            OpenCurrentDatabase(session, openName, connectExtra);
             return;
         } catch (const std::exception& caught) {
             ui.SetPointer(Pointer::Default);
@@ -172,7 +188,7 @@ void OpenDB(Session& session, const std::string& name, bool nameGiven) {
             if (error.Number() == db::err::kUnreadableDatabase) {
                 retry = OfferRepair(session, error, repairTried);
             } else if (error.Number() == db::err::kBadPassword) {
-                retry = AskForPassword(session);
+                retry = AskForPassword(session, connectExtra);
             } else {
                 ReportFailedOpen(session, error);
             }

@@ -9,6 +9,13 @@
 
 namespace tessel {
 
+// Opens the named database with the current connection type (its connect text followed by
+// `connectExtra`, such as ";pwd=..."), closing what was current, and makes it current. Throws
+// EngineError when it cannot be opened; nothing is current then. Asks nothing, shows no box.
+void OpenCurrentDatabase(Session& session, const std::string& name,
+                         const std::string& connectExtra = "");
+// File > Open and dbOpen: by name or through the open dialog, with the password prompt, the
+// repair offer and the standard error box around OpenCurrentDatabase.
 void OpenDB(Session& session, const std::string& name, bool nameGiven);
 void CloseDB(Session& session);
 // Appends ".MDB" to a name without "." (the caller's text changes).

@@ -11,7 +11,7 @@ namespace tessel {
 
 void NewDB(Session& session, std::string& sDBName) {
     try {
-        const auto family = db::FamilyOfTypeText(session.state.connectionType);
+        const auto family = db::FamilyOfTypeText(session.state.current.connectionType);
         if (family == db::Family::Excel) {
             session.ui.MessageBox("Unable to make Excel files",
                                   msgbox::kInformation | msgbox::kOkOnly, "New file error");

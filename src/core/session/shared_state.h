@@ -27,6 +27,50 @@ struct OdbcParts {
     std::string description;
 };
 
+// The database that script statements and the tree work on, and how it was reached.
+struct CurrentDatabaseState {
+    std::unique_ptr<db::Database> currentDatabase;
+    bool databaseOpen = false;
+    std::string currentDatabaseFileName;
+    std::string currentConnect;
+    std::string connectionType = "Access";
+    int versionIndex = 3;
+    int databaseVersionOption = 0;
+    int queryTimeout = 0;
+};
+
+// The engine's objects that outlive one database: the workspaces and the connection that
+// statements run through.
+struct EngineObjects {
+    std::unique_ptr<db::Workspace> jetWorkspace;
+    std::unique_ptr<db::Workspace> odbcWorkspace;
+    std::unique_ptr<db::StatementConnection> adoConnection;
+    int loginTimeout = 0;
+};
+
+// The parts of the ODBC connection, and whether the driver may ask for what is missing.
+struct OdbcConnection : OdbcParts {
+    bool odbcSilent = false;
+};
+
+struct RecordsetBookkeeping {
+    // Not limited to 16 bits: a script may capture any number of recordsets.
+    long recordsetCount = 0;
+    // Highest recordset number written since the last clean-up, so that closing deletes every
+    // file a run wrote, also after a later, shorter run.
+    long recordsetHighWater = 0;
+    std::string recordsetFileName;
+};
+
+// The script in the editor and the file it came from.
+struct EditorState {
+    bool scriptChanged = false;
+    std::string currentScriptFileName = "template.sqv";
+    std::string scriptFileFilter;
+    // The common dialog keeps its title and flags between uses, as commands rely on.
+    FileDialogRequest commonDialog;
+};
+
 struct FindState {
     std::string findText;
     bool matchCase = false;
@@ -35,53 +79,37 @@ struct FindState {
     bool newSearch = false;
 };
 
-struct SharedState {
-    std::unique_ptr<db::Database> currentDatabase;
-    bool databaseOpen = false;
-    std::string currentDatabaseFileName;
-    std::string currentConnect;
-    std::string connectionType = "Access";
-    int versionIndex = 3;
-    int databaseVersionOption = 0;
-
-    std::unique_ptr<db::Workspace> jetWorkspace;
-    std::unique_ptr<db::Workspace> odbcWorkspace;
-    std::unique_ptr<db::StatementConnection> adoConnection;
-
-    int queryTimeout = 0;
-    int loginTimeout = 0;
-
-    // Not limited to 16 bits: a script may capture any number of recordsets.
-    long recordsetCount = 0;
-    // Highest recordset number written since the last clean-up, so that closing deletes every
-    // file a run wrote, also after a later, shorter run.
-    long recordsetHighWater = 0;
-    std::string recordsetFileName;
-
-    OdbcParts odbc;
-    bool odbcSilent = false;
-
-    bool scriptChanged = false;
-    std::string currentScriptFileName = "template.sqv";
-    std::string scriptFileFilter;
-    // The common dialog keeps its title and flags between uses, as commands rely on.
-    FileDialogRequest commonDialog;
-    FindState find;
-
-    // ANSI export.
+// The ANSI export's text, and whether a file write is an export.
+struct ExportState {
     std::string exportText;
     bool exportMode = false;
+};
 
-    // Type lists read by the ANSI conversion.
+// Type lists read by the ANSI conversion.
+struct TypeLists {
     std::vector<std::string> JetTypeList;
     std::vector<std::string> NoSizeTypeList;
     std::vector<std::string> ANSIMappedTypeList;
+};
 
+struct AppOptions {
     // The application directory (recordset files, export/, scripts/, template.sqv).
     std::string appPath;
 };
 
+struct SharedState {
+    CurrentDatabaseState current;
+    EngineObjects engineObjects;
+    OdbcConnection odbc;
+    RecordsetBookkeeping recordsets;
+    EditorState editor;
+    FindState find;
+    ExportState ansiExport;
+    TypeLists types;
+    AppOptions app;
+};
+
 // Fills the three type lists in their fixed orders.
-void FillTypeLists(SharedState& state);
+void FillTypeLists(TypeLists& types);
 
 }  // namespace tessel

@@ -18,21 +18,22 @@ constexpr int kAccess30Row = 3;
 
 void InitializeSession(Session& session, const std::string& appPath) {
     SharedState& state = session.state;
-    state.appPath = appPath;
+    state.app.appPath = appPath;
     EnsureDirectory(appPath + "/export");
     EnsureDirectory(appPath + "/scripts");
     std::error_code code;
     std::filesystem::current_path(appPath, code);
     if (code)
         throw FileSystemError("change to the application directory", appPath, code);
-    state.databaseOpen = false;
-    state.jetWorkspace = session.engine.CreateWorkspace(kExecutableBaseName, "admin", "");
-    state.loginTimeout = session.engine.LoginTimeout();
-    FillTypeLists(state);
-    state.odbcSilent = false;
-    state.versionIndex = kAccess30Row;
+    state.current.databaseOpen = false;
+    state.engineObjects.jetWorkspace =
+        session.engine.CreateWorkspace(kExecutableBaseName, "admin", "");
+    state.engineObjects.loginTimeout = session.engine.LoginTimeout();
+    FillTypeLists(state.types);
+    state.odbc.odbcSilent = false;
+    state.current.versionIndex = kAccess30Row;
     ConnectTypeText(session, kAccess30Row);
-    state.exportMode = false;
+    state.ansiExport.exportMode = false;
     state.find.direction = 1;
 }
 

@@ -126,9 +126,9 @@ std::shared_ptr<Handle> Handle::Create(const std::string& path) {
 }
 
 std::shared_ptr<Handle> Handle::OpenMemory(const std::string& label) {
-    sqlite3* db = OpenRaw(":memory:", SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
-    std::shared_ptr<Handle> handle(new Handle(db, label, false));
-    Configure(db, label);
+    std::shared_ptr<Handle> handle(
+        new Handle(OpenRaw(":memory:", SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE), label, false));
+    Configure(handle->Raw(), label);
     return handle;
 }
 

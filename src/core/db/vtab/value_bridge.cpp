@@ -17,7 +17,7 @@ enum class Affinity { Integer, Text, Blob, Real, Numeric };
 
 // SQLite's rules for the affinity of a declared type.
 Affinity AffinityOf(const std::string& declared) {
-    const std::string type = UpperAscii(declared);
+    const std::string type = base::UpperAscii(declared);
     const auto has = [&](const char* part) { return type.find(part) != std::string::npos; };
     if (has("INT"))
         return Affinity::Integer;
