@@ -97,6 +97,12 @@ TEST_F(ScriptFilesTest, DirectoryCannotBeOpenedAsAScript) {
 TEST_F(ScriptFilesTest, Windows1252BytesDecodeAndUtf8StaysAsItIs) {
     EXPECT_EQ(DecodeScriptBytes("caf\xE9 \x80 \x93x\x94 \x81"), "café € “x” \xC2\x81");
     EXPECT_EQ(DecodeScriptBytes("Straße €"), "Straße €");
+    // A byte-order mark at the start goes; the same bytes later are text.
+    EXPECT_EQ(DecodeScriptBytes("\xEF\xBB\xBF"
+                                "dbMake x;"),
+              "dbMake x;");
+    EXPECT_EQ(DecodeScriptBytes("\xEF\xBB\xBF"), "");
+    EXPECT_EQ(DecodeScriptBytes("a\xEF\xBB\xBF"), "a\xEF\xBB\xBF");
     // A lone lead byte, a truncated sequence, an overlong form and a surrogate are no UTF-8.
     EXPECT_EQ(DecodeScriptBytes("\xC3"), "Ã");
     EXPECT_EQ(DecodeScriptBytes("\xE2\x82"), "â‚");

@@ -135,7 +135,8 @@ bool HasExtension(const std::string& name) {
 std::string DecodeScriptBytes(const std::string& bytes) {
     std::string text;
     text.reserve(bytes.size());
-    std::size_t i = 0;
+    // A UTF-8 byte-order mark is no part of the text: left in, it would spoil the first command.
+    std::size_t i = bytes.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0;
     while (i < bytes.size()) {
         const std::size_t length = Utf8SequenceLength(bytes, i);
         if (length > 0) {

@@ -19,6 +19,14 @@ bool IsTriggerDefinition(const std::vector<Token>& tokens) {
 }  // namespace
 
 SingleStatement ReadSingleStatement(const std::string& statement) {
+    // SQLite reads a statement only up to a NUL, so "DELETE FROM T<NUL> WHERE ..." would run
+    // as an unconditional DELETE: such a statement is refused whole.
+    if (const auto nul = statement.find('\0'); nul != std::string::npos) {
+        throw EngineError(err::kInvalidStatement,
+                          "Invalid SQL statement: it holds a NUL character (after '" +
+                              statement.substr(0, nul) +
+                              "'), so it was not run. Remove the character from the script.");
+    }
     auto tokens = Tokenize(statement);
     while (!tokens.empty() && tokens.back().IsSymbol(";"))
         tokens.pop_back();
