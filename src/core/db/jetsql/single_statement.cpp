@@ -1,5 +1,8 @@
 #include "core/db/jetsql/single_statement.h"
 
+#include <set>
+#include <string>
+
 #include "core/db/errors.h"
 
 namespace tessel::db::jetsql {
@@ -14,6 +17,32 @@ bool IsTriggerDefinition(const std::vector<Token>& tokens) {
             return true;
     }
     return false;
+}
+
+// Parameters a statement asks for: "?", "?NNN", ":name", "@name" and "$name", each distinct one
+// once. Nothing supplies them here, and SQLite would bind Null to each.
+std::size_t CountParameters(const std::vector<Token>& tokens) {
+    std::set<std::string> named;
+    std::size_t anonymous = 0;
+    for (std::size_t i = 0; i < tokens.size(); ++i) {
+        const Token& token = tokens[i];
+        const Token* next = i + 1 < tokens.size() ? &tokens[i + 1] : nullptr;
+        const bool joined = next != nullptr && next->begin == token.end;
+        if (token.IsSymbol("?")) {
+            if (joined && next->kind == TokenKind::Number) {
+                named.insert("?" + next->value);
+            } else {
+                ++anonymous;
+            }
+        } else if ((token.IsSymbol(":") || token.IsSymbol("@") || token.IsSymbol("$")) && joined &&
+                   next->IsName()) {
+            named.insert(token.value + next->value);
+        } else if (token.kind == TokenKind::Word && token.value.size() > 1 &&
+                   token.value.front() == '$') {
+            named.insert(token.value);
+        }
+    }
+    return anonymous + named.size();
 }
 
 }  // namespace
@@ -41,6 +70,10 @@ SingleStatement ReadSingleStatement(const std::string& statement) {
                               "Characters found after the end of the SQL statement: '" +
                                   statement.substr(token.begin) + "'.");
         }
+    }
+    if (const std::size_t parameters = CountParameters(tokens); parameters > 0) {
+        throw EngineError(err::kUnknownField,
+                          "Too few parameters. Expected " + std::to_string(parameters) + ".");
     }
     if (tokens.front().IsWord("TRANSFORM")) {
         throw EngineError(err::kNotSupported,
