@@ -5,45 +5,43 @@
 namespace tessel::db {
 
 void DriverRegistry::Add(std::unique_ptr<Driver> driver) {
-    drivers_.push_back(std::move(driver));
+    auto families = driver->Families();
+    drivers_.push_back({std::move(driver), std::move(families)});
 }
 
-std::vector<Driver*> DriverRegistry::Serving(Family family) {
-    std::vector<Driver*> serving;
-    for (const auto& driver : drivers_) {
-        const auto families = driver->Families();
-        if (std::find(families.begin(), families.end(), family) != families.end())
-            serving.push_back(driver.get());
+bool DriverRegistry::Entry::Serves(Family family) const {
+    return std::find(families.begin(), families.end(), family) != families.end();
+}
+
+const DriverRegistry::Entry& DriverRegistry::DefaultFor(Family family, const std::string& name,
+                                                        const std::string& typeText) {
+    for (const auto& entry : drivers_) {
+        if (entry.Serves(family))
+            return entry;
     }
-    return serving;
+    throw NoDriverError(family, name, typeText);
 }
 
 Driver& DriverRegistry::ForOpen(Family family, const std::string& name,
                                 const std::string& typeText) {
-    const auto serving = Serving(family);
-    if (serving.empty())
-        throw NoDriverError(family, name, typeText);
-    if (serving.size() == 1)
-        return *serving.front();  // nothing to choose between: spare the signature read
-    // Newest first: a driver added later stands in front of the default.
-    for (auto it = serving.rbegin(); it != serving.rend(); ++it) {
-        if ((*it)->Recognises(name))
-            return **it;
+    const Entry& fallback = DefaultFor(family, name, typeText);
+    // Newest first: a driver added later stands in front of the default. The default itself
+    // is never asked, which spares the signature read when it is the family's only driver.
+    for (auto it = drivers_.rbegin(); it != drivers_.rend() && &*it != &fallback; ++it) {
+        if (it->Serves(family) && it->driver->Recognises(name))
+            return *it->driver;
     }
-    return *serving.front();
+    return *fallback.driver;
 }
 
 Driver& DriverRegistry::ForCreate(Family family, const std::string& name,
                                   const std::string& typeText) {
-    const auto serving = Serving(family);
-    if (serving.empty())
-        throw NoDriverError(family, name, typeText);
-    return *serving.front();
+    return *DefaultFor(family, name, typeText).driver;
 }
 
 void DriverRegistry::ForEach(const std::function<void(Driver&)>& visit) {
-    for (const auto& driver : drivers_)
-        visit(*driver);
+    for (const auto& entry : drivers_)
+        visit(*entry.driver);
 }
 
 EngineError NoDriverError(Family family, const std::string& name, const std::string& typeText) {

@@ -30,8 +30,14 @@ class DriverRegistry {
     void ForEach(const std::function<void(Driver&)>& visit);
 
   private:
-    std::vector<Driver*> Serving(Family family);
-    std::vector<std::unique_ptr<Driver>> drivers_;  // in the order entered
+    struct Entry {
+        std::unique_ptr<Driver> driver;
+        std::vector<Family> families;  // read once when entered: choosing runs per statement
+        bool Serves(Family family) const;
+    };
+    // The family's default (its first entry); throws when no driver serves the family.
+    const Entry& DefaultFor(Family family, const std::string& name, const std::string& typeText);
+    std::vector<Entry> drivers_;  // in the order entered
 };
 
 // Enters the drivers that are part of the program.
