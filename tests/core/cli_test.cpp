@@ -134,11 +134,14 @@ TEST_F(Cli, PasswordAnswersEveryPromptUntilItIsRefused) {
     EXPECT_EQ(right.status, 0) << right.err;
     EXPECT_EQ(right.err,
               "Password Required: (answered with --password)\n"
-              "status: Opening Database locked.mdb\n");
+              "status: Opening Database " +
+                  work + "/locked.mdb\n");
     const CliResult wrong = Run("run --password guess --no-rows locked.sqv");
     const std::string refused =
         "Password Required: (answered with --password)\n"
-        "status: Opening Database locked.mdb\n"
+        "status: Opening Database " +
+        work +
+        "/locked.mdb\n"
         "Password Required: (cancelled: the password given was refused)\n";
     EXPECT_EQ(wrong.err.substr(0, refused.size()), refused);
     const CliResult none = Run("run --no-rows locked.sqv");

@@ -119,7 +119,7 @@ TEST_F(NewDbTest, AStaleJournalOfTheReplacedFileGoesWithIt) {
     EXPECT_EQ(session.state.current.currentDatabase->Version(), "3.0");
 }
 
-TEST_F(NewDbTest, AnOlderBackupAndItsJournalAreReplaced) {
+TEST_F(NewDbTest, AnOlderBackupAndItsJournalAreKept) {
     const std::string target = dir.File("shop.MDB");
     WriteBytes(target, "second");
     WriteBytes(target + ".bak", "first");
@@ -127,8 +127,9 @@ TEST_F(NewDbTest, AnOlderBackupAndItsJournalAreReplaced) {
     std::string name = dir.File("shop");
     CreateMDB(session, name);
     EXPECT_TRUE(ui.boxes.empty()) << Boxes();
-    EXPECT_EQ(ReadBytes(target + ".bak"), "second");
-    EXPECT_FALSE(fs::exists(target + ".bak-journal"));
+    EXPECT_EQ(ReadBytes(target + ".bak"), "first");
+    EXPECT_EQ(ReadBytes(target + ".bak-journal"), "journal of the first");
+    EXPECT_EQ(ReadBytes(target + ".bak1"), "second");
 }
 
 TEST_F(NewDbTest, ANameWithADotKeepsItsExtension) {

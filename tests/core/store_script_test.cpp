@@ -3,6 +3,7 @@
 // through the engine's registry and the virtual-table adapter.
 #include <gtest/gtest.h>
 
+#include "core/base/file_names.h"
 #include "core/db/driver_registry.h"
 #include "drivers/memory/memory_driver.h"
 #include "script_run_fixture.h"
@@ -17,7 +18,8 @@ class StoreScript : public ScriptRunTest {
   protected:
     StoreScript() {
         auto driver = std::make_unique<memory::MemoryDriver>();
-        store = driver->Hold("memory:shop");
+        // The program keeps a database by its name from the root.
+        store = driver->Hold(base::AbsolutePath("memory:shop"));
         session.engine.Drivers().Add(std::move(driver));
     }
 
@@ -64,7 +66,7 @@ TEST_F(StoreScript, ScriptRunsOverTheMemoryDriver) {
         "SELECT ID, Name FROM Customers ORDER BY ID;\r\n");
 
     ASSERT_TRUE(session.state.current.currentDatabase);
-    EXPECT_EQ(session.state.current.currentDatabase->Name(), "memory:shop");
+    EXPECT_EQ(session.state.current.currentDatabase->Name(), base::AbsolutePath("memory:shop"));
     EXPECT_EQ(store->Tables(), (std::vector<std::string>{"Customers", "Orders"}));
     EXPECT_EQ(Captured(1), (Rows{{"Ann", "14"}, {"Bob", "7.5"}}));
 
@@ -88,9 +90,8 @@ TEST_F(StoreScript, UnsupportedDefinitionShowsWhatToDoInstead) {
     // The script went on after the refused statement.
     EXPECT_EQ(session.state.current.currentDatabase->Fields("Items").size(), 2u);
     auto rows = session.engine
-                    .OpenConnection(
-                        "Provider=MSDASQL.1;Extended Properties=DSN=Text Files;"
-                        "DBQ=memory:shop;")
+                    .OpenConnection("Provider=MSDASQL.1;Extended Properties=DSN=Text Files;DBQ=" +
+                                    base::AbsolutePath("memory:shop") + ";")
                     ->Execute("SELECT Name FROM Items");
     ASSERT_TRUE(rows->Next());
     EXPECT_EQ(rows->Get(0).bytes, "Spade");

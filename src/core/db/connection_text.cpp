@@ -12,7 +12,41 @@ std::vector<ConnectPair> Pairs(const std::string& text) {
     return SplitConnectPairs(text, kExtendedProperties);
 }
 
+// The value in braces that opens at `open`, with "}}" read as one "}"; returns the position
+// after the closing brace (the end of the text when it is missing).
+std::size_t ReadBraced(const std::string& text, std::size_t open, std::string& value) {
+    std::size_t j = open + 1;
+    while (j < text.size()) {
+        if (text[j] == '}') {
+            if (j + 1 < text.size() && text[j + 1] == '}') {
+                value += '}';
+                j += 2;
+                continue;
+            }
+            return j + 1;
+        }
+        value += text[j++];
+    }
+    return j;
+}
+
 }  // namespace
+
+std::string ConnectTextValue(const std::string& value) {
+    const bool plain =
+        value.find_first_of(";{}\"'") == std::string::npos &&
+        (value.empty() || (base::kWhiteSpace.find(value.front()) == std::string_view::npos &&
+                           base::kWhiteSpace.find(value.back()) == std::string_view::npos));
+    if (plain)
+        return value;
+    std::string quoted = "{";
+    for (const char c : value) {
+        quoted += c;
+        if (c == '}')
+            quoted += '}';
+    }
+    return quoted + "}";
+}
 
 std::vector<ConnectPair> SplitConnectPairs(const std::string& text, const std::string& runsToEnd) {
     std::vector<ConnectPair> pairs;
@@ -30,8 +64,12 @@ std::vector<ConnectPair> SplitConnectPairs(const std::string& text, const std::s
         std::size_t j = equals + 1;
         while (j < text.size() && text[j] == ' ')
             ++j;
-        if (j < text.size() && (text[j] == '"' || text[j] == '\'' || text[j] == '{')) {
-            const char close = text[j] == '{' ? '}' : text[j];
+        if (j < text.size() && text[j] == '{') {
+            j = ReadBraced(text, j, pair.value);
+            const auto next = text.find(';', j);
+            i = next == std::string::npos ? text.size() : next + 1;
+        } else if (j < text.size() && (text[j] == '"' || text[j] == '\'')) {
+            const char close = text[j];
             const auto end = text.find(close, j + 1);
             const auto stop = end == std::string::npos ? text.size() : end;
             pair.value = text.substr(j + 1, stop - j - 1);

@@ -16,11 +16,15 @@ struct ConnectPair {
 };
 
 // Splits a ";"-separated list of key=value pairs at ";" outside quotes and braces (a value in
-// "..." or '...' or {...} keeps its ";"), each piece at its first "="; pieces without "=" are
-// left out. The unquoted value of the key `runsToEnd` (any case) runs to the end of the text,
-// as it holds pairs of its own.
+// "..." or '...' or {...} keeps its ";" and its blanks; "}}" in braces is one "}"), each piece
+// at its first "="; pieces without "=" are left out. The unquoted value of the key `runsToEnd` (any
+// case) runs to the end of the text, as it holds pairs of its own.
 std::vector<ConnectPair> SplitConnectPairs(const std::string& text,
                                            const std::string& runsToEnd = "");
+
+// `value` as written into a connection text so that SplitConnectPairs gives it back exactly:
+// in braces when it holds blanks at either end, quotes, braces or ";", as it is otherwise.
+std::string ConnectTextValue(const std::string& value);
 
 // The value of `key` (any case) in a ";"-separated list of key=value pairs, if present; the
 // last one counts when the key repeats.

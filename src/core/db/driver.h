@@ -72,6 +72,11 @@ class Driver {
     // Lets go of every file the driver keeps open (before a maintenance tool replaces files).
     virtual void ReleaseFiles() {}
 
+    // The databases where a statement began a transaction that no statement ended yet.
+    virtual std::vector<std::string> OpenTransactions() const { return {}; }
+    // Ends each of them without keeping its changes.
+    virtual void RollBackOpenTransactions() {}
+
     // Called while long statements run; returning false cancels (err::kQueryCancelled).
     virtual void SetProgressHook(std::shared_ptr<const std::function<bool()>> /*keepGoing*/) {}
 };

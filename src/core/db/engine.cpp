@@ -76,6 +76,19 @@ void Engine::RepairDatabase(const std::string& name) {
     drivers_->ForOpen(Family::Access, name).Repair(name);
 }
 
+std::vector<std::string> Engine::OpenTransactions() const {
+    std::vector<std::string> names;
+    drivers_->ForEach([&](Driver& driver) {
+        for (auto& name : driver.OpenTransactions())
+            names.push_back(std::move(name));
+    });
+    return names;
+}
+
+void Engine::RollBackOpenTransactions() {
+    drivers_->ForEach([](Driver& driver) { driver.RollBackOpenTransactions(); });
+}
+
 void Engine::SetProgressHook(std::function<bool()> keepGoing) {
     auto shared =
         keepGoing ? std::make_shared<const std::function<bool()>>(std::move(keepGoing)) : nullptr;

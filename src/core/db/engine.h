@@ -238,6 +238,11 @@ class Engine {
     // chooses the family, its DBQ= the database.
     std::unique_ptr<StatementConnection> OpenConnection(const std::string& connectionString);
 
+    // The databases, of every driver, where a statement began a transaction that no
+    // statement ended yet; and ending them all without keeping their changes.
+    std::vector<std::string> OpenTransactions() const;
+    void RollBackOpenTransactions();
+
     // The drivers this engine chooses from (driver_registry.h).
     DriverRegistry& Drivers() { return *drivers_; }
 

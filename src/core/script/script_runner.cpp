@@ -25,15 +25,41 @@ void ExecuteSQL(Session& session) {
     }
 }
 
+namespace {
+
+// A transaction that the script began and never ended is not kept, and the person is told so
+// before its changes go.
+void EndOpenTransactions(Session& session) {
+    const std::vector<std::string> databases = session.engine.OpenTransactions();
+    if (databases.empty())
+        return;
+    std::string names;
+    for (const auto& name : databases)
+        names += (names.empty() ? "'" : ", '") + name + "'";
+    session.ui.MessageBox("The script ended with a transaction still open in " + names +
+                              ". Its changes are rolled back: end a transaction with COMMIT to "
+                              "keep its changes.",
+                          msgbox::kCritical, kAppTitle);
+    session.engine.RollBackOpenTransactions();
+}
+
+}  // namespace
+
 void RunScript(Session& session, const std::string& script) {
-    ScriptSplitter splitter(script);
-    while (auto statement = splitter.Next()) {
-        if (statement->isCommand) {
-            SQLdb(session, statement->text);
-        } else {
-            SQL(session, statement->text);
+    try {
+        ScriptSplitter splitter(script);
+        while (auto statement = splitter.Next()) {
+            if (statement->isCommand) {
+                SQLdb(session, statement->text);
+            } else {
+                SQL(session, statement->text);
+            }
         }
+    } catch (...) {
+        EndOpenTransactions(session);
+        throw;
     }
+    EndOpenTransactions(session);
 }
 
 }  // namespace tessel

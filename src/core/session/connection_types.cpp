@@ -206,20 +206,22 @@ void ParseConnect(Session& session, const std::string& connect) {
 std::string OdbcConnectText(const OdbcParts& parts) {
     std::string text;
     if (!parts.dataSourceName.empty()) {
-        text = "ODBC;DSN=" + parts.dataSourceName + ";";
+        text = "ODBC;DSN=" + db::ConnectTextValue(parts.dataSourceName) + ";";
     } else {
-        text = "ODBC;Driver={" + parts.driver + "};Server=" + parts.server + ";";
+        text =
+            "ODBC;Driver={" + parts.driver + "};Server=" + db::ConnectTextValue(parts.server) + ";";
     }
-    text += "UID=" + parts.user + ";PWD=" + parts.password + ";";
+    text += "UID=" + db::ConnectTextValue(parts.user) +
+            ";PWD=" + db::ConnectTextValue(parts.password) + ";";
     if (!parts.database.empty())
-        text += "Database=" + parts.database + ";";
+        text += "Database=" + db::ConnectTextValue(parts.database) + ";";
     return text;
 }
 
 std::string StatementDataSource(const SharedState& state) {
     const int row = db::RowOfTypeText(state.current.connectionType);
     if (row == kOdbcRow)
-        return "DSN=" + state.odbc.dataSourceName + ";";
+        return "DSN=" + db::ConnectTextValue(state.odbc.dataSourceName) + ";";
     return row < 0 ? "" : db::ConnectionTypeAt(row).odbcDataSource;
 }
 
@@ -229,7 +231,7 @@ std::string StatementConnectionText(const SharedState& state, const std::string&
         return "PROVIDER=MSDASQL.1;" + (odbcConnect.size() > 5 ? odbcConnect.substr(5) : "");
     }
     return "Provider=MSDASQL.1;Extended Properties=DSN=" + StatementDataSource(state) +
-           "DBQ=" + state.current.currentDatabaseFileName + ";";
+           "DBQ=" + db::ConnectTextValue(state.current.currentDatabaseFileName) + ";";
 }
 
 std::string RegistrationAttributes(const OdbcParts& parts) {

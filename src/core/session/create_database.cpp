@@ -3,6 +3,7 @@
 #include <exception>
 #include <filesystem>
 
+#include "core/base/backup_file.h"
 #include "core/session/current_database.h"
 #include "core/session/failures.h"
 #include "core/session/standard_error.h"
@@ -22,27 +23,28 @@ int FormatFromVersionIndex(int versionIndex) {
     return db::dbformat::kVersion30;
 }
 
-// Moves the file being replaced aside to NAME.bak (replacing an older one), with the journal
-// files that belong to it, so that a stale journal is never played into the new file and a
-// replaced database is never lost: a generated script names its own source database.
-void KeepReplacedFileAsBackup(const std::string& path) {
+// Moves the file being replaced aside to a backup name that no earlier backup has, with the
+// journal files that belong to it, so that a stale journal is never played into the new file
+// and a replaced database is never lost: a generated script names its own source database.
+base::MovedAside KeepReplacedFileAsBackup(const std::string& path) {
     namespace fs = std::filesystem;
     std::error_code code;
-    const fs::file_status status = fs::symlink_status(path, code);
-    if (fs::is_directory(status)) {
+    if (fs::is_directory(fs::symlink_status(path, code)))
         throw FileSystemError("replace", path, std::make_error_code(std::errc::is_a_directory));
-    }
-    if (!fs::exists(status))
+    base::MovedAside moved = base::MoveAsideAsBackup(path, {"-journal", "-wal", "-shm"}, code);
+    if (code)
+        throw FileSystemError("replace", path, code);
+    return moved;
+}
+
+// The new file is as private as the one it replaces.
+void KeepPermissions(const std::string& path, const base::MovedAside& moved) {
+    if (moved.backup.empty())
         return;
-    const std::string backup = path + ".bak";
-    for (const char* suffix : {"", "-journal", "-wal", "-shm"}) {
-        fs::remove(backup + suffix, code);  // an older backup's leftovers must not pair up
-        if (!fs::exists(fs::symlink_status(path + suffix, code)))
-            continue;
-        fs::rename(path + suffix, backup + suffix, code);
-        if (code)
-            throw FileSystemError("replace", path + suffix, code);
-    }
+    std::error_code code;
+    std::filesystem::permissions(path, static_cast<std::filesystem::perms>(moved.mode), code);
+    if (code)
+        throw FileSystemError("set the permissions of", path, code);
 }
 
 }  // namespace
@@ -58,7 +60,7 @@ void CreateMDB(Session& session, std::string& name) {
             name += ".MDB";
         if (state.current.databaseOpen)
             CloseDB(session);
-        KeepReplacedFileAsBackup(name);
+        const base::MovedAside replaced = KeepReplacedFileAsBackup(name);
         if (state.current.databaseVersionOption == 0) {
             state.current.databaseVersionOption =
                 FormatFromVersionIndex(state.current.versionIndex);
@@ -68,6 +70,7 @@ void CreateMDB(Session& session, std::string& name) {
         if (!directory.empty())
             EnsureDirectory(directory);
         session.engine.CreateDatabase(name, kGeneralLocale, state.current.databaseVersionOption);
+        KeepPermissions(name, replaced);
         OpenDB(session, name, true);
         ui.SetPointer(Pointer::Default);
     } catch (const std::exception& caught) {

@@ -4,6 +4,7 @@
 
 #include <exception>
 
+#include "core/base/file_names.h"
 #include "core/db/connection_types.h"
 #include "core/session/connection_types.h"
 #include "core/session/failures.h"
@@ -127,11 +128,14 @@ void OpenCurrentDatabase(Session& session, const std::string& name,
                          const std::string& connectExtra) {
     SharedState& state = session.state;
     CurrentDatabaseState& current = state.current;
-    // The name may be the state's own file name, which closing the current database empties.
-    const std::string openName = name;
+    const auto family = db::FamilyOfTypeText(current.connectionType);
+    // Kept from the root, so that a later change of the working directory (saving a script
+    // elsewhere) never makes statements miss the file or reach another one. The name may be
+    // the state's own file name, which closing the current database empties.
+    const std::string openName = family == db::Family::Odbc ? name : base::AbsolutePath(name);
     current.currentDatabaseFileName = openName;
     // The single-file default is opened with an empty connect text.
-    const bool singleFile = db::FamilyOfTypeText(current.connectionType) == db::Family::Access;
+    const bool singleFile = family == db::Family::Access;
     current.currentConnect = (singleFile ? "" : current.connectionType) + connectExtra;
     state.odbc.dataSourceName.clear();
     try {

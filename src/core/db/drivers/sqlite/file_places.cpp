@@ -20,6 +20,22 @@ using base::DirectoryOf;
                       "The database '" + path + "' already exists; choose another name.");
 }
 
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+    for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+// The temporary file is this program's business: a person is told about the database.
+EngineError NamingFile(const EngineError& error, const std::string& temporary,
+                       const std::string& path) {
+    std::vector<ErrorRecord> details = error.Details();
+    for (auto& detail : details)
+        detail.description = Replaced(detail.description, temporary, path);
+    return EngineError(error.Number(), Replaced(error.Description(), temporary, path),
+                       error.Source(), std::move(details));
+}
+
 }  // namespace
 
 void CheckNewFilePlace(const std::string& path) {
@@ -46,6 +62,9 @@ void WriteNewFile(const std::string& path, const std::function<void(const std::s
         file.CloseDescriptor();
         try {
             fill(file.TemporaryPath());
+        } catch (const EngineError& error) {
+            RemoveJournalOf(file.TemporaryPath());
+            throw NamingFile(error, file.TemporaryPath(), path);
         } catch (...) {
             RemoveJournalOf(file.TemporaryPath());
             throw;

@@ -1,10 +1,11 @@
 #include "core/db/drivers/sqlite/file_probe.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 
 #include "core/db/errors.h"
 
@@ -18,6 +19,26 @@ unsigned long BigEndian(const unsigned char* bytes, int count) {
     for (int i = 0; i < count; ++i)
         value = (value << 8) | bytes[i];
     return value;
+}
+
+// Closes the probe's descriptor on every way out.
+struct Descriptor {
+    int value;
+    ~Descriptor() { ::close(value); }
+};
+
+const char* KindOf(mode_t mode) {
+    if (S_ISFIFO(mode))
+        return "a named pipe";
+    if (S_ISSOCK(mode))
+        return "a socket";
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return "a device";
+    return "not a regular file";
+}
+
+std::string NotAFile(const std::string& path, const std::string& kind) {
+    return "'" + path + "' is " + kind + ", not a database file.";
 }
 
 [[noreturn]] void ThrowUnreadable(const std::string& path, const std::string& why) {
@@ -62,8 +83,16 @@ FileKind ProbeDatabaseFile(const std::string& path, bool acceptDamage) {
     if (path.empty()) {
         throw EngineError(err::kBadPath, "No database file name was given.");
     }
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) {
+    // A named pipe, device or socket given as a database would block the program for ever on
+    // its first read, and opening a device can act on it: refused before it is opened, and
+    // opened without waiting in case the name changed meanwhile.
+    struct stat before {};
+    if (::stat(path.c_str(), &before) == 0 && !S_ISREG(before.st_mode) &&
+        !S_ISDIR(before.st_mode)) {
+        throw EngineError(err::kBadPath, NotAFile(path, KindOf(before.st_mode)));
+    }
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (descriptor < 0) {
         const int error = errno;
         if (error == ENOENT) {
             throw EngineError(err::kFileMissing,
@@ -74,22 +103,36 @@ FileKind ProbeDatabaseFile(const std::string& path, bool acceptDamage) {
                                                  "' is not a valid path: a part of it is not a "
                                                  "directory.");
         }
+        if (error == ENXIO) {
+            throw EngineError(err::kBadPath, NotAFile(path, "a socket or device"));
+        }
         throw EngineError(
             err::kCannotOpenFile,
             "The database file '" + path + "' cannot be opened: " + std::strerror(error) + ".");
     }
-    if (S_ISDIR(info.st_mode)) {
-        throw EngineError(err::kBadPath, "'" + path + "' is a directory, not a database file.");
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        throw EngineError(err::kCannotOpenFile,
-                          "The database file '" + path +
-                              "' cannot be opened: permission denied or the file is locked.");
-    }
+    struct stat info {};
     unsigned char header[kHeaderSize] = {};
-    in.read(reinterpret_cast<char*>(header), kHeaderSize);
-    const auto got = static_cast<std::size_t>(in.gcount());
+    std::size_t got = 0;
+    {
+        const Descriptor open{descriptor};
+        if (::fstat(descriptor, &info) != 0) {
+            throw EngineError(
+                err::kCannotOpenFile,
+                "The database file '" + path + "' cannot be opened: " + std::strerror(errno) + ".");
+        }
+        if (S_ISDIR(info.st_mode)) {
+            throw EngineError(err::kBadPath, "'" + path + "' is a directory, not a database file.");
+        }
+        if (!S_ISREG(info.st_mode))
+            throw EngineError(err::kBadPath, NotAFile(path, KindOf(info.st_mode)));
+        const ssize_t count = ::pread(descriptor, header, kHeaderSize, 0);
+        if (count < 0) {
+            throw EngineError(
+                err::kCannotOpenFile,
+                "The database file '" + path + "' cannot be read: " + std::strerror(errno) + ".");
+        }
+        got = static_cast<std::size_t>(count);
+    }
     if (info.st_size == 0)
         ThrowUnreadable(path, "the file is empty, not a database");
     if (got >= 19 && (std::memcmp(header + 4, "Standard Jet DB", 15) == 0 ||

@@ -25,8 +25,14 @@ std::shared_ptr<Handle> HandlePool::Acquire(const std::string& path, bool readOn
     }
     const bool effectiveReadOnly = readOnly || ::access(path.c_str(), W_OK) != 0;
     ++clock_;
+    // A handle on a file that this name no longer has (moved aside, replaced) would write to
+    // the wrong file or report it read-only: it goes, unless a transaction keeps it.
+    std::erase_if(entries_, [&](const Entry& entry) {
+        return entry.path == path && (entry.device != info.st_dev || entry.inode != info.st_ino) &&
+               !entry.handle->InTransaction();
+    });
     for (auto& entry : entries_) {
-        if (entry.device == info.st_dev && entry.inode == info.st_ino &&
+        if (entry.path == path && entry.device == info.st_dev && entry.inode == info.st_ino &&
             entry.readOnly == effectiveReadOnly) {
             entry.lastUse = clock_;
             return entry.handle;
@@ -37,13 +43,42 @@ std::shared_ptr<Handle> HandlePool::Acquire(const std::string& path, bool readOn
     // Reading the schema once finds a damaged file now rather than at the first statement.
     handle->Prepare("SELECT count(*) FROM sqlite_master").Run();
     if (entries_.size() >= kPooledHandles) {
-        const auto oldest =
-            std::min_element(entries_.begin(), entries_.end(),
-                             [](const Entry& a, const Entry& b) { return a.lastUse < b.lastUse; });
-        entries_.erase(oldest);
+        // The least recently used handle that no transaction holds; with none, the pool grows.
+        auto oldest = entries_.end();
+        for (auto it = entries_.begin(); it != entries_.end(); ++it) {
+            if (!it->handle->InTransaction() &&
+                (oldest == entries_.end() || it->lastUse < oldest->lastUse)) {
+                oldest = it;
+            }
+        }
+        if (oldest != entries_.end())
+            entries_.erase(oldest);
     }
-    entries_.push_back({info.st_dev, info.st_ino, effectiveReadOnly, clock_, handle});
+    entries_.push_back({path, info.st_dev, info.st_ino, effectiveReadOnly, clock_, handle});
     return handle;
+}
+
+std::vector<std::string> HandlePool::OpenTransactions() const {
+    std::vector<std::string> paths;
+    for (const auto& entry : entries_) {
+        if (entry.handle->InTransaction())
+            paths.push_back(entry.path);
+    }
+    return paths;
+}
+
+void HandlePool::RollBackOpenTransactions() {
+    for (auto& entry : entries_) {
+        if (!entry.handle->InTransaction())
+            continue;
+        try {
+            entry.handle->Exec("ROLLBACK");
+        } catch (const EngineError&) {
+            // The handle cannot end it: dropping the handle makes SQLite roll it back.
+            entry.handle.reset();
+        }
+    }
+    std::erase_if(entries_, [](const Entry& entry) { return !entry.handle; });
 }
 
 void HandlePool::SetProgressHook(std::shared_ptr<const std::function<bool()>> keepGoing) {

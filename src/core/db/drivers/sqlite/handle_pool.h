@@ -1,7 +1,8 @@
 // The SQLite driver's pool of handles. Scripts open a connection and reopen the current
 // database for every statement; the pool hands back the same handle (with its parsed schema and
 // prepared statements) while the file stays the same file, so that this costs a stat() and a
-// 100-byte header read instead of a full open. Handles are never put in a shared transaction.
+// 100-byte header read instead of a full open. Handles are never put in a shared transaction,
+// and a handle in the middle of a transaction is never let go, which would roll it back.
 #pragma once
 
 #include <sys/types.h>
@@ -25,11 +26,17 @@ class HandlePool {
     // Drops every handle (for example before a maintenance tool replaces files).
     void Clear() { entries_.clear(); }
 
+    // The files whose handle holds a transaction that was begun and not yet ended.
+    std::vector<std::string> OpenTransactions() const;
+    // Ends those transactions without keeping their changes.
+    void RollBackOpenTransactions();
+
     // Given to every handle, now and later.
     void SetProgressHook(std::shared_ptr<const std::function<bool()>> keepGoing);
 
   private:
     struct Entry {
+        std::string path;  // a handle serves only the name it was opened by (its journal's)
         dev_t device = 0;
         ino_t inode = 0;
         bool readOnly = false;

@@ -59,6 +59,9 @@ class SqliteDriver : public Driver {
 
     void ReleaseFiles() override { pool_.Clear(); }
 
+    std::vector<std::string> OpenTransactions() const override { return pool_.OpenTransactions(); }
+    void RollBackOpenTransactions() override { pool_.RollBackOpenTransactions(); }
+
     void SetProgressHook(std::shared_ptr<const std::function<bool()>> keepGoing) override {
         pool_.SetProgressHook(std::move(keepGoing));
     }
