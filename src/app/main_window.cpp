@@ -1,8 +1,6 @@
 #include "app/main_window.h"
 
-#include <QAbstractItemView>
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -11,6 +9,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QStatusBar>
 #include <QTimer>
@@ -343,25 +342,21 @@ void MainWindow::EditFindNext() {
 }
 
 void MainWindow::EditDelete() {
-    // The length of the text of whatever has the focus, compared with the editor's caret.
-    QWidget* focus = QApplication::focusWidget();
-    std::optional<int> length;
-    if (focus == nullptr || focus == editor_->TextBox()) {
-        length = editor_->TextLength();
-    } else if (auto* line = qobject_cast<QLineEdit*>(focus)) {
-        length = static_cast<int>(line->text().size());
+    // Delete acts on the control the person is in, so nothing changes out of sight: the script
+    // only while it has the focus, a tree or a grid (read-only) not at all.
+    QWidget* focus = focusWidget();
+    if (focus == editor_->TextBox()) {
+        editor_->DeleteSelectionOrNextCharacter();
     } else if (auto* combo = qobject_cast<QComboBox*>(focus)) {
-        length = static_cast<int>(combo->currentText().size());
-    } else if (auto* view = qobject_cast<QAbstractItemView*>(focus)) {
-        const QModelIndex current = view->currentIndex();
-        if (current.isValid())
-            length = static_cast<int>(current.data().toString().size());
+        if (combo->isEditable() && combo->lineEdit() != nullptr)
+            combo->lineEdit()->del();
+    } else if (auto* line = qobject_cast<QLineEdit*>(focus)) {
+        if (!line->isReadOnly())
+            line->del();
+    } else if (auto* box = qobject_cast<QPlainTextEdit*>(focus)) {
+        if (!box->isReadOnly())
+            DeleteSelectionOrNextCharacterIn(*box);
     }
-    if (!length) {
-        throw ProgramError(db::err::kNotSupported,
-                           "The control that has the focus holds no text to delete.");
-    }
-    editor_->DeleteSelectionOrNextCharacter(*length);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

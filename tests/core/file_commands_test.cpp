@@ -193,7 +193,7 @@ TEST_F(FileCommandsTest, OpenOfAMissingFileSaysSoUnderTheNewName) {
     EXPECT_EQ(session.state.editor.currentScriptFileName, Script("gone.sqv"));
 }
 
-TEST_F(FileCommandsTest, NewDiscardsChangedTextClosesTheDatabaseAndLoadsTheTemplate) {
+TEST_F(FileCommandsTest, NewWithChangedTextAnsweredNoClosesTheDatabaseAndLoadsTheTemplate) {
     const std::string database = home.File("shop.mdb");
     session.engine.CreateDatabase(database, "", db::dbformat::kVersion30);
     session.state.current.currentDatabase = session.engine.OpenDatabase(database, false, false, "");
@@ -201,9 +201,13 @@ TEST_F(FileCommandsTest, NewDiscardsChangedTextClosesTheDatabaseAndLoadsTheTempl
     session.state.editor.currentScriptFileName = Script("mine.sqv");
     Type("unsaved work");
     ui.recordsetListVisible = true;
+    ui.boxAnswers.push_back(msgbox::kNo);
 
     FileNew(session);
-    EXPECT_TRUE(ui.boxes.empty()) << ui.BoxLog();
+    ASSERT_EQ(ui.boxes.size(), 1u) << ui.BoxLog();
+    EXPECT_EQ(ui.boxes[0].text, "The text in [" + Script("mine.sqv") +
+                                    "] has changed.\r\nDo you want to save the changes?");
+    EXPECT_EQ(ui.boxes[0].style, 51);
     EXPECT_FALSE(session.state.current.databaseOpen);
     EXPECT_EQ(session.state.current.currentDatabase, nullptr);
     EXPECT_EQ(ui.editorText, kTemplateText);
@@ -211,6 +215,49 @@ TEST_F(FileCommandsTest, NewDiscardsChangedTextClosesTheDatabaseAndLoadsTheTempl
     EXPECT_FALSE(session.state.editor.scriptChanged);
     EXPECT_FALSE(ui.recordsetListVisible);
     EXPECT_FALSE(fs::exists(Script("mine.sqv")));
+}
+
+TEST_F(FileCommandsTest, NewWithChangedTextAnsweredCancelKeepsTheTextAndTheDatabase) {
+    const std::string database = home.File("shop.mdb");
+    session.engine.CreateDatabase(database, "", db::dbformat::kVersion30);
+    session.state.current.currentDatabase = session.engine.OpenDatabase(database, false, false, "");
+    session.state.current.databaseOpen = true;
+    Type("unsaved work");
+    ui.boxAnswers.push_back(msgbox::kCancel);
+
+    FileNew(session);
+    ASSERT_EQ(ui.boxes.size(), 1u) << ui.BoxLog();
+    EXPECT_EQ(ui.editorText, "unsaved work");
+    EXPECT_TRUE(session.state.editor.scriptChanged);
+    EXPECT_EQ(session.state.editor.currentScriptFileName, "template.sqv");
+    EXPECT_TRUE(session.state.current.databaseOpen);
+}
+
+TEST_F(FileCommandsTest, NewWithChangedTextAnsweredYesSavesItFirst) {
+    session.state.editor.currentScriptFileName = Script("mine.sqv");
+    Type("SELECT 1");
+    ui.boxAnswers.push_back(msgbox::kYes);
+    FileNew(session);
+    EXPECT_EQ(test::ReadBytes(Script("mine.sqv")), "SELECT 1\r\n");
+    EXPECT_EQ(ui.editorText, kTemplateText);
+}
+
+TEST_F(FileCommandsTest, NewWithUntitledTextStopsWhenTheSaveDialogIsCancelled) {
+    session.state.editor.currentScriptFileName.clear();
+    Type("SELECT 1");
+    ui.boxAnswers.push_back(msgbox::kYes);
+    ui.fileAnswers.push_back(std::nullopt);
+    FileNew(session);
+    EXPECT_EQ(ui.fileRequests.size(), 1u);
+    EXPECT_EQ(ui.editorText, "SELECT 1");
+    EXPECT_TRUE(session.state.editor.scriptChanged);
+}
+
+TEST_F(FileCommandsTest, NewWithUnchangedTextAsksNothing) {
+    ui.editorText = "as loaded";
+    FileNew(session);
+    EXPECT_TRUE(ui.boxes.empty()) << ui.BoxLog();
+    EXPECT_EQ(ui.editorText, kTemplateText);
 }
 
 TEST_F(FileCommandsTest, DeleteRemovesTheChosenFileWithoutAQuestion) {
@@ -271,12 +318,13 @@ TEST_F(FileCommandsTest, ClosingQuestionYesWritesThenCloses) {
     EXPECT_EQ(test::ReadBytes(Script("template.sqv")), "SELECT 1\r\n");
 }
 
-TEST_F(FileCommandsTest, ClosingQuestionForUntitledTextAsksForANameUnderItsOwnTitle) {
+TEST_F(FileCommandsTest, ClosingQuestionForUntitledTextAsksForANameAndACancelledDialogStays) {
     session.state.editor.currentScriptFileName.clear();
     Type("SELECT 1");
     ui.boxAnswers.push_back(msgbox::kYes);
     ui.fileAnswers.push_back(std::nullopt);
-    EXPECT_TRUE(ClosingQuestion(session));
+    // Cancelling the save dialog keeps the program running: nothing was written.
+    EXPECT_FALSE(ClosingQuestion(session));
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].text, "The text in [] has changed.\r\nDo you want to save the changes?");
     ASSERT_EQ(ui.fileRequests.size(), 1u);

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <filesystem>
 #include <string>
@@ -12,6 +11,7 @@
 #include "core/script/recordset_file.h"
 #include "core/script/script_runner.h"
 #include "core/session/session.h"
+#include "support/database_rows.h"
 #include "support/scripted_ui.h"
 #include "support/temp_dir.h"
 
@@ -39,21 +39,7 @@ class ScriptRunTest : public ::testing::Test {
     // The first column of every row that `sql` returns from the database file, read with SQLite
     // itself rather than through the program.
     std::vector<std::string> Column(const std::string& database, const std::string& sql) const {
-        std::vector<std::string> values;
-        sqlite3* db = nullptr;
-        if (sqlite3_open_v2(database.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-            sqlite3_stmt* statement = nullptr;
-            if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK) {
-                while (sqlite3_step(statement) == SQLITE_ROW) {
-                    const auto* text =
-                        reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
-                    values.push_back(text == nullptr ? "NULL" : text);
-                }
-            }
-            sqlite3_finalize(statement);
-        }
-        sqlite3_close(db);
-        return values;
+        return FirstColumn(database, sql);
     }
 
     std::string Boxes() const { return ui.BoxLog(); }

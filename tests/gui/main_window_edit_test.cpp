@@ -1,5 +1,6 @@
 // The Edit menu on the script editor: the find dialog and Find next over the editor's text,
-// Edit > Delete and its line-end rule, the clipboard commands, and the key indicators.
+// Edit > Delete and its line-end rule (and its acting only on the control in focus), the
+// clipboard commands, and the key indicators.
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -7,8 +8,15 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStatusBar>
+#include <QTableView>
+#include <QTableWidget>
 #include <QTest>
+#include <QTreeWidget>
 
+#include "app/browse/database_tree_pane.h"
+#include "app/browse/recordset_list_pane.h"
+#include "app/browse/recordset_view_pane.h"
 #include "app/widget_ui.h"
 #include "app/workspace/find_dialog.h"
 #include "app/workspace/script_editor.h"
@@ -174,6 +182,74 @@ TEST_F(EditTest, DeleteRemovesALineEndAsOneAndDoesNothingAtTheEnd) {
     Ed().SetSelection(1, 2);
     Window().RunMenuCommand("mnuEditDelete");
     EXPECT_EQ(Ed().Text(), "ad");
+}
+
+// A run that leaves a database in the tree and a recordset in both result panes; the editor
+// then holds `text` with the caret at its start.
+class EditDeleteFocusTest : public EditTest {
+  protected:
+    void RunWithResults(const std::string& text) {
+        Window().GetUi().SetEditorText(
+            "dbMake shop;\r\nCREATE TABLE T (A LONG);\r\nINSERT INTO T VALUES (1);\r\n"
+            "SELECT A FROM T;\r\n");
+        Window().RunMenuCommand("mnuScriptExecute");
+        Settle();
+        SetText(text, 0);
+        Window().activateWindow();
+    }
+};
+
+TEST_F(EditDeleteFocusTest, DeleteInTheDatabaseTreeLeavesTheScriptAlone) {
+    RunWithResults("keep this");
+    QTreeWidget* tree = Window().TreePane().Tree();
+    ASSERT_GT(tree->topLevelItemCount(), 0);
+    tree->setCurrentItem(tree->topLevelItem(0));
+    tree->setFocus();
+    Window().RunMenuCommand("mnuEditDelete");
+    EXPECT_EQ(Ed().Text(), "keep this");
+    EXPECT_GT(tree->topLevelItemCount(), 0);
+    EXPECT_TRUE(person_.boxes.empty());
+}
+
+TEST_F(EditDeleteFocusTest, DeleteInTheRecordsetListLeavesTheScriptAndTheRowAlone) {
+    RunWithResults("keep this");
+    QTableWidget* grid = Window().ListPane().Grid();
+    ASSERT_GT(grid->rowCount(), 0);
+    grid->setCurrentCell(0, 0);
+    const QString cell = grid->item(0, 0)->text();
+    grid->setFocus();
+    Window().RunMenuCommand("mnuEditDelete");
+    EXPECT_EQ(Ed().Text(), "keep this");
+    EXPECT_EQ(grid->item(0, 0)->text(), cell);
+}
+
+TEST_F(EditDeleteFocusTest, DeleteInTheRecordsetViewLeavesTheScriptAlone) {
+    RunWithResults("keep this");
+    QTableView* grid = Window().ViewPane().Grid();
+    ASSERT_GT(grid->model()->rowCount(), 0);
+    grid->setCurrentIndex(grid->model()->index(0, 0));
+    grid->setFocus();
+    Window().RunMenuCommand("mnuEditDelete");
+    EXPECT_EQ(Ed().Text(), "keep this");
+    EXPECT_EQ(grid->model()->rowCount(), 1);
+}
+
+TEST_F(EditTest, DeleteInAFocusedLineEditDeletesItsSelectionNotTheScript) {
+    SetText("keep this", 0);
+    auto* line = new QLineEdit(Window().statusBar());
+    line->setText("abcdef");
+    line->show();
+    Window().activateWindow();
+    line->setFocus();
+    line->setSelection(1, 2);
+    Window().RunMenuCommand("mnuEditDelete");
+    EXPECT_EQ(Std(line->text()), "adef");
+    Window().RunMenuCommand("mnuEditDelete");
+    EXPECT_EQ(Std(line->text()), "aef");
+    line->setReadOnly(true);
+    Window().RunMenuCommand("mnuEditDelete");
+    EXPECT_EQ(Std(line->text()), "aef");
+    EXPECT_EQ(Ed().Text(), "keep this");
 }
 
 TEST_F(EditTest, CutCopyPasteAndSelectAllWorkOnTheEditor) {

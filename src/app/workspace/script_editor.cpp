@@ -130,15 +130,17 @@ void ScriptEditorPane::EditPaste() {
     textBox_->textCursor().insertText(QApplication::clipboard()->text());
 }
 
-void ScriptEditorPane::DeleteSelectionOrNextCharacter(int focusTextLength) {
-    QTextCursor cursor = textBox_->textCursor();
-    if (focusTextLength == cursor.selectionStart())
-        return;
-    if (!cursor.hasSelection()) {
+void ScriptEditorPane::DeleteSelectionOrNextCharacter() {
+    DeleteSelectionOrNextCharacterIn(*textBox_);
+}
+
+void DeleteSelectionOrNextCharacterIn(QPlainTextEdit& box) {
+    QTextCursor cursor = box.textCursor();
+    // At the very end there is no next character: the cursor stays without a selection.
+    if (!cursor.hasSelection())
         cursor.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor);
-    }
     cursor.removeSelectedText();
-    textBox_->setTextCursor(cursor);
+    box.setTextCursor(cursor);
 }
 
 }  // namespace tessel::app

@@ -54,10 +54,9 @@ class ScriptEditorPane : public QWidget {
     void EditCopy();
     void EditCut();
     void EditPaste();
-    // Edit > Delete: the selection, or the character after the caret (a line end is one),
-    // unless the length of the focused control's text equals the selection start (for the
-    // text box itself: the caret is at the very end).
-    void DeleteSelectionOrNextCharacter(int focusTextLength);
+    // Edit > Delete with the text box in focus: the selection, or the character after the
+    // caret (a line end is one); nothing at the very end.
+    void DeleteSelectionOrNextCharacter();
     int TextLength() const;
 
     void SetScriptFont(const QFont& font);
@@ -75,6 +74,10 @@ class ScriptEditorPane : public QWidget {
   private:
     ScriptTextEdit* textBox_;
 };
+
+// Edit > Delete in any editable plain text box: the selection, or the character after the
+// caret.
+void DeleteSelectionOrNextCharacterIn(QPlainTextEdit& box);
 
 // Courier New 10 point, or the nearest fixed-pitch font.
 QFont DefaultScriptFont();

@@ -78,23 +78,6 @@ void HideResultGrids(Session& session) {
     session.ui.HideRecordsetView();
 }
 
-// The steps of SaveCurrentScript, for the closing question and File > Open. Returns whether
-// a name was given, and `written` whether the text reached the disk.
-bool SaveUnderCurrentName(Session& session, bool& written) {
-    SharedState& state = session.state;
-    if (state.editor.currentScriptFileName.empty()) {
-        state.editor.currentScriptFileName = AskScriptFileName(session, "");
-    }
-    if (state.editor.currentScriptFileName.empty()) {
-        written = false;
-        return false;
-    }
-    // The writer reports its own failure; the caller learns whether the text reached the disk.
-    written =
-        WriteScriptFile(session, ResolveScriptPath(session, state.editor.currentScriptFileName));
-    return true;
-}
-
 }  // namespace
 
 std::string ScriptsDirectory(const Session& session) {
@@ -114,6 +97,9 @@ bool ScriptFileTooLarge(std::uintmax_t sizeInBytes) {
 
 void FileNew(Session& session) {
     RunReportingFailures(session, [&] {
+        // Changed text is the person's work: it goes only when they say so or it is saved.
+        if (!ClosingQuestion(session))
+            return;
         session.state.ansiExport.exportMode = false;
         if (session.state.current.databaseOpen)
             CloseDB(session);
@@ -227,7 +213,16 @@ void FileDelete(Session& session) {
 
 bool SaveCurrentScript(Session& session) {
     bool written = false;
-    RunReportingFailures(session, [&] { SaveUnderCurrentName(session, written); });
+    RunReportingFailures(session, [&] {
+        SharedState& state = session.state;
+        if (state.editor.currentScriptFileName.empty())
+            state.editor.currentScriptFileName = AskScriptFileName(session, "");
+        // The writer reports its own failure; the caller learns whether the text reached the disk.
+        if (!state.editor.currentScriptFileName.empty()) {
+            written = WriteScriptFile(
+                session, ResolveScriptPath(session, state.editor.currentScriptFileName));
+        }
+    });
     return written;
 }
 
@@ -249,16 +244,8 @@ bool ClosingQuestion(Session& session) {
     if (answer != msgbox::kYes)
         return true;
 
-    bool written = false;
-    bool named = true;
-    try {
-        named = SaveUnderCurrentName(session, written);
-    } catch (const std::exception& error) {
-        ShowStandardError(session.ui, AsEngineError(error));
-        return false;
-    }
-    // A cancelled save dialog still closes; a write that failed keeps the text on screen.
-    return !named || written;
+    // A cancelled save dialog or a failed write keeps the text on screen: Yes meant "keep it".
+    return SaveCurrentScript(session);
 }
 
 }  // namespace tessel

@@ -26,7 +26,8 @@ std::string ScriptsDirectory(const Session& session);
 std::string ResolveScriptPath(const Session& session, const std::string& name);
 bool ScriptFileTooLarge(std::uintmax_t sizeInBytes);
 
-// File > New: closes the database and starts again from the template, without asking.
+// File > New: asks the closing question about changed text first and stops when it says to
+// stay; otherwise closes the database and starts again from the template.
 void FileNew(Session& session);
 // File > Open: saves changed text silently (asking for a name only when it has none), then
 // asks for the file to open.
@@ -46,8 +47,9 @@ void NewScriptFromTemplate(Session& session);
 // empty. True when the text was written.
 bool SaveCurrentScript(Session& session);
 
-// Asks whether to save a changed script before the program closes. True when the window may
-// close; false when the person chose Cancel, or chose Yes and the text could not be written.
+// Asks whether to save a changed script before the program closes or File > New replaces it.
+// True when the text may go; false when the person chose Cancel, or chose Yes and then
+// cancelled the save dialog or the text could not be written.
 bool ClosingQuestion(Session& session);
 
 }  // namespace tessel
