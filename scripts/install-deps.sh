@@ -5,6 +5,7 @@ packages=(
     cmake g++ pkg-config ccache
     qt6-base-dev qt6-svg-dev libgl1-mesa-dev
     libsqlite3-dev sqlite3
+    libsodium-dev
     unixodbc-dev
     libgtest-dev libgmock-dev
     xvfb xauth

@@ -30,6 +30,7 @@ std::string ParseCommandArguments(const std::vector<std::string>& args,
             return "only one " + fileRole + " at a time ('" + arg + "' is one too many)";
         }
     }
+    PasswordFromEnvironmentUnlessGiven(parsed.console);
     if (!parsed.help && parsed.file.empty())
         return "which " + fileRole + "? give one";
     return "";

@@ -1,10 +1,13 @@
 #include "cli/console_ui.h"
 
+#include <unistd.h>
+
 #include <exception>
 #include <filesystem>
 #include <ostream>
 #include <system_error>
 
+#include "cli/password_input.h"
 #include "cli/recordset_printer.h"
 #include "core/db/errors.h"
 #include "core/session/app_paths.h"
@@ -62,13 +65,18 @@ bool ParseConsoleOption(const std::vector<std::string>& args, std::size_t& index
         options.csv = true;
     } else if (arg == "--no-rows") {
         options.printRows = false;
-    } else if (arg.rfind("--password=", 0) == 0) {
-        options.password = arg.substr(std::string("--password=").size());
-    } else if (arg == "--password") {
+    } else if (arg == "--password" || arg.rfind("--password=", 0) == 0) {
+        error =
+            "--password is not accepted: other users can read a password on the command "
+            "line; give it with --password-file FILE or in the environment variable " +
+            std::string(kPasswordVariable);
+    } else if (arg == "--password-file") {
+        std::string password;
         if (index + 1 >= args.size()) {
-            error = "--password needs a value";
-        } else {
-            options.password = args[++index];
+            error = "--password-file needs a value";
+        } else if (ReadPasswordFile(args[++index], password, error)) {
+            options.password = password;
+            options.passwordOrigin = "--password-file";
         }
     } else {
         return false;
@@ -76,8 +84,19 @@ bool ParseConsoleOption(const std::vector<std::string>& args, std::size_t& index
     return true;
 }
 
+void PasswordFromEnvironmentUnlessGiven(ConsoleOptions& options) {
+    if (options.password)
+        return;
+    options.password = PasswordFromEnvironment();
+    if (options.password)
+        options.passwordOrigin = kPasswordVariable;
+}
+
 std::string ConsoleOptionsHelp() {
-    return "  --password PW       answer the database password prompts with PW\n"
+    return "  --password-file FILE\n"
+           "                      answer the database password prompts with the first line of\n"
+           "                      FILE; else $TESSEL_PASSWORD; else a terminal on standard input\n"
+           "                      is asked (without echo). The password is never an argument.\n"
            "  --yes, --no         answer every Yes/No question; without them questions get\n"
            "                      No (or Cancel where offered) and file dialogs are cancelled\n"
            "  --csv               print recordsets as CSV instead of aligned tables\n"
@@ -134,12 +153,22 @@ std::string ConsoleUi::AskPassword() {
     out_.flush();
     if (options_.password && !passwordAwaitingOpen_) {
         passwordAwaitingOpen_ = true;
-        err_ << "Password Required: (answered with --password)\n";
+        err_ << "Password Required: (answered from " << options_.passwordOrigin << ")\n";
         err_.flush();
         return *options_.password;
     }
-    err_ << "Password Required: (cancelled"
-         << (options_.password ? ": the password given was refused)\n" : ": give --password)\n");
+    if (options_.password) {
+        err_ << "Password Required: (cancelled: the password from " << options_.passwordOrigin
+             << " was refused)\n";
+        err_.flush();
+        return "";
+    }
+    // A person at a terminal answers each prompt, as in the program's dialog; an empty line
+    // cancels it.
+    if (const auto typed = ReadPasswordFromTerminal(STDIN_FILENO, "Password Required: ", err_))
+        return *typed;
+    err_ << "Password Required: (cancelled: give --password-file FILE or " << kPasswordVariable
+         << ")\n";
     err_.flush();
     return "";
 }

@@ -17,9 +17,12 @@ struct ConsoleOptions {
     // The answer to every Yes/No question: msgbox::kYes or kNo; none gives the safe answer
     // (No, or Cancel where the box offers it).
     std::optional<int> questionAnswer;
-    // The answer to the database password prompt. A prompt that follows a refusal of it (no
-    // database opened since it was given) is cancelled, so a wrong password cannot loop.
+    // The answer to the database password prompt, from --password-file or TESSEL_PASSWORD
+    // (named by `passwordOrigin`). A prompt that follows a refusal of it (no database opened
+    // since it was given) is cancelled, so a wrong password cannot loop. Without one, a
+    // terminal on standard input is asked.
     std::optional<std::string> password;
+    std::string passwordOrigin;
     bool csv = false;       // recordsets as CSV instead of aligned tables
     bool printRows = true;  // print the captured recordsets at all
 };
@@ -28,6 +31,8 @@ struct ConsoleOptions {
 // Returns false when args[index] is not such an option; sets `error` for a missing value.
 bool ParseConsoleOption(const std::vector<std::string>& args, std::size_t& index,
                         ConsoleOptions& options, std::string& error);
+// Takes the password from TESSEL_PASSWORD unless --password-file gave one.
+void PasswordFromEnvironmentUnlessGiven(ConsoleOptions& options);
 // Help lines for those options.
 std::string ConsoleOptionsHelp();
 

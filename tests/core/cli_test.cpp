@@ -1,10 +1,14 @@
 // The console program: tessel-cli run prints captured rows, reports boxes on standard error,
 // answers dialogs from its options, and exits 0, 1 or 2.
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <pty.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <vector>
 
 #include "core/db/engine.h"
 #include "support/temp_dir.h"
@@ -32,11 +36,13 @@ class Cli : public ::testing::Test {
         WriteBytes(work + "/" + name, text);
     }
 
-    // Runs tessel-cli with `arguments` in the work directory, with TESSEL_HOME set.
-    CliResult Run(const std::string& arguments) {
-        const std::string command = "cd '" + work + "' && TESSEL_HOME='" + home + "' '" +
-                                    TESSEL_CLI_PATH + "' " + arguments + " > '" + dir.File("out") +
-                                    "' 2> '" + dir.File("err") + "'";
+    // Runs tessel-cli with `arguments` in the work directory, with TESSEL_HOME and the
+    // variables of `environment` set, and no terminal on standard input.
+    CliResult Run(const std::string& arguments, const std::string& environment = "") {
+        const std::string command = "cd '" + work + "' && unset TESSEL_PASSWORD; TESSEL_HOME='" +
+                                    home + "' " + environment + " '" + TESSEL_CLI_PATH + "' " +
+                                    arguments + " < /dev/null > '" + dir.File("out") + "' 2> '" +
+                                    dir.File("err") + "'";
         const int raw = std::system(command.c_str());
         CliResult result;
         result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -124,29 +130,128 @@ TEST_F(Cli, QuestionsAreAnsweredFromTheOptions) {
     EXPECT_NE(yes.err.find("(answered Yes)"), std::string::npos) << yes.err;
 }
 
-TEST_F(Cli, PasswordAnswersEveryPromptUntilItIsRefused) {
+TEST_F(Cli, PasswordFileAnswersEveryPromptUntilItIsRefused) {
     db::Engine engine;
     engine.CreateDatabase(work + "/locked.mdb", ";LANGID=0x0409;CP=1252;COUNTRY=0;pwd=secret", 32);
     WriteScript("locked.sqv",
                 "dbOpen locked.mdb;\r\nCREATE TABLE T (A LONG);\r\nSELECT A FROM T;\r\n");
+    // Only the first line counts, without its line break.
+    WriteBytes(work + "/right.txt", "secret\r\nsecond line\n");
+    WriteBytes(work + "/wrong.txt", "guess");
     // Once opened with its password, the statements and the reopen after each ask no more.
-    const CliResult right = Run("run --password secret locked.sqv");
+    const CliResult right = Run("run --password-file right.txt locked.sqv");
     EXPECT_EQ(right.status, 0) << right.err;
     EXPECT_EQ(right.err,
-              "Password Required: (answered with --password)\n"
-              "status: Opening Database " +
-                  work + "/locked.mdb\n");
-    const CliResult wrong = Run("run --password guess --no-rows locked.sqv");
+              "Password Required: (answered from --password-file)\n"
+              "status: Opening Database " + work + "/locked.mdb\n");
+    const CliResult wrong = Run("run --password-file wrong.txt --no-rows locked.sqv");
     const std::string refused =
-        "Password Required: (answered with --password)\n"
-        "status: Opening Database " +
-        work +
-        "/locked.mdb\n"
-        "Password Required: (cancelled: the password given was refused)\n";
+        "Password Required: (answered from --password-file)\n"
+        "status: Opening Database " + work + "/locked.mdb\n"
+        "Password Required: (cancelled: the password from --password-file was refused)\n";
     EXPECT_EQ(wrong.err.substr(0, refused.size()), refused);
+    EXPECT_EQ(wrong.status, 1);
     const CliResult none = Run("run --no-rows locked.sqv");
-    EXPECT_EQ(none.err.rfind("Password Required: (cancelled: give --password)\n", 0), 0u)
+    EXPECT_EQ(
+        none.err.rfind(
+            "Password Required: (cancelled: give --password-file FILE or TESSEL_PASSWORD)\n", 0),
+        0u)
         << none.err;
+    EXPECT_EQ(none.status, 1);
+}
+
+TEST_F(Cli, PasswordFromTheEnvironmentUnlessAFileGivesOne) {
+    db::Engine engine;
+    engine.CreateDatabase(work + "/locked.mdb", ";pwd=s3cret word", 32);
+    WriteScript("locked.sqv", "dbOpen locked.mdb;\r\nSELECT 1 AS One;\r\n");
+    const CliResult right = Run("run --no-rows locked.sqv", "TESSEL_PASSWORD='s3cret word'");
+    EXPECT_EQ(right.status, 0) << right.err;
+    EXPECT_EQ(right.err.rfind("Password Required: (answered from TESSEL_PASSWORD)\n", 0), 0u)
+        << right.err;
+    WriteBytes(work + "/pw", "s3cret word\n");
+    const CliResult file =
+        Run("run --no-rows --password-file pw locked.sqv", "TESSEL_PASSWORD=wrong");
+    EXPECT_EQ(file.status, 0) << file.err;
+    EXPECT_EQ(file.err.rfind("Password Required: (answered from --password-file)\n", 0), 0u)
+        << file.err;
+    // generate takes it the same way, and the script it prints holds no password.
+    const CliResult generated = Run("generate locked.mdb", "TESSEL_PASSWORD='s3cret word'");
+    EXPECT_EQ(generated.status, 0) << generated.err;
+    EXPECT_NE(generated.out.find("dbMake "), std::string::npos) << generated.out;
+    EXPECT_EQ(generated.out.find("s3cret"), std::string::npos) << generated.out;
+}
+
+TEST_F(Cli, PasswordIsNeverAnArgument) {
+    for (const char* arguments : {"run --password secret x.sqv", "run --password=secret x.sqv",
+                                  "generate --password secret x.mdb"}) {
+        const CliResult result = Run(arguments);
+        EXPECT_EQ(result.status, 2) << arguments;
+        EXPECT_NE(result.err.find("--password is not accepted"), std::string::npos) << result.err;
+        EXPECT_NE(result.err.find("--password-file FILE"), std::string::npos) << result.err;
+        EXPECT_NE(result.err.find("TESSEL_PASSWORD"), std::string::npos) << result.err;
+    }
+    const CliResult missing = Run("run --password-file nowhere.txt x.sqv");
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_EQ(missing.err.rfind("tessel-cli run: cannot read the password file nowhere.txt: No "
+                                "such file or directory\n",
+                                0),
+              0u)
+        << missing.err;
+    const CliResult directory = Run("run --password-file . x.sqv");
+    EXPECT_EQ(directory.status, 2);
+    EXPECT_NE(directory.err.find("cannot read the password file .:"), std::string::npos)
+        << directory.err;
+}
+
+TEST_F(Cli, PasswordIsAskedOnATerminalWithoutEcho) {
+    db::Engine engine;
+    engine.CreateDatabase(work + "/locked.mdb", ";pwd=typed secret", 32);
+    WriteScript("locked.sqv", "dbOpen locked.mdb;\r\nSELECT 1 AS One;\r\n");
+    // The child only changes directory and runs the program: its environment is made here.
+    std::vector<std::string> variables{"TESSEL_HOME=" + home};
+    for (char** variable = environ; *variable != nullptr; ++variable) {
+        const std::string text = *variable;
+        if (text.rfind("TESSEL_", 0) != 0)
+            variables.push_back(text);
+    }
+    std::vector<char*> environment;
+    for (auto& variable : variables)
+        environment.push_back(variable.data());
+    environment.push_back(nullptr);
+    const char* const arguments[] = {"tessel-cli", "run", "--no-rows", "locked.sqv", nullptr};
+    int terminal = -1;
+    const pid_t child = forkpty(&terminal, nullptr, nullptr, nullptr);
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (chdir(work.c_str()) == 0)
+            execve(TESSEL_CLI_PATH, const_cast<char* const*>(arguments), environment.data());
+        _exit(127);
+    }
+    // Everything the terminal shows, until `wanted` appears or the program ends.
+    std::string shown;
+    auto readUntil = [&](const std::string& wanted) {
+        while (wanted.empty() || shown.find(wanted) == std::string::npos) {
+            pollfd ready{terminal, POLLIN, 0};
+            if (poll(&ready, 1, 60000) <= 0)
+                return;
+            char buffer[256];
+            const ssize_t got = read(terminal, buffer, sizeof buffer);
+            if (got <= 0)
+                return;  // EIO once the program has ended
+            shown.append(buffer, static_cast<std::size_t>(got));
+        }
+    };
+    readUntil("Password Required: ");
+    ASSERT_NE(shown.find("Password Required: "), std::string::npos) << shown;
+    const std::string typed = "typed secret\n";
+    ASSERT_EQ(write(terminal, typed.data(), typed.size()), static_cast<ssize_t>(typed.size()));
+    readUntil("");
+    int status = 0;
+    waitpid(child, &status, 0);
+    close(terminal);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << shown;
+    EXPECT_EQ(shown.find("typed secret"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("status: Opening Database " + work + "/locked.mdb"), std::string::npos) << shown;
 }
 
 TEST_F(Cli, ScriptBytesThatAreNotUtf8ReadAsWindows1252) {
@@ -171,8 +276,8 @@ TEST_F(Cli, HelpDocumentsTheCommandsAndOptions) {
     const CliResult result = Run("--help");
     EXPECT_EQ(result.status, 0);
     for (const char* text :
-         {"run SCRIPT.sqv", "generate DATABASE", "export SCRIPT.sqv", "--csv", "--password",
-          "--yes", "--no", "--keep-recordsets", "TESSEL_HOME", "Exit status"}) {
+         {"run SCRIPT.sqv", "generate DATABASE", "export SCRIPT.sqv", "--csv", "--password-file",
+          "TESSEL_PASSWORD", "--yes", "--no", "--keep-recordsets", "TESSEL_HOME", "Exit status"}) {
         EXPECT_NE(result.out.find(text), std::string::npos) << text;
     }
     EXPECT_EQ(Run("run --help").status, 0);

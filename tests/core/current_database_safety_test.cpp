@@ -174,3 +174,20 @@ TEST_F(CurrentDatabaseSafety, OnlyRegularFilesAreOpened) {
 
 }  // namespace
 }  // namespace tessel::test
+
+namespace tessel::test {
+namespace {
+
+TEST_F(CurrentDatabaseSafety, APasswordHoldingASemicolonOrBlanksIsTakenWhole) {
+    const std::string path = dir.File("locked.mdb");
+    const std::string password = " a;b} ";
+    session.engine.CreateDatabase(path, ";pwd=" + db::ConnectTextValue(password), 32);
+    ui.passwordAnswers = {password};
+    OpenDB(session, path, true);
+    EXPECT_EQ(Boxes(), "");
+    EXPECT_TRUE(session.state.current.databaseOpen);
+    EXPECT_EQ(ui.passwordPrompts, 1);
+}
+
+}  // namespace
+}  // namespace tessel::test

@@ -7,6 +7,7 @@
 
 #include "cli/commands.h"
 #include "core/db/engine.h"
+#include "core/generate/ansi_export.h"
 #include "open_session_fixture.h"
 #include "schema_fixture.h"
 
@@ -155,10 +156,31 @@ TEST_F(GenerateTest, UnknownTypeCodeShowsTheMessageOncePerField) {
 
 TEST_F(GenerateTest, ConnectTextWithoutBlankIsWrittenWholeWithItsSemicolon) {
     const std::string path = MakeDatabase("connect.mdb", {});
-    OpenAsCurrent(path, ";pwd=");
+    OpenAsCurrent(path, ";LANGID=0x0409");
     GenerateSQL(session);
     ASSERT_GE(EditorLines().size(), 5u);
-    EXPECT_EQ(EditorLines()[4], "dbConnect ;pwd=;");
+    EXPECT_EQ(EditorLines()[4], "dbConnect ;LANGID=0x0409;");
+}
+
+TEST_F(GenerateTest, PasswordIsLeftOutOfTheScriptAndItsExport) {
+    const std::string path = dir.File("locked.mdb");
+    session.engine.CreateDatabase(path, ";LANGID=0x0409;pwd=Open Sesame", 32);
+    OpenAsCurrent(path, ";LANGID=0x0409;PWD=Open Sesame;cp=1252");
+    GenerateSQL(session);
+    ASSERT_GE(EditorLines().size(), 5u);
+    EXPECT_EQ(EditorLines()[4], "dbConnect ;LANGID=0x0409;cp=1252;");
+    // A text that held nothing but the password stands for the connection type.
+    session.state.current.connectionType = "Access";
+    OpenAsCurrent(path, ";pwd=Open Sesame");
+    GenerateSQL(session);
+    EXPECT_EQ(EditorLines()[4], "dbConnect Access;");
+    // Cut at the ";" of the connect text, a password part would become a statement of its own
+    // that the export keeps.
+    EXPECT_TRUE(ConvertSQL(session));
+    for (const std::string& text : {ui.editorText, session.state.ansiExport.exportText}) {
+        EXPECT_EQ(text.find("Open"), std::string::npos) << text;
+        EXPECT_EQ(text.find("pwd"), std::string::npos) << text;
+    }
 }
 
 TEST_F(GenerateTest, ConnectionTypeStandsInForAnEmptyConnectText) {

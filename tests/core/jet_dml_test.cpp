@@ -170,6 +170,30 @@ TEST_F(JetDml, CrosstabQueriesAreNotSupportedYet) {
     EXPECT_NE(description.find("Crosstab"), std::string::npos);
 }
 
+TEST_F(JetDml, AttachCannotReachAProtectedDatabasePastItsPassword) {
+    const std::string locked = dir.File("locked.mdb");
+    {
+        Engine other;
+        other.CreateDatabase(locked, ";pwd=secret", 32);
+        other.OpenDatabase(locked, false, false, ";pwd=secret");
+        RunAll(other, locked,
+               {"CREATE TABLE Precious (ID LONG)", "INSERT INTO Precious VALUES (1)"});
+    }
+    for (const std::string& statement :
+         {"ATTACH DATABASE '" + locked + "' AS o", "attach '" + locked + "' AS o",
+          std::string("DETACH DATABASE o"), std::string("detach o")}) {
+        std::string description;
+        EXPECT_EQ(ErrorNumber([&] { Q(statement); }, &description), err::kInvalidStatement)
+            << statement;
+        EXPECT_NE(description.find("is not supported"), std::string::npos) << description;
+        EXPECT_NE(description.find("dbOpen"), std::string::npos) << description;
+    }
+    EXPECT_NE(ErrorNumber([&] { Q("DELETE FROM o.Precious"); }), 0);
+    Engine owner;
+    owner.OpenDatabase(locked, false, false, ";pwd=secret");
+    EXPECT_EQ(Query(owner, locked, "SELECT ID FROM Precious"), (Rows{{"1"}}));
+}
+
 TEST(JetDateLiteral, Forms) {
     using db::jetsql::JetDateToIso;
     EXPECT_EQ(JetDateToIso("1/2/2003").value_or("?"), "2003-01-02");

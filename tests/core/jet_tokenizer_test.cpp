@@ -67,6 +67,17 @@ TEST(JetConnectText, DefaultConnectAndPasswords) {
     EXPECT_EQ(db::ConnectValue(";pwd=", "pwd").value_or("?"), "");
 }
 
+TEST(JetConnectText, PasswordsLeftOutKeepTheRestAsWritten) {
+    EXPECT_EQ(db::WithoutPasswords(";pwd=a;PWD=b"), ";");
+    EXPECT_EQ(db::WithoutPasswords(";LANGID=0x0409; Pwd = 'a;b' ;CP=1252"),
+              ";LANGID=0x0409;CP=1252");
+    EXPECT_EQ(db::WithoutPasswords("ODBC;DSN=Shop;UID=sa;PASSWORD={x;y};"),
+              "ODBC;DSN=Shop;UID=sa;");
+    EXPECT_EQ(db::WithoutPasswords("Provider=MSDASQL.1;Extended Properties=DSN=Shop;PWD=s;"),
+              "Provider=MSDASQL.1;Extended Properties=DSN=Shop;");
+    EXPECT_EQ(db::WithoutPasswords("Excel 5.0;HDR=YES;"), "Excel 5.0;HDR=YES;");
+}
+
 TEST(JetConnectText, ConnectionStrings) {
     auto target = db::ParseConnectionString(
         "Provider=MSDASQL.1;Extended Properties=DSN=MS Access 97 Database;DBQ=/data/my shop.mdb;");

@@ -60,7 +60,7 @@ std::vector<ConnectPair> SplitConnectPairs(const std::string& text, const std::s
             i = semicolon + 1;  // a piece without "=" (for example "ODBC")
             continue;
         }
-        ConnectPair pair{base::Trim(text.substr(i, equals - i)), {}};
+        ConnectPair pair{base::Trim(text.substr(i, equals - i)), {}, i};
         std::size_t j = equals + 1;
         while (j < text.size() && text[j] == ' ')
             ++j;
@@ -86,9 +86,23 @@ std::vector<ConnectPair> SplitConnectPairs(const std::string& text, const std::s
                 base::Trim(text.substr(j, (end == std::string::npos ? text.size() : end) - j));
             i = end == std::string::npos ? text.size() : end + 1;
         }
+        pair.end = i;
         pairs.push_back(std::move(pair));
     }
     return pairs;
+}
+
+std::string WithoutPasswords(const std::string& text) {
+    std::string kept;
+    std::size_t from = 0;
+    // Without the nested-pairs rule, so that a password inside "Extended Properties=" goes too.
+    for (const auto& pair : SplitConnectPairs(text)) {
+        if (SameName(pair.key, "PWD") || SameName(pair.key, "Password")) {
+            kept += text.substr(from, pair.begin - from);
+            from = pair.end;
+        }
+    }
+    return kept + text.substr(from);
 }
 
 namespace {

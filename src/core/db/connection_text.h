@@ -11,8 +11,10 @@
 namespace tessel::db {
 
 struct ConnectPair {
-    std::string key;    // without surrounding blanks
-    std::string value;  // without its quotes or braces
+    std::string key;        // without surrounding blanks
+    std::string value;      // without its quotes or braces
+    std::size_t begin = 0;  // where the piece starts in the text
+    std::size_t end = 0;    // just past the piece and its ";"
 };
 
 // Splits a ";"-separated list of key=value pairs at ";" outside quotes and braces (a value in
@@ -29,6 +31,10 @@ std::string ConnectTextValue(const std::string& value);
 // The value of `key` (any case) in a ";"-separated list of key=value pairs, if present; the
 // last one counts when the key repeats.
 std::optional<std::string> ConnectValue(const std::string& text, const std::string& key);
+
+// The text without its password pairs ("pwd=...", "Password=...", any case), everything else
+// as written, for texts that are shown or written to files.
+std::string WithoutPasswords(const std::string& text);
 
 struct ConnectionTarget {
     std::string dataSource;  // DSN, without a trailing ";"

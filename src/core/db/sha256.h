@@ -1,4 +1,5 @@
-// SHA-256, for keeping a database password as a salted digest rather than as text.
+// SHA-256, for checking database password digests of the older salted SHA-256 form (current
+// files keep an Argon2id digest).
 #pragma once
 
 #include <string>

@@ -3,6 +3,7 @@
 #include <array>
 #include <utility>
 
+#include "core/db/connection_text.h"
 #include "core/db/engine.h"
 #include "core/session/current_database.h"
 #include "core/session/failures.h"
@@ -46,9 +47,14 @@ std::string PropertyText(const std::vector<db::Property>& properties, const std:
 }
 
 // What follows "dbConnect ": the connection type for a database opened without a connect
-// text, the word before the first blank of one that has a blank, else the text as it is.
-std::string ConnectWord(const std::string& connect, const std::string& connectionType) {
-    if (connect.empty())
+// text, the word before the first blank of one that has a blank, else the text as it is. The
+// password part is left out: scripts are saved, exported and passed around, and the password
+// is asked for when the database is opened.
+std::string ConnectWord(const std::string& openedWith, const std::string& connectionType) {
+    const std::string connect = db::WithoutPasswords(openedWith);
+    const bool onlyPassword =
+        connect != openedWith && connect.find_first_not_of("; ") == std::string::npos;
+    if (connect.empty() || onlyPassword)
         return connectionType;
     const auto blank = connect.find(' ');
     if (blank != std::string::npos)

@@ -186,19 +186,19 @@ void ParseConnect(Session& session, const std::string& connect) {
         return;
     OdbcParts& parts = session.state.odbc;
     // Keys are compared exactly: "Dsn" is not "DSN" here.
-    for (const auto& [key, value] : db::SplitConnectPairs(connect)) {
-        if (key == "DSN") {
-            parts.dataSourceName = value;
-        } else if (key == "DATABASE" || key == "DBQ") {
-            parts.database = value;
-        } else if (key == "UID") {
-            parts.user = value;
-        } else if (key == "PWD") {
-            parts.password = value;
-        } else if (key == "Driver") {
-            parts.driver = value;
-        } else if (key == "Server") {
-            parts.server = value;
+    for (const auto& pair : db::SplitConnectPairs(connect)) {
+        if (pair.key == "DSN") {
+            parts.dataSourceName = pair.value;
+        } else if (pair.key == "DATABASE" || pair.key == "DBQ") {
+            parts.database = pair.value;
+        } else if (pair.key == "UID") {
+            parts.user = pair.value;
+        } else if (pair.key == "PWD") {
+            parts.password = pair.value;
+        } else if (pair.key == "Driver") {
+            parts.driver = pair.value;
+        } else if (pair.key == "Server") {
+            parts.server = pair.value;
         }
     }
 }

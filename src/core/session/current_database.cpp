@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "core/base/file_names.h"
+#include "core/db/connection_text.h"
 #include "core/db/connection_types.h"
 #include "core/session/connection_types.h"
 #include "core/session/failures.h"
@@ -116,7 +117,7 @@ Retry AskForPassword(Session& session, std::string& connectExtra) {
         ui.SetPointer(Pointer::Default);
         return Retry::No;
     }
-    connectExtra += ";pwd=" + password;
+    connectExtra += ";pwd=" + db::ConnectTextValue(password);
     ui.SetStatusText("Opening Database " + state.current.currentDatabaseFileName);
     ui.SetPointer(Pointer::Busy);
     return Retry::Yes;

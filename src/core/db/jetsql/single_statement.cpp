@@ -3,6 +3,7 @@
 #include <set>
 #include <string>
 
+#include "core/base/text.h"
 #include "core/db/errors.h"
 
 namespace tessel::db::jetsql {
@@ -80,6 +81,14 @@ SingleStatement ReadSingleStatement(const std::string& statement) {
                           "Crosstab queries (TRANSFORM ... PIVOT) cannot be run by this program; "
                           "write a SELECT with GROUP BY and one IIf column for each value "
                           "instead.");
+    }
+    // A database reached through ATTACH would be read and changed without its password ever
+    // being asked for; other databases are reached only by opening them.
+    if (tokens.front().IsWord("ATTACH") || tokens.front().IsWord("DETACH")) {
+        throw EngineError(err::kInvalidStatement,
+                          "Invalid SQL statement: " + base::UpperAscii(tokens.front().value) +
+                              " is not supported by this program. Open the other database "
+                              "with dbOpen instead, so that its password is asked for.");
     }
     std::string text = statement.substr(0, tokens.back().end);
     return SingleStatement{std::move(text), std::move(tokens)};

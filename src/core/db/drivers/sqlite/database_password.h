@@ -1,7 +1,7 @@
 // The database password of a single-file database, as the classic engine has it: a gate that
 // OpenDatabase checks against the connect text's ";pwd=" part (the last one counts). It is kept
-// as a salted SHA-256 digest in the metadata; like the classic engine's, it does not encrypt the
-// file.
+// in the metadata as an Argon2id digest (libsodium's crypto_pwhash_str form); like the classic
+// engine's, it does not encrypt the file.
 #pragma once
 
 #include <string>
@@ -13,7 +13,10 @@ namespace tessel::db::sqlite {
 // Sets the password; an empty one removes it.
 void SetDatabasePassword(Handle& handle, const std::string& password);
 
-// Throws err::kBadPassword when the database has a password and `connect` does not give it.
+// Throws err::kBadPassword when the database has a password and `connect` does not give it,
+// and err::kReserved when the stored digest is damaged, so that no password can be checked.
+// A digest of the older salted SHA-256 form is accepted and rewritten in the current form
+// (unless the file is read-only).
 void CheckDatabasePassword(Handle& handle, const std::string& connect);
 
 }  // namespace tessel::db::sqlite
