@@ -39,20 +39,21 @@ bool ReadsBackAs(const std::string& written, const std::string& name) {
            tokens[0].begin == 0 && tokens[0].end == written.size();
 }
 
-// Why a text cannot stand in a script as written; the most telling cause first. Brackets mean
-// something only around a name: a script command takes its argument as it stands.
+// Why a text cannot stand in a script as written; the most telling cause first. Inside brackets
+// ";" and "//" are parts of the name; a script command takes its argument as it stands, so there
+// brackets mean nothing.
 std::string Cause(const std::string& text, bool bracketed) {
     if (text.find('\0') != std::string::npos)
         return "holds a NUL character, which no statement may hold";
     if (bracketed && text.find(']') != std::string::npos)
         return "holds \"]\", which would end the bracketed name early";
-    if (text.find(';') != std::string::npos)
+    if (!bracketed && text.find(';') != std::string::npos)
         return "holds \";\", where the script would end the statement";
     if (text.find_first_of("\r\n") != std::string::npos)
         return "holds a line break, which the script would not keep as it is";
     if (bracketed && HoldsControlCharacter(text))
         return "holds a control character, which the script would not keep as it is";
-    if (text.find("//") != std::string::npos)
+    if (!bracketed && text.find("//") != std::string::npos)
         return "holds \"//\", which the script would read as the start of a comment";
     return "would not read back from the script as it is written";
 }
