@@ -1,8 +1,6 @@
 // The schema script generator: Script > Generate, GenerateSQL, FieldType and idxFields.
 #include "core/generate/schema_script.h"
 
-#include <sqlite3.h>
-
 #include <gtest/gtest.h>
 
 #include "cli/commands.h"
@@ -27,19 +25,6 @@ class GenerateTest : public test::SchemaTest {
         lines.insert(lines.end(), body.begin(), body.end());
         lines.push_back("// end of script");
         return lines;
-    }
-
-    // Runs raw SQL on the file, past the engine: for facts that no statement of the engine
-    // can make.
-    void RawSql(const std::string& path, const std::string& sql) {
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-        char* error = nullptr;
-        const int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error);
-        const std::string message = error ? error : "";
-        sqlite3_free(error);
-        sqlite3_close(db);
-        ASSERT_EQ(rc, SQLITE_OK) << message;
     }
 };
 

@@ -2,6 +2,8 @@
 // statements run through the statement runner, and the file opened as the current database.
 #pragma once
 
+#include <sqlite3.h>
+
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -33,6 +35,19 @@ class SchemaTest : public ::testing::Test {
         auto connection = session.engine.OpenConnection(ConnectionFor(path));
         for (const auto& statement : statements)
             connection->Execute(statement);
+    }
+
+    // Runs raw SQL on the file, past the engine, as another tool would: for facts that no
+    // statement of the engine can make.
+    void RawSql(const std::string& path, const std::string& sql) {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+        char* error = nullptr;
+        const int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error);
+        const std::string message = error ? error : "";
+        sqlite3_free(error);
+        sqlite3_close(db);
+        ASSERT_EQ(rc, SQLITE_OK) << message;
     }
 
     void OpenAsCurrent(const std::string& path, const std::string& connect = "") {

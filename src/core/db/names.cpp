@@ -1,6 +1,7 @@
 #include "core/db/names.h"
 
 #include "core/base/text.h"
+#include "core/db/errors.h"
 
 namespace tessel::db {
 
@@ -16,6 +17,39 @@ bool SameName(std::string_view a, std::string_view b) {
 
 bool IsSystemTableName(std::string_view name) {
     return SameName(name.substr(0, 4), "MSys") || SameName(name.substr(0, 7), "sqlite_");
+}
+
+namespace {
+
+constexpr std::size_t kMaxNameCharacters = 64;
+
+// Bytes that start a UTF-8 character: every byte but the continuation bytes 10xxxxxx.
+std::size_t CharacterCount(std::string_view text) {
+    std::size_t count = 0;
+    for (unsigned char c : text)
+        count += (c & 0xC0) != 0x80 ? 1 : 0;
+    return count;
+}
+
+}  // namespace
+
+bool IsValidObjectName(std::string_view name) {
+    if (name.empty() || name.front() == ' ' || CharacterCount(name) > kMaxNameCharacters)
+        return false;
+    for (unsigned char c : name) {
+        if (c < 0x20)
+            return false;
+    }
+    return name.find_first_of(".!`[]") == std::string_view::npos;
+}
+
+void CheckObjectName(std::string_view name) {
+    if (IsValidObjectName(name))
+        return;
+    throw EngineError(err::kInvalidName,
+                      "'" + std::string(name) +
+                          "' isn't a valid name. Make sure that it doesn't include invalid "
+                          "characters or punctuation and that it isn't too long.");
 }
 
 }  // namespace tessel::db

@@ -27,6 +27,20 @@ constexpr int kSaveDialogFlags = 6;  // ask before overwriting, hide the read-on
 // Only the first seven slots of the list are filled; the eighth is never read.
 constexpr std::size_t kNoSizeTypeCount = 7;
 
+// The export holds one statement a line, so a line break kept inside quotes or brackets would
+// make the rest of the statement read as a statement of its own.
+void RefuseLineBreak(const std::string& statement) {
+    const auto lineBreak = statement.find_first_of("\r\n");
+    if (lineBreak == std::string::npos)
+        return;
+    throw ProgramError(db::err::kInvalidArgument,
+                       "The script cannot be exported: the statement that begins \"" +
+                           statement.substr(0, lineBreak) +
+                           "\" holds a line break inside quotes or brackets, and the export "
+                           "writes each statement on one line, so the rest would be read as "
+                           "another statement. Remove the line break, then export again.");
+}
+
 // The statements of a script as Script > Execute would cut them, one a line without its ";".
 // Script commands go; a last statement without ";" stays, whole, without a line break.
 std::string StatementsPerLine(const std::string& script) {
@@ -46,6 +60,8 @@ std::string StatementsPerLine(const std::string& script) {
     std::string lines;
     for (std::size_t i = 0; i < statements.size(); ++i) {
         const bool isOpenEnd = lastIsOpen && i + 1 == statements.size();
+        if (!statements[i].isCommand || isOpenEnd)
+            RefuseLineBreak(statements[i].text);
         if (isOpenEnd) {
             lines += statements[i].text;
         } else if (!statements[i].isCommand) {

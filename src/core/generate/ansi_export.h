@@ -16,7 +16,7 @@ namespace tessel {
 
 // The ANSI text of a script: its SQL statements one a line, CR LF between them, rewritten
 // towards ANSI with the given type lists. Throws EngineError when the text ends inside quotes
-// or brackets; shows nothing.
+// or brackets, or when a statement holds a line break there; shows nothing.
 std::string AnsiScript(const std::string& script, const TypeLists& types,
                        const UnknownTypeNotice& notice = {});
 // Rewrites statements that are already one a line; throws EngineError.

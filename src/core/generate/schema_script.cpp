@@ -5,6 +5,7 @@
 
 #include "core/db/connection_text.h"
 #include "core/db/engine.h"
+#include "core/generate/written_names.h"
 #include "core/session/current_database.h"
 #include "core/session/failures.h"
 #include "core/session/standard_error.h"
@@ -62,30 +63,40 @@ std::string ConnectWord(const std::string& openedWith, const std::string& connec
     return connect;
 }
 
-// Names are written as they are, so that generated scripts read like hand-written ones; only a
-// name that the statement could not take as one word (a blank, a punctuation mark, a leading
-// digit) is put in brackets, or the script would fail where it should recreate the table.
-bool IsPlainName(const std::string& name) {
-    if (name.empty() || (name[0] >= '0' && name[0] <= '9'))
-        return false;
-    for (unsigned char c : name) {
-        const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
-                           (c >= '0' && c <= '9') || c == '_' || c >= 0x80;
-        if (!plain)
-            return false;
+std::string Quoted(const std::string& text) {
+    return "'" + text + "'";
+}
+
+std::string TableWhat(const std::string& table) {
+    return "the name of the table " + Quoted(table);
+}
+
+// The index's field text separates names with ";": a field whose name holds ";" and stands in
+// that text would make it name other fields than the index has.
+void RefuseAmbiguousFields(const db::IndexInfo& index, const std::string& table,
+                           const std::vector<db::FieldInfo>& tableFields) {
+    for (const auto& field : tableFields) {
+        if (field.name.find(';') == std::string::npos ||
+            index.fields.find(field.name) == std::string::npos) {
+            continue;
+        }
+        throw ProgramError(db::err::kInvalidName,
+                           "The script cannot be generated: the fields of the index " +
+                               Quoted(index.name) + " on the table " + Quoted(table) +
+                               " cannot be told apart, because the name of the field " +
+                               Quoted(field.name) +
+                               " holds \";\". Rename the field, then generate the script again.");
     }
-    return true;
 }
 
-std::string ScriptName(const std::string& name) {
-    return IsPlainName(name) ? name : "[" + name + "]";
-}
-
-// The index's field text with each name as the script writes it: "+Ship Date;-B" gives
-// "+[Ship Date];-B".
-std::string ScriptFieldsText(const std::string& fields) {
+// The column list of an index from its "+A;-B c" field text, each name as the script writes it:
+// "A,-[B c]". A sign is read only at the start of an item, so a name holding "+" stays whole.
+std::string IndexColumnsText(const db::IndexInfo& index, const std::string& table,
+                             const std::vector<db::FieldInfo>& tableFields) {
+    RefuseAmbiguousFields(index, table, tableFields);
     std::string text;
     std::size_t start = 0;
+    const std::string& fields = index.fields;
     while (start <= fields.size()) {
         auto end = fields.find(';', start);
         if (end == std::string::npos)
@@ -93,12 +104,13 @@ std::string ScriptFieldsText(const std::string& fields) {
         std::string item = fields.substr(start, end - start);
         std::string sign;
         if (!item.empty() && (item[0] == '+' || item[0] == '-')) {
-            sign = item.substr(0, 1);
+            sign = item[0] == '-' ? "-" : "";
             item.erase(0, 1);
         }
         if (start > 0)
-            text += ';';
-        text += sign + ScriptName(item);
+            text += ',';
+        text += sign + ScriptName(item, "the name of the field " + Quoted(item) + " of the table " +
+                                            Quoted(table));
         start = end + 1;
     }
     return text;
@@ -110,40 +122,46 @@ bool IsSystemTable(const db::TableInfo& table) {
 
 std::string TableStatement(const std::string& table, const std::vector<db::FieldInfo>& fields,
                            const UnknownTypeNotice& notice) {
-    std::string line = "CREATE TABLE " + ScriptName(table) + " (";
+    std::string line = "CREATE TABLE " + ScriptName(table, TableWhat(table)) + " (";
     bool first = true;
     for (const auto& field : fields) {
         if (!first)
             line += ", ";
         first = false;
-        line += ScriptName(field.name);
+        line += ScriptName(field.name, "the name of the field " + Quoted(field.name) +
+                                           " of the table " + Quoted(table));
         line += ' ';
         line += JetFieldTypeName(field.type, notice);
         if (field.type == db::ftype::kText)
             line += " (" + std::to_string(field.size) + ")";
     }
-    line += ");";
-    return line;
+    line += ")";
+    return StatementLine(line, false, TableWhat(table), db::err::kInvalidName);
 }
 
 // A unique index that is neither primary nor ignores nulls is written like its sibling that
 // ignores nulls: leaving it out would lose the index.
-std::string IndexStatement(const db::IndexInfo& index, const std::string& table) {
+std::string IndexStatement(const db::IndexInfo& index, const std::string& table,
+                           const std::vector<db::FieldInfo>& tableFields) {
     std::string opening = "CREATE INDEX ";
     std::string closing;
     if (index.unique) {
         if (index.primary) {
-            closing = ") WITH PRIMARY;";
+            closing = ") WITH PRIMARY";
         } else {
             opening = "CREATE UNIQUE INDEX ";
-            closing = ");";
+            closing = ")";
         }
     } else {
-        closing = index.ignoreNulls ? ") WITH IGNORE NULL;" : ") WITH DISALLOW NULL;";
+        closing = index.ignoreNulls ? ") WITH IGNORE NULL" : ") WITH DISALLOW NULL";
     }
     const std::string columns =
-        index.fields.empty() ? "" : idxFields(ScriptFieldsText(index.fields));
-    return opening + ScriptName(index.name) + " ON " + ScriptName(table) + "(" + columns + closing;
+        index.fields.empty() ? "" : IndexColumnsText(index, table, tableFields);
+    const std::string what =
+        "the name of the index " + Quoted(index.name) + " on the table " + Quoted(table);
+    return StatementLine(opening + ScriptName(index.name, what) + " ON " +
+                             ScriptName(table, TableWhat(table)) + "(" + columns + closing,
+                         false, what, db::err::kInvalidName);
 }
 
 class ScriptText {
@@ -171,20 +189,28 @@ std::string SchemaScript(db::Database& database, const std::string& connectionTy
     const auto properties = database.Properties();
     script.Line("dbConnect " + ConnectWord(PropertyText(properties, "Connect"), connectionType) +
                 ";");
-    script.Line("dbVersion " + PropertyText(properties, "Version") + ";");
-    script.Line("dbMake " + PropertyText(properties, "Name") + ";");
+    const std::string version = PropertyText(properties, "Version");
+    script.Line(StatementLine("dbVersion " + version, true,
+                              "the version " + Quoted(version) + " of the database",
+                              db::err::kInvalidArgument));
+    // The file name stands as written in its command; one that would not read back as written
+    // would make the script create or open another file than this one.
+    const std::string file = PropertyText(properties, "Name");
+    script.Line(StatementLine("dbMake " + file, true,
+                              "the name of the database file " + Quoted(file), db::err::kBadPath));
     script.Line(kSeparator);
 
     for (const auto& table : database.TableDefs()) {
         if (IsSystemTable(table))
             continue;
-        script.Line(TableStatement(table.name, database.Fields(table.name), notice));
+        const auto fields = database.Fields(table.name);
+        script.Line(TableStatement(table.name, fields, notice));
         for (const auto& index : database.Indexes(table.name)) {
             if (index.foreign) {
                 script.Line(kSeparator);
                 script.Line("// foreign key: ");
             }
-            script.Line(IndexStatement(index, table.name));
+            script.Line(IndexStatement(index, table.name, fields));
             if (index.foreign)
                 script.Line(kSeparator);
         }

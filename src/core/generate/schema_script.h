@@ -23,7 +23,8 @@ using UnknownTypeNotice = std::function<void(const std::string& message)>;
 
 // The script of a database: its Jet tables, fields and indexes, lines ended by CR LF. A
 // database opened without a connect text is written with `connectionType`. Throws EngineError
-// when the database cannot be read; shows nothing.
+// when the database cannot be read, or when a name, the file name or the version would not read
+// back from the script as written (see written_names.h); shows nothing.
 std::string SchemaScript(db::Database& database, const std::string& connectionType,
                          const UnknownTypeNotice& notice = {});
 // The Jet SQL type name of a field type code; a placeholder (after telling `notice`) for a

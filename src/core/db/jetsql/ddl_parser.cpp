@@ -495,6 +495,32 @@ std::optional<DdlStatement> ParseDdl(std::string_view text, const std::vector<To
     return Parser(text, tokens, true).Statement();
 }
 
+std::optional<std::string> CreatedObjectName(const std::vector<Token>& tokens) {
+    std::size_t at = 0;
+    auto accept = [&](std::string_view word) {
+        if (at >= tokens.size() || !tokens[at].IsWord(word))
+            return false;
+        ++at;
+        return true;
+    };
+    if (!accept("CREATE"))
+        return std::nullopt;
+    if (!accept("TEMP"))
+        accept("TEMPORARY");
+    accept("UNIQUE");
+    accept("VIRTUAL");
+    if (!accept("TABLE") && !accept("VIEW") && !accept("INDEX") && !accept("TRIGGER"))
+        return std::nullopt;
+    if (accept("IF") && !(accept("NOT") && accept("EXISTS")))
+        return std::nullopt;
+    if (at >= tokens.size() || !tokens[at].IsName())
+        return std::nullopt;
+    // schema.name
+    if (at + 2 < tokens.size() && tokens[at + 1].IsSymbol(".") && tokens[at + 2].IsName())
+        at += 2;
+    return tokens[at].value;
+}
+
 std::optional<CreateTable> ParseStoredTable(std::string_view sql) {
     const auto tokens = Tokenize(sql);
     try {

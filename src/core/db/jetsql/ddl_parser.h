@@ -4,6 +4,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -15,6 +16,11 @@ namespace tessel::db::jetsql {
 // Nothing when the statement is not one of ours; throws EngineError (err::kSyntaxError) for a
 // malformed one.
 std::optional<DdlStatement> ParseDdl(std::string_view text, const std::vector<Token>& tokens);
+
+// The name of the object that a CREATE statement left to SQLite makes (CREATE VIEW, CREATE
+// TRIGGER, CREATE TEMP TABLE, CREATE TABLE ... AS SELECT, CREATE INDEX IF NOT EXISTS, ...),
+// without its schema; nothing for any other statement.
+std::optional<std::string> CreatedObjectName(const std::vector<Token>& tokens);
 
 // A table's definition as SQLite keeps it (sqlite_master.sql), with types and expressions as
 // written; nothing when it uses what this parser does not know.

@@ -4,6 +4,7 @@
 #include "core/db/drivers/sqlite/object_properties.h"
 #include "core/db/drivers/sqlite/renames.h"
 #include "core/db/drivers/sqlite/schema_reader.h"
+#include "core/db/names.h"
 
 namespace tessel::db::sqlite {
 namespace {

@@ -3,9 +3,9 @@
 #include "core/db/drivers/sqlite/ddl_indexes.h"
 #include "core/db/drivers/sqlite/ddl_support.h"
 #include "core/db/drivers/sqlite/ddl_tables.h"
-#include "core/db/drivers/sqlite/renames.h"
 #include "core/db/drivers/sqlite/table_rebuild.h"
 #include "core/db/drivers/sqlite/table_triggers.h"
+#include "core/db/names.h"
 
 namespace tessel::db::sqlite {
 namespace {

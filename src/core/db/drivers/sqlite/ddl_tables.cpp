@@ -3,11 +3,11 @@
 #include "core/db/drivers/sqlite/ddl_indexes.h"
 #include "core/db/drivers/sqlite/ddl_support.h"
 #include "core/db/drivers/sqlite/metadata_store.h"
-#include "core/db/drivers/sqlite/renames.h"
 #include "core/db/drivers/sqlite/schema_reader.h"
 #include "core/db/drivers/sqlite/table_rebuild.h"
 #include "core/db/drivers/sqlite/table_triggers.h"
 #include "core/db/jetsql/quote.h"
+#include "core/db/names.h"
 
 namespace tessel::db::sqlite {
 namespace {
@@ -76,6 +76,8 @@ void NameConstraintIndexes(std::vector<Constraint>& constraints, const std::stri
         return false;
     };
     for (auto& constraint : constraints) {
+        if (!constraint.name.empty())
+            CheckObjectName(constraint.name);
         if (constraint.kind == ConstraintKind::Check ||
             constraint.kind == ConstraintKind::NotNull) {
             continue;

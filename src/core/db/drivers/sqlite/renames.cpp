@@ -5,6 +5,7 @@
 #include "core/db/drivers/sqlite/schema_reader.h"
 #include "core/db/drivers/sqlite/table_triggers.h"
 #include "core/db/jetsql/quote.h"
+#include "core/db/names.h"
 
 namespace tessel::db::sqlite {
 namespace {
@@ -39,21 +40,6 @@ void RefuseTakenInTable(long number, const std::string& table, const char* what,
 }
 
 }  // namespace
-
-void CheckObjectName(const std::string& name) {
-    const bool blankStart = !name.empty() && name.front() == ' ';
-    bool control = false;
-    for (unsigned char c : name)
-        control = control || c < 32;
-    if (name.empty() || blankStart || control || name.size() > 64 ||
-        name.find_first_of(".!`[]") != std::string::npos) {
-        throw EngineError(err::kInvalidName,
-                          "'" + name +
-                              "' is not a valid name: a name has 1 to 64 characters, does not "
-                              "begin with a blank and holds no control character and none of "
-                              ". ! ` [ ].");
-    }
-}
 
 void RenameTable(Handle& handle, const std::string& from, const std::string& to) {
     CheckRename(handle, to);

@@ -1,5 +1,6 @@
 // Renaming tables, queries, fields and indexes of a SQLite file, with the metadata moved in the
-// same transaction. A name already taken fails with a clear error and changes nothing.
+// same transaction. A name already taken, or one that breaks the naming rules, fails with a
+// clear error and changes nothing.
 #pragma once
 
 #include <string>
@@ -14,8 +15,5 @@ void RenameField(Handle& handle, const std::string& table, const std::string& fr
                  const std::string& to);
 void RenameIndex(Handle& handle, const std::string& table, const std::string& from,
                  const std::string& to);
-
-// Throws err::kInvalidName for a name the engine does not accept.
-void CheckObjectName(const std::string& name);
 
 }  // namespace tessel::db::sqlite

@@ -6,6 +6,7 @@
 #include "core/db/jetsql/ddl_parser.h"
 #include "core/db/jetsql/dml_rewrite.h"
 #include "core/db/jetsql/single_statement.h"
+#include "core/db/names.h"
 
 namespace tessel::db::sqlite {
 
@@ -15,6 +16,9 @@ std::unique_ptr<Cursor> ExecuteJetStatement(Handle& handle, const std::string& s
         ExecuteDdl(handle, *ddl);
         return ChangedRowsCursor(0);
     }
+    // SQLite's own forms of CREATE make objects too; their names follow the same rules.
+    if (auto created = jetsql::CreatedObjectName(tokens))
+        CheckObjectName(*created);
     if (auto into = jetsql::FindSelectInto(tokens))
         return RunSelectInto(handle, text, tokens, *into);
     return RunStatement(handle.Prepare(jetsql::RewriteJetSql(text, tokens)));
