@@ -174,9 +174,17 @@ TEST_F(HostileFile, DamagedMetadataTablesAreReportedAsADamagedDatabase) {
     for (const auto& [path, statement] : cases) {
         ui.boxes.clear();
         Run("dbOpen " + path + ";\r\n" + statement + ";\r\n");
+        // Reading the structure when the file opens finds the damage first: the repair is
+        // offered, and every box speaks of the damaged database, none of a field.
         ASSERT_FALSE(ui.boxes.empty()) << path;
-        const std::string& text = ui.boxes.back().text;
-        EXPECT_EQ(text.rfind("3049: The database '" + path + "' is damaged", 0), 0u) << Boxes();
+        EXPECT_EQ(ui.boxes[0].style, 52) << Boxes();
+        for (const ShownBox& box : ui.boxes) {
+            EXPECT_NE(box.text.find("The database '" + path + "' is damaged"), std::string::npos)
+                << Boxes();
+            EXPECT_EQ(box.text.find("field"), std::string::npos) << Boxes();
+        }
+        EXPECT_EQ(ui.boxes.back().caption, "DBEngine error") << Boxes();
+        EXPECT_EQ(ui.boxes.back().text.rfind("3049: ", 0), 0u) << Boxes();
         EXPECT_EQ(ui.boxes.back().style, 16) << Boxes();
     }
 }
