@@ -21,7 +21,7 @@ void Driver::Compact(const std::string& source, const std::string& /*destination
     ThrowCannot(*this, "compact", source);
 }
 
-void Driver::Repair(const std::string& name) {
+std::vector<std::string> Driver::Repair(const std::string& name) {
     ThrowCannot(*this, "repair", name);
 }
 

@@ -66,8 +66,9 @@ class Driver {
     virtual void Compact(const std::string& source, const std::string& destination, int format,
                          const std::optional<std::string>& password);
 
-    // Rebuilds a damaged database from what can be read.
-    virtual void Repair(const std::string& name);
+    // Rebuilds a damaged database from what can be read; returns the objects it left out, each
+    // as "'NAME' (why)".
+    virtual std::vector<std::string> Repair(const std::string& name);
 
     // Lets go of every file the driver keeps open (before a maintenance tool replaces files).
     virtual void ReleaseFiles() {}

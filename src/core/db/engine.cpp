@@ -70,10 +70,10 @@ void Engine::CompactDatabase(const std::string& source, const std::string& desti
         .Compact(source, destination, options, ConnectValue(locale, "pwd"));
 }
 
-void Engine::RepairDatabase(const std::string& name) {
+std::vector<std::string> Engine::RepairDatabase(const std::string& name) {
     // Every driver lets go of its files first: the repair replaces the file.
     drivers_->ForEach([](Driver& driver) { driver.ReleaseFiles(); });
-    drivers_->ForOpen(Family::Access, name).Repair(name);
+    return drivers_->ForOpen(Family::Access, name).Repair(name);
 }
 
 std::vector<std::string> Engine::OpenTransactions() const {

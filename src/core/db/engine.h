@@ -231,8 +231,10 @@ class Engine {
     void CompactDatabase(const std::string& source, const std::string& destination,
                          const std::string& locale, int options);
     // Rebuilds a damaged single-file database from what can be read, keeping the damaged
-    // original as NAME.bak (NAME.bak1, ...); a sound file stays as it is.
-    void RepairDatabase(const std::string& name);
+    // original as NAME.bak (NAME.bak1, ...); a sound file stays as it is. Returns the objects
+    // left out (stored definitions that are not a single CREATE statement of their kind, or
+    // that cannot be made again), each as "'NAME' (why)".
+    std::vector<std::string> RepairDatabase(const std::string& name);
 
     // Opens the statement runner's connection for a connection text: its data source (DSN=)
     // chooses the family, its DBQ= the database.

@@ -59,8 +59,9 @@ class RecordsetWriter {
         db_ = Open(temporaryPath, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW, kWriteAction,
                    shownPath_);
         // A scratch file written under a temporary name: a crash leaves only that name behind,
-        // so neither a journal nor waiting for the disk buys anything here.
-        Run("PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; PRAGMA locking_mode=EXCLUSIVE;"
+        // so neither a journal on disk nor waiting for the disk buys anything here (and the
+        // defensive connection refuses to go without one at all).
+        Run("PRAGMA journal_mode=MEMORY; PRAGMA synchronous=OFF; PRAGMA locking_mode=EXCLUSIVE;"
             "BEGIN;"
             "CREATE TABLE recordset_columns(ordinal INTEGER, name TEXT, declared_type TEXT,"
             " type_code INTEGER, size INTEGER);"

@@ -11,9 +11,12 @@ bool RepairNamedDatabase(Session& session, const std::string& name) {
     Ui& ui = session.ui;
     try {
         ui.SetPointer(Pointer::Busy);
-        session.engine.RepairDatabase(name);
+        const std::vector<std::string> leftOut = session.engine.RepairDatabase(name);
         ui.SetPointer(Pointer::Default);
-        ui.SetStatusText(FilePart(name) + " repaired");
+        std::string status = FilePart(name) + " repaired";
+        for (std::size_t i = 0; i < leftOut.size(); ++i)
+            status += (i == 0 ? "; left out: " : ", ") + leftOut[i];
+        ui.SetStatusText(status);
         return true;
     } catch (const std::exception& caught) {
         ui.SetPointer(Pointer::Default);

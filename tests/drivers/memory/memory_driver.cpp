@@ -42,7 +42,7 @@ void MemoryDriver::Compact(const std::string& source, const std::string&, int,
                       "The database '" + source + "' is held in memory and cannot be compacted.");
 }
 
-void MemoryDriver::Repair(const std::string& name) {
+std::vector<std::string> MemoryDriver::Repair(const std::string& name) {
     throw EngineError(err::kNotSupported,
                       "The database '" + name + "' is held in memory and cannot be repaired.");
 }

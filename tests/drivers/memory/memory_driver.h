@@ -28,7 +28,7 @@ class MemoryDriver : public db::Driver {
     void Create(const std::string& name, int format, const std::string& password) override;
     void Compact(const std::string& source, const std::string& destination, int format,
                  const std::optional<std::string>& password) override;
-    void Repair(const std::string& name) override;
+    std::vector<std::string> Repair(const std::string& name) override;
 
   private:
     std::shared_ptr<MemoryStore> Find(const std::string& name) const;

@@ -20,6 +20,10 @@ std::string FileLabel(const std::string& file) {
     return file.empty() ? std::string("the database") : "'" + file + "'";
 }
 
+std::string DamagedSentence(const std::string& file) {
+    return "The database " + FileLabel(file) + " is damaged or is not a database";
+}
+
 // Number and sentence for a SQLite failure; the message is quoted in every sentence.
 std::pair<long, std::string> DescribeCode(int rc, const std::string& message,
                                           const std::string& file, int systemError) {
@@ -98,9 +102,7 @@ std::pair<long, std::string> DescribeCode(int rc, const std::string& message,
                                       " is locked by another user or process" + sqliteSays + "."};
         case SQLITE_NOTADB:
         case SQLITE_CORRUPT:
-            return {err::kUnreadableDatabase, "The database " + FileLabel(file) +
-                                                  " is damaged or is not a database" + sqliteSays +
-                                                  "."};
+            return {err::kUnreadableDatabase, DamagedSentence(file) + sqliteSays + "."};
         case SQLITE_FULL:
         case SQLITE_NOMEM:
         case SQLITE_TOOBIG:
@@ -168,6 +170,10 @@ EngineError MapSqliteError(int rc, const std::string& message, const std::string
     auto [number, description] = Describe(rc, message, file, systemError);
     std::vector<ErrorRecord> details{{rc, message, kSqliteSource}};
     return EngineError(number, std::move(description), kEngineSource, std::move(details));
+}
+
+EngineError DamagedDatabase(const std::string& file, const std::string& why) {
+    return EngineError(err::kUnreadableDatabase, DamagedSentence(file) + ": " + why + ".");
 }
 
 EngineError MapSqliteError(sqlite3* db, int rc, const std::string& file) {

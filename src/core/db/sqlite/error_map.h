@@ -31,6 +31,10 @@ EngineError MapSqliteError(int rc, const std::string& message, const std::string
 // The failure of the handle's last call (`db` may be null when opening failed).
 EngineError MapSqliteError(sqlite3* db, int rc, const std::string& file);
 
+// The damaged-database error (err::kUnreadableDatabase) for damage that the program finds
+// itself; `why` says what is wrong.
+EngineError DamagedDatabase(const std::string& file, const std::string& why);
+
 // Reads the error of the handle's last call.
 [[noreturn]] void ThrowSqliteError(sqlite3* db, int rc, const std::string& file);
 

@@ -118,6 +118,13 @@ std::shared_ptr<Handle> Handle::Open(const std::string& path, bool readOnly) {
     return handle;
 }
 
+std::shared_ptr<Handle> Handle::OpenDamaged(const std::string& path) {
+    std::shared_ptr<Handle> handle = Open(path, true);
+    if (const int rc = AllowReadingPastDamage(handle->Raw()); rc != SQLITE_OK)
+        ThrowSqliteError(handle->Raw(), rc, path);
+    return handle;
+}
+
 std::shared_ptr<Handle> Handle::Create(const std::string& path) {
     std::shared_ptr<Handle> handle(
         new Handle(OpenRaw(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE), path, false));

@@ -59,6 +59,8 @@ class Handle : public std::enable_shared_from_this<Handle> {
   public:
     // Opens the file (which must exist). Throws EngineError with the mapped number.
     static std::shared_ptr<Handle> Open(const std::string& path, bool readOnly);
+    // Opens a damaged file read-only, reading as much of it as SQLite can (for a repair).
+    static std::shared_ptr<Handle> OpenDamaged(const std::string& path);
     // Creates a new file; fails when it exists.
     static std::shared_ptr<Handle> Create(const std::string& path);
     // A private in-memory database (for connections whose tables live elsewhere, such as the

@@ -2,12 +2,34 @@
 
 namespace tessel::db::sqlite {
 
+namespace {
+
+int SetFlag(sqlite3* db, int option, int value) {
+    return sqlite3_db_config(db, option, value, static_cast<int*>(nullptr));
+}
+
+}  // namespace
+
 int OpenConnection(const std::string& path, int flags, Connection& connection) {
     sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(path.c_str(), &raw, flags, nullptr);
+    int rc = sqlite3_open_v2(path.c_str(), &raw, flags, nullptr);
     connection.reset(raw);
-    if (raw != nullptr)
-        sqlite3_extended_result_codes(raw, 1);
+    if (raw == nullptr)
+        return rc;
+    sqlite3_extended_result_codes(raw, 1);
+    // A file is data, never code: its views and triggers may call only functions marked
+    // innocuous, and no statement may write the schema table or switch off the journal.
+    if (rc == SQLITE_OK)
+        rc = SetFlag(raw, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0);
+    if (rc == SQLITE_OK)
+        rc = SetFlag(raw, SQLITE_DBCONFIG_DEFENSIVE, 1);
+    return rc;
+}
+
+int AllowReadingPastDamage(sqlite3* db) {
+    int rc = SetFlag(db, SQLITE_DBCONFIG_DEFENSIVE, 0);
+    if (rc == SQLITE_OK)
+        rc = SetFlag(db, SQLITE_DBCONFIG_WRITABLE_SCHEMA, 1);
     return rc;
 }
 

@@ -19,9 +19,15 @@ struct FinalizeStatement {
 using Connection = std::unique_ptr<sqlite3, CloseConnection>;
 using PreparedStatement = std::unique_ptr<sqlite3_stmt, FinalizeStatement>;
 
-// Opens `path` with extended result codes. Returns SQLite's result; on failure `connection`
-// still holds what SQLite gave back (possibly null), so that its message can be read.
+// Opens `path` with extended result codes and SQLite's defensive settings (no trusted schema,
+// no writes to the schema table). Returns SQLite's result; on failure `connection` still holds
+// what SQLite gave back (possibly null), so that its message can be read.
 int OpenConnection(const std::string& path, int flags, Connection& connection);
+
+// Lets a read-only connection read a file shorter than its header says and a schema that does
+// not parse, which the defensive setting forbids. Only for salvaging a damaged file: the
+// connection must be read-only, so that nothing it runs can write.
+int AllowReadingPastDamage(sqlite3* db);
 
 // Prepares the first statement of `sql`; returns SQLite's result.
 int PrepareStatement(sqlite3* db, std::string_view sql, PreparedStatement& statement);

@@ -17,6 +17,7 @@ void SchemaCatalog::Refresh(Handle& handle) {
         return;
     entries_.clear();
     byKey_.clear();
+    checked_.clear();
     auto statement =
         handle.Prepare("SELECT name, type, sql, rowid FROM sqlite_master ORDER BY rowid");
     while (statement.Step()) {
@@ -36,6 +37,11 @@ std::vector<const CatalogEntry*> SchemaCatalog::OfType(Handle& handle, const std
             found.push_back(&entry);
     }
     return found;
+}
+
+bool SchemaCatalog::Checked(Handle& handle, const std::string& fact) {
+    Refresh(handle);
+    return checked_.count(fact) != 0;
 }
 
 const CatalogEntry* SchemaCatalog::Find(Handle& handle, const std::string& name,

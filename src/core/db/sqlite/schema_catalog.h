@@ -8,6 +8,7 @@
 
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace tessel::db::sqlite {
@@ -28,6 +29,11 @@ class SchemaCatalog {
     // The entry of that name (ASCII case ignored) and type, or null.
     const CatalogEntry* Find(Handle& handle, const std::string& name, const std::string& type);
 
+    // Whether `fact` was marked as checked since the schema last changed, so that a reader
+    // checks a structure once for each version of the schema.
+    bool Checked(Handle& handle, const std::string& fact);
+    void MarkChecked(const std::string& fact) { checked_.insert(fact); }
+
   private:
     void Refresh(Handle& handle);
     static std::string Key(const std::string& type, const std::string& name);
@@ -35,6 +41,7 @@ class SchemaCatalog {
     long long version_ = -1;
     std::vector<CatalogEntry> entries_;  // in rowid order
     std::unordered_map<std::string, std::size_t> byKey_;
+    std::unordered_set<std::string> checked_;
 };
 
 }  // namespace tessel::db::sqlite

@@ -1,7 +1,36 @@
 #include "core/db/drivers/sqlite/metadata_store.h"
 
+#include <array>
+#include <vector>
+
+#include "core/db/sqlite/error_map.h"
+
 namespace tessel::db::sqlite {
 namespace {
+
+struct MetaTable {
+    const char* name;
+    std::vector<const char*> columns;
+};
+
+const std::array<MetaTable, 3> kMetaTables = {{
+    {kMetaColumns, {"TableName", "ColumnName", "DeclaredType", "TypeCode", "Size", "Attributes"}},
+    {kMetaIndexes,
+     {"TableName", "IndexName", "PhysicalName", "IsPrimary", "IsUnique", "IgnoreNulls", "IsForeign",
+      "IsRequired", "ReferencedTable", "ReferencedFields"}},
+    {kMetaProperties, {"ObjectKind", "ObjectName", "PropertyName", "TypeCode", "Value"}},
+}};
+
+// Whether the table has exactly the columns the program made it with, in that order.
+bool HasColumns(Handle& handle, const MetaTable& table) {
+    auto info = handle.Prepare("SELECT name FROM pragma_table_info(?1)");
+    info.Bind(1, table.name);
+    for (const char* column : table.columns) {
+        if (!info.Step() || !SameName(info.Text(0), column))
+            return false;
+    }
+    return !info.Step();
+}
 
 constexpr const char* kCreateTables =
     "CREATE TABLE IF NOT EXISTS MSysColumns ("
@@ -54,13 +83,30 @@ std::string FieldObject(const std::string& table, const std::string& field) {
 
 }  // namespace
 
+// Another tool may have changed or replaced the tables: reading or writing them then would
+// fail with a message about a field or table that the person's statement never named.
 bool MetadataStore::Exists() {
     SchemaCatalog& catalog = handle_.Catalog();
-    for (const char* table : {"MSysColumns", "MSysIndexes", "MSysProperties"}) {
-        if (catalog.Find(handle_, table, "table") == nullptr)
-            return false;
+    if (catalog.Checked(handle_, "metadata tables"))
+        return true;
+    bool all = true;
+    for (const MetaTable& table : kMetaTables) {
+        if (catalog.Find(handle_, table.name, "table") != nullptr) {
+            if (!HasColumns(handle_, table))
+                throw DamagedDatabase(handle_.Path(), std::string("its table ") + table.name +
+                                                          " is not as this program made it");
+            continue;
+        }
+        all = false;
+        for (const char* type : {"view", "index"}) {
+            if (catalog.Find(handle_, table.name, type) != nullptr)
+                throw DamagedDatabase(handle_.Path(), std::string("its table ") + table.name +
+                                                          " was replaced by a " + type);
+        }
     }
-    return true;
+    if (all)
+        catalog.MarkChecked("metadata tables");
+    return all;
 }
 
 void MetadataStore::EnsureTables() {

@@ -8,6 +8,7 @@
 #include "core/base/atomic_file.h"
 #include "core/db/drivers/sqlite/file_places.h"
 #include "core/db/drivers/sqlite/file_probe.h"
+#include "core/db/drivers/sqlite/stored_definition.h"
 #include "core/db/errors.h"
 #include "core/db/jetsql/quote.h"
 #include "core/db/names.h"
@@ -19,11 +20,7 @@ namespace {
 
 using jetsql::QuoteName;
 
-struct SchemaEntry {
-    std::string type;
-    std::string name;
-    std::string sql;
-};
+using SchemaEntry = StoredObject;
 
 // Sound: the header matches the file's length and SQLite's own check finds nothing.
 bool IsSound(Handle& source) {
@@ -112,39 +109,52 @@ void CopySequences(Handle& source, Handle& target) {
     }
 }
 
-void Rebuild(Handle& source, const std::string& path, const std::string& temporary) {
+// Makes one stored object in the new file; false (with a note) when it is left out.
+bool Remake(Handle& target, const SchemaEntry& entry, std::vector<std::string>& leftOut) {
+    std::string refusal;
+    PreparedStatement definition = PrepareStoredDefinition(target.Raw(), entry, refusal);
+    if (definition) {
+        const int rc = sqlite3_step(definition.get());
+        if (rc == SQLITE_DONE)
+            return true;
+        // An index the salvaged rows break, or a view or trigger of a lost table.
+        refusal = "it cannot be made again: " + std::string(sqlite3_errmsg(target.Raw()));
+    }
+    leftOut.push_back("'" + entry.name + "' (" + refusal + ")");
+    return false;
+}
+
+std::vector<std::string> Rebuild(Handle& source, const std::string& path,
+                                 const std::string& temporary) {
     const auto schema = ReadSchema(source, path);
+    std::vector<std::string> leftOut;
     auto target = Handle::Create(temporary);
     target->Exec("PRAGMA foreign_keys = OFF");
     target->InTransaction([&] {
         for (const auto& entry : schema) {
             if (entry.type != "table" || SameName(entry.name.substr(0, 7), "sqlite_"))
                 continue;
-            target->Exec(entry.sql);
-            CopyRows(source, *target, entry.name);
+            if (Remake(*target, entry, leftOut))
+                CopyRows(source, *target, entry.name);
         }
         for (const auto& entry : schema) {
-            if (entry.type == "table")
-                continue;
-            try {
-                target->Exec(entry.sql);
-            } catch (const EngineError&) {
-                // An index the salvaged rows break, or a view of a lost table: left out.
-            }
+            if (entry.type != "table")
+                Remake(*target, entry, leftOut);
         }
         CopySequences(source, *target);
     });
+    return leftOut;
 }
 
 }  // namespace
 
-void RepairDatabaseFile(const std::string& path) {
+std::vector<std::string> RepairDatabaseFile(const std::string& path) {
     if (ProbeDatabaseFile(path, true) == FileKind::Jet)
         ThrowJetReaderMissing(path);
     {
         auto source = Handle::Open(path, true);
         if (IsSound(*source))
-            return;
+            return {};
     }
     std::optional<base::AtomicFile> repaired;
     try {
@@ -155,11 +165,11 @@ void RepairDatabaseFile(const std::string& path) {
     // SQLite takes the file by name; our descriptor would drop its locks when closed.
     repaired->CloseDescriptor();
     const std::string& temporary = repaired->TemporaryPath();
+    std::vector<std::string> leftOut;
     try {
-        auto source = Handle::Open(path, true);
-        // Lets SQLite read a file shorter than its header says, up to where it ends.
-        source->Exec("PRAGMA writable_schema = ON");
-        Rebuild(*source, path, temporary);
+        // Reads a file shorter than its header says, up to where it ends.
+        auto source = Handle::OpenDamaged(path);
+        leftOut = Rebuild(*source, path, temporary);
     } catch (...) {
         RemoveJournalOf(temporary);
         throw;
@@ -179,6 +189,7 @@ void RepairDatabaseFile(const std::string& path) {
                                                     "' was not repaired: the repaired copy could "
                                                     "not take its name.");
     }
+    return leftOut;
 }
 
 }  // namespace tessel::db::sqlite

@@ -2,12 +2,17 @@
 // up to the first unreadable one, then indexes, views and triggers) is copied into a new file,
 // the damaged original is kept as NAME.bak (NAME.bak1, ... when that exists), and the new file
 // takes the original's name. A sound file is left as it is.
+//
+// A stored definition is run only when it is a single CREATE statement of its object's kind:
+// anything else in the file is left out, never run.
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace tessel::db::sqlite {
 
-void RepairDatabaseFile(const std::string& path);
+// Returns the objects left out, each as "'NAME' (why)".
+std::vector<std::string> RepairDatabaseFile(const std::string& path);
 
 }  // namespace tessel::db::sqlite

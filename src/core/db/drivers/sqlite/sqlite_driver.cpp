@@ -52,9 +52,9 @@ class SqliteDriver : public Driver {
         CompactDatabaseFile(source, destination, format, password);
     }
 
-    void Repair(const std::string& name) override {
+    std::vector<std::string> Repair(const std::string& name) override {
         pool_.Clear();
-        RepairDatabaseFile(name);
+        return RepairDatabaseFile(name);
     }
 
     void ReleaseFiles() override { pool_.Clear(); }
