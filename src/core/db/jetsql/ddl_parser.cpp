@@ -98,7 +98,7 @@ class Parser {
         if (token == nullptr || !token->IsName())
             Fail(what);
         ++pos_;
-        return token->value;
+        return token->Value();
     }
     void End() {
         if (Peek() != nullptr)
@@ -283,13 +283,13 @@ class Parser {
         std::string typeName;
         const std::size_t typeStart = pos_;
         if (PeekWord("AUTOINCREMENT")) {  // the type name, not the SQLite keyword
-            typeName = Peek()->value;
+            typeName = Peek()->Spelling();
             ++pos_;
         }
         while (!AtColumnKeyword()) {
             if (!typeName.empty())
                 typeName += ' ';
-            typeName += Peek()->value;
+            typeName += Peek()->Spelling();
             ++pos_;
         }
         std::optional<long> size;
@@ -301,9 +301,9 @@ class Parser {
                     Fail("a number");
                 if (!arguments.empty())
                     arguments += ',';
-                arguments += number->value;
+                arguments += number->Spelling();
                 if (!size)
-                    size = std::stol(number->value);
+                    size = std::stol(std::string(number->Spelling()));
                 ++pos_;
             } while (AcceptSymbol(","));
             ExpectSymbol(")");
