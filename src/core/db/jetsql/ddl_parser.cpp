@@ -1,6 +1,7 @@
 #include "core/db/jetsql/ddl_parser.h"
 
 #include <array>
+#include <charconv>
 
 #include "core/db/errors.h"
 #include "core/db/jetsql/dml_rewrite.h"
@@ -277,6 +278,18 @@ class Parser {
         return Rewritten(first, pos_);
     }
 
+    // The size in TEXT(n): a whole number; anything else would reach the type as a guess.
+    static long FieldSize(const std::string& field, std::string_view written) {
+        long size = 0;
+        const auto [end, error] = std::from_chars(written.begin(), written.end(), size);
+        if (error != std::errc() || end != written.end()) {
+            throw EngineError(err::kInvalidFieldType, "The size of field '" + field +
+                                                          "' must be a whole number, not '" +
+                                                          std::string(written) + "'.");
+        }
+        return size;
+    }
+
     ColumnDefinition Column() {
         ColumnDefinition column;
         column.name = Name("a field name");
@@ -303,7 +316,7 @@ class Parser {
                     arguments += ',';
                 arguments += number->Spelling();
                 if (!size)
-                    size = std::stol(std::string(number->Spelling()));
+                    size = FieldSize(column.name, number->Spelling());
                 ++pos_;
             } while (AcceptSymbol(","));
             ExpectSymbol(")");
