@@ -164,3 +164,29 @@ TEST(JetTypes, AnotherToolsFileReadsWithDerivedTypes) {
 
 }  // namespace
 }  // namespace tessel::test::platform_tests
+
+namespace tessel::test::platform_tests {
+namespace {
+
+TEST(JetTypes, ASizeThatIsNotAWholeNumberIsRefusedAsAFieldTypeError) {
+    TempDir dir;
+    Engine engine;
+    const std::string path = NewDatabase(engine, dir);
+    for (const char* size : {".00", "1.5", "99999999999999999999", "0x1F"}) {
+        std::string description;
+        EXPECT_EQ(ErrorNumber(
+                      [&] {
+                          RunAll(engine, path,
+                                 {std::string("CREATE TABLE T (A TEXT(") + size + "))"});
+                      },
+                      &description),
+                  db::err::kInvalidFieldType)
+            << size;
+        EXPECT_NE(description.find("field 'A'"), std::string::npos) << description;
+    }
+    RunAll(engine, path, {"CREATE TABLE T (A TEXT(12))"});
+    EXPECT_EQ(engine.OpenDatabase(path, false, false, "")->Fields("T")[0].size, 12);
+}
+
+}  // namespace
+}  // namespace tessel::test::platform_tests

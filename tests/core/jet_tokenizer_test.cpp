@@ -17,7 +17,7 @@ using db::jetsql::TokenKind;
 std::vector<std::string> Values(const std::vector<Token>& tokens) {
     std::vector<std::string> values;
     for (const auto& token : tokens)
-        values.push_back(token.value);
+        values.push_back(token.Value());
     return values;
 }
 

@@ -35,7 +35,7 @@ bool HoldsControlCharacter(const std::string& text) {
 // Read back by the tokenizer that runs the statement, the written name is one name, whole.
 bool ReadsBackAs(const std::string& written, const std::string& name) {
     const auto tokens = db::jetsql::Tokenize(written);
-    return tokens.size() == 1 && tokens[0].IsName() && tokens[0].value == name &&
+    return tokens.size() == 1 && tokens[0].IsName() && tokens[0].Value() == name &&
            tokens[0].begin == 0 && tokens[0].end == written.size();
 }
 

@@ -1,6 +1,7 @@
 #include "core/db/jetsql/ddl_parser.h"
 
 #include <array>
+#include <charconv>
 
 #include "core/db/errors.h"
 #include "core/db/jetsql/dml_rewrite.h"
@@ -98,7 +99,7 @@ class Parser {
         if (token == nullptr || !token->IsName())
             Fail(what);
         ++pos_;
-        return token->value;
+        return token->Value();
     }
     void End() {
         if (Peek() != nullptr)
@@ -277,19 +278,31 @@ class Parser {
         return Rewritten(first, pos_);
     }
 
+    // The size in TEXT(n): a whole number; anything else would reach the type as a guess.
+    static long FieldSize(const std::string& field, std::string_view written) {
+        long size = 0;
+        const auto [end, error] = std::from_chars(written.begin(), written.end(), size);
+        if (error != std::errc() || end != written.end()) {
+            throw EngineError(err::kInvalidFieldType, "The size of field '" + field +
+                                                          "' must be a whole number, not '" +
+                                                          std::string(written) + "'.");
+        }
+        return size;
+    }
+
     ColumnDefinition Column() {
         ColumnDefinition column;
         column.name = Name("a field name");
         std::string typeName;
         const std::size_t typeStart = pos_;
         if (PeekWord("AUTOINCREMENT")) {  // the type name, not the SQLite keyword
-            typeName = Peek()->value;
+            typeName = Peek()->Spelling();
             ++pos_;
         }
         while (!AtColumnKeyword()) {
             if (!typeName.empty())
                 typeName += ' ';
-            typeName += Peek()->value;
+            typeName += Peek()->Spelling();
             ++pos_;
         }
         std::optional<long> size;
@@ -301,9 +314,9 @@ class Parser {
                     Fail("a number");
                 if (!arguments.empty())
                     arguments += ',';
-                arguments += number->value;
+                arguments += number->Spelling();
                 if (!size)
-                    size = std::stol(number->value);
+                    size = FieldSize(column.name, number->Spelling());
                 ++pos_;
             } while (AcceptSymbol(","));
             ExpectSymbol(")");
@@ -518,7 +531,7 @@ std::optional<std::string> CreatedObjectName(const std::vector<Token>& tokens) {
     // schema.name
     if (at + 2 < tokens.size() && tokens[at + 1].IsSymbol(".") && tokens[at + 2].IsName())
         at += 2;
-    return tokens[at].value;
+    return tokens[at].Value();
 }
 
 std::optional<CreateTable> ParseStoredTable(std::string_view sql) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <unordered_map>
 
 #include "core/db/errors.h"
 #include "core/db/jetsql/date_literal.h"
@@ -16,25 +17,11 @@ struct Edit {
     std::string text;
 };
 
-// Paren depth before each token.
-std::vector<int> Depths(const std::vector<Token>& tokens) {
-    std::vector<int> depths(tokens.size());
-    int depth = 0;
-    for (std::size_t i = 0; i < tokens.size(); ++i) {
-        if (tokens[i].IsSymbol(")"))
-            depth = std::max(0, depth - 1);
-        depths[i] = depth;
-        if (tokens[i].IsSymbol("("))
-            ++depth;
-    }
-    return depths;
-}
-
 std::string DateText(const Token& token) {
-    const auto iso = JetDateToIso(token.value);
+    const auto iso = JetDateToIso(token.Spelling());
     if (!iso) {
-        throw EngineError(err::kSyntaxError,
-                          "Syntax error in date in query expression '#" + token.value + "#'.");
+        throw EngineError(err::kSyntaxError, "Syntax error in date in query expression '#" +
+                                                 std::string(token.Spelling()) + "#'.");
     }
     return QuoteText(*iso);
 }
@@ -82,7 +69,7 @@ std::optional<std::string> LikePattern(const std::string& pattern) {
 class Rewriter {
   public:
     Rewriter(std::string_view text, const std::vector<Token>& tokens)
-        : text_(text), tokens_(tokens), depths_(Depths(tokens)) {}
+        : text_(text), tokens_(tokens) {}
 
     std::string Run() {
         for (std::size_t i = 0; i < tokens_.size(); ++i)
@@ -131,7 +118,7 @@ class Rewriter {
         } else if ((token.IsWord("LEFT") || token.IsWord("RIGHT")) && FollowedBy(i, "(") &&
                    !PrecededByDot(i)) {
             // The functions Left() and Right(); unquoted, SQLite reads the join keywords.
-            Replace(token, QuoteName(token.value));
+            Replace(token, QuoteName(std::string(token.Spelling())));
         } else if (token.IsWord("MOD") && IsOperand(i - 1) && IsOperand(i + 1)) {
             Replace(token, "%");
         } else if (token.IsWord("DISTINCTROW")) {
@@ -140,7 +127,7 @@ class Rewriter {
             Concatenate(i);
         } else if (token.IsWord("LIKE") && i + 1 < tokens_.size() &&
                    tokens_[i + 1].kind == TokenKind::String) {
-            if (auto pattern = LikePattern(tokens_[i + 1].value)) {
+            if (auto pattern = LikePattern(tokens_[i + 1].Value())) {
                 Replace(tokens_[i + 1], *pattern);
             }
         } else if (token.IsWord("SELECT")) {
@@ -170,7 +157,7 @@ class Rewriter {
         static constexpr std::string_view kSymbols[] = {
             "=", "<>", "<", ">", "<=", ">=", "!=", "==", ",", ";"};
         for (auto symbol : kSymbols) {
-            if (token.value == symbol)
+            if (token.Spelling() == symbol)
                 return true;
         }
         return false;
@@ -179,20 +166,27 @@ class Rewriter {
     // a & b -> JetConcat(a, b): Null only when both are Null, as the classic engine has it.
     // "&" binds looser than arithmetic and tighter than comparisons, from left to right.
     void Concatenate(std::size_t at) {
-        const int depth = depths_[at];
+        const std::uint32_t depth = tokens_[at].depth;
         std::size_t first = at;
         while (first > 0) {
             const std::size_t j = first - 1;
-            if (depths_[j] < depth || (depths_[j] == depth && EndsOperand(tokens_[j])))
+            if (tokens_[j].depth < depth || (tokens_[j].depth == depth && EndsOperand(tokens_[j])))
                 break;
+            if (tokens_[j].depth == depth && tokens_[j].IsSymbol("&")) {
+                // a & b & c: the operand of this "&" starts where that of the one before did;
+                // walking back again would take time in the square of the chain's length.
+                first = concatFirst_.at(j);
+                break;
+            }
             first = j;
         }
+        concatFirst_[at] = first;
         std::size_t last = at;
         while (last + 1 < tokens_.size()) {
             const std::size_t j = last + 1;
-            if (depths_[j] < depth || (depths_[j] == depth && tokens_[j].IsSymbol(")")))
+            if (tokens_[j].depth < depth || (tokens_[j].depth == depth && tokens_[j].IsSymbol(")")))
                 break;
-            if (depths_[j] == depth && (EndsOperand(tokens_[j]) || tokens_[j].IsSymbol("&")))
+            if (tokens_[j].depth == depth && (EndsOperand(tokens_[j]) || tokens_[j].IsSymbol("&")))
                 break;
             last = j;
         }
@@ -228,7 +222,7 @@ class Rewriter {
         edits_.push_back({tokens_[i].begin, tokens_[last].end, {}});
         // LIMIT goes where this SELECT ends: before the paren that closes its group.
         // Groups opened inside the SELECT (function calls, subqueries) close before it does.
-        const int depth = depths_[select];
+        const std::uint32_t depth = tokens_[select].depth;
         int opened = 0;
         std::size_t end = text_.size();
         for (std::size_t j = last + 1; j < tokens_.size(); ++j) {
@@ -238,27 +232,28 @@ class Rewriter {
                 end = tokens_[j].begin;
                 break;
             }
-            if (depths_[j] == depth && tokens_[j].IsSymbol(";")) {
+            if (tokens_[j].depth == depth && tokens_[j].IsSymbol(";")) {
                 end = tokens_[j].begin;
                 break;
             }
             end = tokens_[j].end;
         }
         if (!percent) {
-            edits_.push_back({end, end, " LIMIT " + count.value});
+            edits_.push_back({end, end, " LIMIT " + std::string(count.Spelling())});
             return;
         }
         // TOP n PERCENT: the share of the rows the same SELECT gives, rounded up.
         std::string inner = "SELECT ";
         if (i > select + 1)
-            inner += tokens_[select + 1].value + " ";
+            inner.append(tokens_[select + 1].Spelling()).append(" ");
         const std::size_t rest = last + 1 < tokens_.size() ? tokens_[last + 1].begin : end;
         inner += std::string(text_.substr(rest, end > rest ? end - rest : 0));
         inner = RewriteJetSql(inner, Tokenize(inner));
         edits_.push_back({end, end,
                           " LIMIT (SELECT CAST(x AS INTEGER) + (x > CAST(x AS INTEGER)) FROM "
                           "(SELECT count(*) * " +
-                              count.value + " / 100.0 AS x FROM (" + inner + ")))"});
+                              std::string(count.Spelling()) + " / 100.0 AS x FROM (" + inner +
+                              ")))"});
     }
 
     // DELETE * FROM t, DELETE t.* FROM t
@@ -273,8 +268,8 @@ class Rewriter {
 
     std::string_view text_;
     const std::vector<Token>& tokens_;
-    std::vector<int> depths_;
     std::vector<Edit> edits_;
+    std::unordered_map<std::size_t, std::size_t> concatFirst_;  // "&" -> start of its operand
 };
 
 }  // namespace

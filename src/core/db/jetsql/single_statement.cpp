@@ -31,16 +31,16 @@ std::size_t CountParameters(const std::vector<Token>& tokens) {
         const bool joined = next != nullptr && next->begin == token.end;
         if (token.IsSymbol("?")) {
             if (joined && next->kind == TokenKind::Number) {
-                named.insert("?" + next->value);
+                named.insert("?" + std::string(next->Spelling()));
             } else {
                 ++anonymous;
             }
         } else if ((token.IsSymbol(":") || token.IsSymbol("@") || token.IsSymbol("$")) && joined &&
                    next->IsName()) {
-            named.insert(token.value + next->value);
-        } else if (token.kind == TokenKind::Word && token.value.size() > 1 &&
-                   token.value.front() == '$') {
-            named.insert(token.value);
+            named.insert(std::string(token.Spelling()) + next->Value());
+        } else if (token.kind == TokenKind::Word && token.Spelling().size() > 1 &&
+                   token.Spelling().front() == '$') {
+            named.insert(std::string(token.Spelling()));
         }
     }
     return anonymous + named.size();
@@ -86,12 +86,12 @@ SingleStatement ReadSingleStatement(const std::string& statement) {
     // being asked for; other databases are reached only by opening them.
     if (tokens.front().IsWord("ATTACH") || tokens.front().IsWord("DETACH")) {
         throw EngineError(err::kInvalidStatement,
-                          "Invalid SQL statement: " + base::UpperAscii(tokens.front().value) +
+                          "Invalid SQL statement: " + base::UpperAscii(tokens.front().Spelling()) +
                               " is not supported by this program. Open the other database "
                               "with dbOpen instead, so that its password is asked for.");
     }
-    std::string text = statement.substr(0, tokens.back().end);
-    return SingleStatement{std::move(text), std::move(tokens)};
+    const std::string_view text = std::string_view(statement).substr(0, tokens.back().end);
+    return SingleStatement{text, std::move(tokens)};
 }
 
 std::optional<std::size_t> FindSelectInto(const std::vector<Token>& tokens) {

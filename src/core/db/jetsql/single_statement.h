@@ -4,14 +4,16 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/db/jetsql/tokenizer.h"
 
 namespace tessel::db::jetsql {
 
+// Views into the statement given to ReadSingleStatement, which must outlive it.
 struct SingleStatement {
-    std::string text;  // the statement without trailing ";" and whitespace
+    std::string_view text;  // the statement without trailing ";" and whitespace
     std::vector<Token> tokens;
 };
 

@@ -3,6 +3,7 @@
 #include <array>
 #include <cctype>
 
+#include "core/db/errors.h"
 #include "core/db/names.h"
 
 namespace tessel::db::jetsql {
@@ -22,10 +23,27 @@ class Scanner {
   public:
     explicit Scanner(std::string_view text) : text_(text) {}
 
+    // Counts the tokens first, so that the vector holds exactly them: growing it by doubling
+    // would keep up to three times their size at once.
     std::vector<Token> Run() {
+        std::size_t count = 0;
+        while (SkipTrivia()) {
+            Next();
+            ++count;
+        }
+        pos_ = 0;
         std::vector<Token> tokens;
-        while (SkipTrivia())
-            tokens.push_back(Next());
+        tokens.reserve(count);
+        std::uint32_t depth = 0;
+        while (SkipTrivia()) {
+            Token token = Next();
+            if (token.IsSymbol(")") && depth > 0)
+                --depth;
+            token.depth = depth;
+            if (token.IsSymbol("("))
+                ++depth;
+            tokens.push_back(token);
+        }
         return tokens;
     }
 
@@ -55,7 +73,7 @@ class Scanner {
 
     // A quoted run ending with `close`, where a doubled `close` stands for itself.
     Token Quoted(TokenKind kind, char close, bool doubling) {
-        Token token{kind, pos_, pos_, {}};
+        Token token = Make(kind, pos_);
         std::size_t i = pos_ + 1;
         for (;;) {
             if (i >= text_.size()) {
@@ -64,16 +82,17 @@ class Scanner {
             }
             if (text_[i] == close) {
                 if (doubling && At(i + 1) == static_cast<unsigned char>(close)) {
-                    token.value += close;
+                    token.doubled = true;
                     i += 2;
                     continue;
                 }
                 ++i;
                 break;
             }
-            token.value += text_[i++];
+            ++i;
         }
-        token.end = pos_ = i;
+        pos_ = i;
+        token.end = static_cast<std::uint32_t>(i);
         return token;
     }
 
@@ -133,8 +152,13 @@ class Scanner {
         return Make(TokenKind::Symbol, start);
     }
 
-    Token Make(TokenKind kind, std::size_t start) {
-        return Token{kind, start, pos_, std::string(text_.substr(start, pos_ - start))};
+    Token Make(TokenKind kind, std::size_t start) const {
+        Token token;
+        token.source = text_.data();
+        token.begin = static_cast<std::uint32_t>(start);
+        token.end = static_cast<std::uint32_t>(pos_);
+        token.kind = kind;
+        return token;
     }
 
     std::string_view text_;
@@ -143,11 +167,46 @@ class Scanner {
 
 }  // namespace
 
+std::string_view Token::Spelling() const {
+    const std::string_view written(source + begin, end - begin);
+    switch (kind) {
+        case TokenKind::QuotedName:
+        case TokenKind::String:
+        case TokenKind::Date:
+            return written.substr(1, written.size() - 2);
+        case TokenKind::Unfinished:
+            return written.substr(1);
+        default:
+            return written;
+    }
+}
+
+std::string Token::Value() const {
+    const std::string_view spelling = Spelling();
+    if (!doubled)
+        return std::string(spelling);
+    const char close = source[begin] == '[' ? ']' : source[begin];
+    std::string value;
+    value.reserve(spelling.size());
+    for (std::size_t i = 0; i < spelling.size(); ++i) {
+        value += spelling[i];
+        if (spelling[i] == close)
+            ++i;  // the second of the pair
+    }
+    return value;
+}
+
 bool Token::IsWord(std::string_view word) const {
-    return kind == TokenKind::Word && SameName(value, word);
+    return kind == TokenKind::Word && SameName(Spelling(), word);
 }
 
 std::vector<Token> Tokenize(std::string_view text) {
+    if (text.size() > kMaxTokenizedLength) {
+        throw EngineError(err::kInvalidStatement,
+                          "Invalid SQL statement: it is " + std::to_string(text.size()) +
+                              " characters long, more than the " +
+                              std::to_string(kMaxTokenizedLength) + " that can be read.");
+    }
     return Scanner(text).Run();
 }
 

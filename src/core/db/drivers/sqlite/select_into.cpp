@@ -29,7 +29,7 @@ std::string UniqueName(const std::string& wanted,
 
 }  // namespace
 
-std::unique_ptr<Cursor> RunSelectInto(Handle& handle, const std::string& text,
+std::unique_ptr<Cursor> RunSelectInto(Handle& handle, std::string_view text,
                                       const std::vector<jetsql::Token>& tokens, std::size_t into) {
     if (into + 1 >= tokens.size() || !tokens[into + 1].IsName()) {
         throw EngineError(err::kSyntaxError,
@@ -42,11 +42,12 @@ std::unique_ptr<Cursor> RunSelectInto(Handle& handle, const std::string& text,
                           "SELECT ... INTO cannot make a table in another database (IN "
                           "...); make the table in the current database instead.");
     }
-    const std::string select = text.substr(0, tokens[into].begin) + text.substr(target.end);
+    std::string select(text.substr(0, tokens[into].begin));
+    select.append(text.substr(target.end));
     const std::string rewritten = jetsql::RewriteJetSql(select, jetsql::Tokenize(select));
 
     jetsql::CreateTable create;
-    create.table = target.value;
+    create.table = target.Value();
     {
         Statement probe = handle.Prepare(rewritten);
         const bool onRow = probe.Step();

@@ -15,7 +15,7 @@
 namespace tessel::db::sqlite {
 
 // `into` is the position of INTO (jetsql::FindSelectInto).
-std::unique_ptr<Cursor> RunSelectInto(Handle& handle, const std::string& text,
+std::unique_ptr<Cursor> RunSelectInto(Handle& handle, std::string_view text,
                                       const std::vector<jetsql::Token>& tokens, std::size_t into);
 
 }  // namespace tessel::db::sqlite

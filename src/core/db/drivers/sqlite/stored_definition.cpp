@@ -34,7 +34,8 @@ bool StartsAs(const std::vector<Token>& tokens, const std::string& type, std::si
 // The object's own name, not qualified by a schema; a table made from a column list, not from a
 // query.
 bool NamesTheObject(const std::vector<Token>& tokens, const StoredObject& object, std::size_t at) {
-    if (tokens.size() <= at + 1 || !tokens[at].IsName() || !SameName(tokens[at].value, object.name))
+    if (tokens.size() <= at + 1 || !tokens[at].IsName() ||
+        !SameName(tokens[at].Value(), object.name))
         return false;
     if (tokens[at + 1].IsSymbol("."))
         return false;

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets in build-fuzz (clang, AddressSanitizer and UndefinedBehavior-
+# Sanitizer) and runs each for SECONDS (default 60). The corpora live in build-fuzz/corpus and
+# are seeded from tests/scripts/*.sqv: whole scripts for the splitter, their statements for the
+# Jet layer. Crashing inputs are written to build-fuzz/crashes.
+#   scripts/fuzz.sh [SECONDS] [TARGET...]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds=${1:-60}
+shift || true
+targets=("$@")
+[ ${#targets[@]} -gt 0 ] || targets=(splitter_fuzz jetsql_fuzz)
+
+cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+    -DTESSEL_FUZZ=ON -DTESSEL_SANITIZE=ON -DTESSEL_BUILD_GUI=OFF -DTESSEL_BUILD_TESTS=OFF >/dev/null
+cmake --build build-fuzz -j2 --target "${targets[@]}"
+
+seed_splitter=build-fuzz/corpus/splitter_fuzz
+seed_jetsql=build-fuzz/corpus/jetsql_fuzz
+mkdir -p "$seed_splitter" "$seed_jetsql" build-fuzz/crashes
+for script in tests/scripts/*.sqv; do
+    name=$(basename "$script" .sqv)
+    cp "$script" "$seed_splitter/$name"
+    # One file for each statement: the text between semicolons.
+    awk -v dir="$seed_jetsql" -v name="$name" 'BEGIN { RS = ";" }
+        NF { file = dir "/" name "-" NR; printf "%s;", $0 > file; close(file) }' "$script"
+done
+
+for target in "${targets[@]}"; do
+    corpus=build-fuzz/corpus/$target
+    echo "== $target for $seconds s"
+    "build-fuzz/fuzz/$target" -max_total_time="$seconds" -print_final_stats=1 \
+        -artifact_prefix=build-fuzz/crashes/"$target"- "$corpus"
+done
