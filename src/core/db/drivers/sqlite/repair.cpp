@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/base/atomic_file.h"
+#include "core/base/backup_file.h"
 #include "core/db/drivers/sqlite/file_places.h"
 #include "core/db/drivers/sqlite/file_probe.h"
 #include "core/db/drivers/sqlite/stored_definition.h"
@@ -82,15 +83,6 @@ void CopyRows(Handle& source, Handle& target, const std::string& table) {
     } catch (const EngineError&) {
         // The rest of this table is unreadable (or breaks a constraint): keep what was copied.
     }
-}
-
-std::string BackupName(const std::string& path) {
-    std::string candidate = path + ".bak";
-    for (int number = 1; std::FILE* existing = std::fopen(candidate.c_str(), "rb"); ++number) {
-        std::fclose(existing);
-        candidate = path + ".bak" + std::to_string(number);
-    }
-    return candidate;
 }
 
 // Keeps the counters' next values where the damaged file had them.
@@ -174,13 +166,18 @@ std::vector<std::string> RepairDatabaseFile(const std::string& path) {
         RemoveJournalOf(temporary);
         throw;
     }
-    const std::string backup = BackupName(path);
-    if (std::rename(path.c_str(), backup.c_str()) != 0) {
-        throw EngineError(err::kCannotOpenFile, "The database '" + path +
-                                                    "' was not repaired: it could not be moved "
-                                                    "aside to '" +
-                                                    backup + "'.");
+    // The damaged original stays beside the repaired file, with its journals, under a backup
+    // name that no earlier backup has.
+    std::error_code moveError;
+    const base::MovedAside moved =
+        base::MoveAsideAsBackup(path, {"-journal", "-wal", "-shm"}, moveError);
+    if (moveError || moved.backup.empty()) {
+        throw EngineError(err::kCannotOpenFile,
+                          "The database '" + path +
+                              "' was not repaired: it could not be moved aside (" +
+                              (moveError ? moveError.message() : "it is gone") + ").");
     }
+    const std::string& backup = moved.backup;
     try {
         repaired->Commit();
     } catch (const base::FileWriteError&) {
