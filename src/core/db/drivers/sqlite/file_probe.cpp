@@ -133,7 +133,8 @@ FileKind ProbeDatabaseFile(const std::string& path, bool acceptDamage) {
         }
         got = static_cast<std::size_t>(count);
     }
-    if (info.st_size == 0)
+    // What was read counts: some system files report no length yet have content.
+    if (got == 0)
         ThrowUnreadable(path, "the file is empty, not a database");
     if (got >= 19 && (std::memcmp(header + 4, "Standard Jet DB", 15) == 0 ||
                       std::memcmp(header + 4, "Standard ACE DB", 15) == 0)) {
