@@ -11,6 +11,8 @@ shift || true
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(splitter_fuzz jetsql_fuzz)
 
+# clang and its libFuzzer runtime are needed only here.
+./scripts/install-deps.sh clang libclang-rt-14-dev
 cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
     -DTESSEL_FUZZ=ON -DTESSEL_SANITIZE=ON -DTESSEL_BUILD_GUI=OFF -DTESSEL_BUILD_TESTS=OFF >/dev/null
 cmake --build build-fuzz -j2 --target "${targets[@]}"

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages that building, testing and running need.
+# Installs the Debian 12 packages that building, testing and running need, and any packages
+# named as arguments (the fuzzing script asks for its compiler this way).
 set -euo pipefail
 packages=(
     cmake g++ pkg-config ccache
@@ -9,6 +10,7 @@ packages=(
     unixodbc-dev
     libgtest-dev libgmock-dev
     xvfb xauth
+    "$@"
 )
 missing=()
 for p in "${packages[@]}"; do
