@@ -10,6 +10,7 @@
 #include "core/db/jetsql/single_statement.h"
 #include "core/db/jetsql/tokenizer.h"
 #include "platform_test_util.h"
+#include "support/heap_peak.h"
 
 namespace tessel::test::platform_tests {
 namespace {
@@ -33,6 +34,38 @@ TEST(JetStatementSize, TokensOfAnExpressionTakeAFewBytesForEachByteOfIt) {
     // The vector is exactly as large as its tokens, and no token holds a copy of its text.
     EXPECT_EQ(tokens.capacity(), tokens.size());
     EXPECT_LE(tokens.capacity() * sizeof(Token), 24 * statement.size());
+}
+
+// The most the Jet layer may hold at once for each byte of a statement.
+constexpr std::size_t kBytesPerByte = 4;
+
+TEST(JetStatementSize, ReadingAndRewritingALongSumHoldsAFewBytesForEachByteOfIt) {
+    const std::string statement = "SELECT 1" + Repeated("+1", 1000000) + ";";
+    const HeapPeak heap;
+    const auto single = db::jetsql::ReadSingleStatement(statement);
+    const std::string rewritten = db::jetsql::RewriteJetSql(single.text, single.tokens);
+    EXPECT_EQ(rewritten, statement.substr(0, statement.size() - 1));
+    EXPECT_LE(heap.Growth(), kBytesPerByte * statement.size());
+}
+
+TEST(JetStatementSize, TokensAreKeptOnlyForWhatALaterPassReads) {
+    const auto plain = db::jetsql::ReadSingleStatement("SELECT 1 + [a b] FROM T WHERE x = 'y';");
+    EXPECT_TRUE(plain.tokens.empty());
+    for (const std::string statement :
+         {"SELECT 1 & 2", "SELECT True", "SELECT #2001-02-03#", "SELECT Left('ab', 1)",
+          "SELECT 7 MOD 2", "SELECT DISTINCTROW a FROM T", "SELECT a FROM T WHERE a LIKE 'x*'",
+          "SELECT TOP 1 a FROM T", "DELETE * FROM T", "SELECT a INTO U FROM T",
+          "CREATE TABLE T (a TEXT)", "DROP TABLE T", "ALTER TABLE T ADD COLUMN b LONG"}) {
+        EXPECT_FALSE(db::jetsql::ReadSingleStatement(statement).tokens.empty()) << statement;
+    }
+}
+
+TEST(JetStatementSize, ARewriteOfALongStatementKeepsItsTokens) {
+    const std::string statement = "SELECT TOP 2 1" + Repeated("+1", 1000);
+    const auto single = db::jetsql::ReadSingleStatement(statement);
+    EXPECT_EQ(single.tokens.size(), 4 + 2 * 1000u);
+    EXPECT_EQ(db::jetsql::RewriteJetSql(single.text, single.tokens),
+              "SELECT  1" + Repeated("+1", 1000) + " LIMIT 2");
 }
 
 TEST(JetStatementSize, AVeryLongTextIsNotCopiedIntoItsToken) {
@@ -81,6 +114,15 @@ TEST_F(JetHugeStatement, DeeplyNestedParenthesesGiveAnErrorNotACrash) {
     EXPECT_NE(Fails("SELECT " + Repeated("(", depth) + "1" + Repeated(")", depth), &description),
               0);
     EXPECT_FALSE(description.empty());
+}
+
+TEST_F(JetHugeStatement, ALongSumRunsInAFewBytesForEachByteOfIt) {
+    const std::string statement = "SELECT 1" + Repeated("+1", 1000000);
+    const HeapPeak heap;
+    std::string description;
+    EXPECT_NE(Fails(statement, &description), 0);
+    EXPECT_NE(description.find("Expression tree is too large"), std::string::npos) << description;
+    EXPECT_LE(heap.Growth(), kBytesPerByte * statement.size());
 }
 
 TEST_F(JetHugeStatement, ALongSumGivesAnErrorNotACrash) {

@@ -110,6 +110,8 @@ class Rewriter {
 
     void Visit(std::size_t i) {
         const Token& token = tokens_[i];
+        if (!StartsJetRewrite(token))
+            return;
         if (token.kind == TokenKind::Date) {
             Replace(token, DateText(token));
         } else if ((token.IsWord("TRUE") || token.IsWord("FALSE")) && !PrecededByDot(i) &&
@@ -130,8 +132,9 @@ class Rewriter {
             if (auto pattern = LikePattern(tokens_[i + 1].Value())) {
                 Replace(tokens_[i + 1], *pattern);
             }
-        } else if (token.IsWord("SELECT")) {
-            Top(i);
+        } else if (token.IsWord("TOP")) {
+            if (auto select = SelectOfTop(i))
+                Top(*select);
         } else if (token.IsWord("DELETE") && i == 0) {
             DeleteStar();
         }
@@ -197,6 +200,18 @@ class Rewriter {
         edits_.push_back({tokens_[first].begin, tokens_[first].begin, "JetConcat("});
         Replace(tokens_[at], ",");
         edits_.push_back({tokens_[last].end, tokens_[last].end, ")"});
+    }
+
+    // The SELECT that the TOP at `top` belongs to, when it does.
+    std::optional<std::size_t> SelectOfTop(std::size_t top) const {
+        if (top >= 1 && tokens_[top - 1].IsWord("SELECT"))
+            return top - 1;
+        if (top >= 2 && tokens_[top - 2].IsWord("SELECT") &&
+            (tokens_[top - 1].IsWord("DISTINCT") || tokens_[top - 1].IsWord("DISTINCTROW") ||
+             tokens_[top - 1].IsWord("ALL"))) {
+            return top - 2;
+        }
+        return std::nullopt;
     }
 
     // SELECT [ALL|DISTINCT|DISTINCTROW] TOP n [PERCENT]
@@ -273,6 +288,26 @@ class Rewriter {
 };
 
 }  // namespace
+
+bool StartsJetRewrite(const Token& token) {
+    switch (token.kind) {
+        case TokenKind::Date:
+            return true;
+        case TokenKind::Symbol:
+            return token.IsSymbol("&");
+        case TokenKind::Word: {
+            static constexpr std::string_view kWords[] = {
+                "TRUE", "FALSE", "LEFT", "RIGHT", "MOD", "DISTINCTROW", "LIKE", "TOP", "DELETE"};
+            for (auto word : kWords) {
+                if (token.IsWord(word))
+                    return true;
+            }
+            return false;
+        }
+        default:
+            return false;
+    }
+}
 
 std::string RewriteJetSql(std::string_view text, const std::vector<Token>& tokens) {
     return Rewriter(text, tokens).Run();

@@ -20,6 +20,10 @@
 
 namespace tessel::db::jetsql {
 
+// A token that some rewrite above changes or starts from. A statement holding none of them is
+// given to SQLite as written, so its tokens need not be kept.
+bool StartsJetRewrite(const Token& token);
+
 // Throws EngineError for a bad date literal or a TOP without a number.
 std::string RewriteJetSql(std::string_view text, const std::vector<Token>& tokens);
 

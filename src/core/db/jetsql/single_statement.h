@@ -14,6 +14,8 @@ namespace tessel::db::jetsql {
 // Views into the statement given to ReadSingleStatement, which must outlive it.
 struct SingleStatement {
     std::string_view text;  // the statement without trailing ";" and whitespace
+    // Kept only when a later pass reads them: a data definition statement, SELECT ... INTO or
+    // a Jet rewrite. Without them the text goes to SQLite as written.
     std::vector<Token> tokens;
 };
 

@@ -50,6 +50,30 @@ struct Token {
 // The longest text Tokenize takes; its offsets are 32 bits wide.
 inline constexpr std::size_t kMaxTokenizedLength = UINT32_MAX;
 
+// The tokens of a text one at a time, none kept: a pass that needs only what it has already
+// seen reads a statement of any length in constant memory. Throws EngineError for a text
+// longer than kMaxTokenizedLength.
+class TokenStream {
+  public:
+    explicit TokenStream(std::string_view text);
+
+    // The next token, its depth set; false at the end of the text.
+    bool Next(Token& token);
+
+  private:
+    unsigned char At(std::size_t i) const {
+        return i < text_.size() ? static_cast<unsigned char>(text_[i]) : 0;
+    }
+    bool SkipTrivia();
+    Token Scan();
+    Token Quoted(TokenKind kind, char close, bool doubling);
+    Token Make(TokenKind kind, std::size_t start) const;
+
+    std::string_view text_;
+    std::size_t pos_ = 0;
+    std::uint32_t depth_ = 0;
+};
+
 // Splits a statement into tokens; whitespace and comments lie between them. Throws EngineError
 // for a text longer than kMaxTokenizedLength.
 std::vector<Token> Tokenize(std::string_view text);
