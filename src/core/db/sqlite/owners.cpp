@@ -1,5 +1,7 @@
 #include "core/db/sqlite/owners.h"
 
+#include <limits>
+
 namespace tessel::db::sqlite {
 
 namespace {
@@ -35,6 +37,12 @@ int AllowReadingPastDamage(sqlite3* db) {
 
 int PrepareStatement(sqlite3* db, std::string_view sql, PreparedStatement& statement) {
     sqlite3_stmt* raw = nullptr;
+    // A length beyond int would turn negative, and SQLite would then read up to a NUL that a
+    // view need not have.
+    if (sql.size() > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
+        statement.reset();
+        return SQLITE_TOOBIG;
+    }
     const int rc = sqlite3_prepare_v2(db, sql.data(), static_cast<int>(sql.size()), &raw, nullptr);
     statement.reset(raw);
     return rc;
