@@ -149,7 +149,7 @@ TEST_F(GenerateNames, NamesThatReadBackAsWrittenAreKept) {
               "CREATE TABLE [a;b // c] ([Ship Date] LONG, Gr\xC3\xB6\xC3\x9F"
               "e LONG, [a+b] "
               "LONG, [x.y] LONG)");
-    EXPECT_EQ(sql[1], "CREATE INDEX [By a+b] ON [a;b // c](-[a+b],[Ship Date]) WITH DISALLOW NULL");
+    EXPECT_EQ(sql[1], "CREATE INDEX [By a+b] ON [a;b // c](-[a+b],[Ship Date])");
 }
 
 TEST_F(GenerateNames, IndexOverAFieldHoldingASemicolonIsRefused) {

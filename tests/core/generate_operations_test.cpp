@@ -51,7 +51,7 @@ TEST_F(GenerateOperations, SchemaScriptReturnsTheScriptOfADatabase) {
                   ";\r\n"
                   "// \r\n"
                   "CREATE TABLE Items (ID LONG, Name TEXT (40));\r\n"
-                  "CREATE INDEX ByName ON Items(-Name) WITH DISALLOW NULL;\r\n"
+                  "CREATE INDEX ByName ON Items(-Name);\r\n"
                   "// \r\n"
                   "// end of script\r\n");
 }

@@ -6,6 +6,7 @@
 #include "cli/commands.h"
 #include "core/db/engine.h"
 #include "core/generate/ansi_export.h"
+#include "core/script/script_runner.h"
 #include "open_session_fixture.h"
 #include "schema_fixture.h"
 
@@ -91,16 +92,35 @@ TEST_F(GenerateTest, EveryIndexForm) {
          "CREATE INDEX Required ON P(D) WITH DISALLOW NULL"});
     OpenAsCurrent(path);
     GenerateSQL(session);
-    EXPECT_EQ(EditorLines(),
-              Frame(path, {"CREATE TABLE P (ID LONG, A TEXT (10), B LONG, C DATETIME, D TEXT (5), "
-                           "E LONG);",
-                           "CREATE INDEX PrimaryKey ON P(ID) WITH PRIMARY;",
-                           "CREATE UNIQUE INDEX UqIgnore ON P(A);",
-                           "CREATE UNIQUE INDEX UqPlain ON P(B);",
-                           "CREATE INDEX Ignore ON P(C,-D) WITH IGNORE NULL;",
-                           "CREATE INDEX Plain ON P(E) WITH DISALLOW NULL;",
-                           "CREATE INDEX Required ON P(D) WITH DISALLOW NULL;", "// "}));
+    EXPECT_EQ(
+        EditorLines(),
+        Frame(path,
+              {"CREATE TABLE P (ID LONG, A TEXT (10), B LONG, C DATETIME, D TEXT (5), "
+               "E LONG);",
+               "CREATE INDEX PrimaryKey ON P(ID) WITH PRIMARY;",
+               "CREATE UNIQUE INDEX UqIgnore ON P(A);", "CREATE UNIQUE INDEX UqPlain ON P(B);",
+               "CREATE INDEX Ignore ON P(C,-D) WITH IGNORE NULL;", "CREATE INDEX Plain ON P(E);",
+               "CREATE INDEX Required ON P(D) WITH DISALLOW NULL;", "// "}));
     EXPECT_TRUE(ui.boxes.empty()) << ui.BoxLog();
+}
+
+TEST_F(GenerateTest, TheRebuiltDatabaseTakesTheNullsThatTheSourceTook) {
+    const std::string path = MakeDatabase(
+        "nulls.mdb",
+        {"CREATE TABLE P (ID LONG, E LONG, R LONG)", "CREATE INDEX Plain ON P(E)",
+         "CREATE INDEX Required ON P(R) WITH DISALLOW NULL", "INSERT INTO P VALUES (1, NULL, 1)"});
+    OpenAsCurrent(path);
+    GenerateSQL(session);
+    ASSERT_TRUE(ui.boxes.empty()) << ui.BoxLog();
+    // The script makes the database again in place (the source is kept as a backup).
+    RunScript(session, ui.editorText);
+    ASSERT_TRUE(ui.boxes.empty()) << ui.BoxLog();
+    Run(path, {"INSERT INTO P VALUES (1, NULL, 1)"});
+    EXPECT_THROW(Run(path, {"INSERT INTO P VALUES (2, 2, NULL)"}), db::EngineError);
+    auto rows = session.engine.OpenConnection(ConnectionFor(path))
+                    ->Execute("SELECT count(*) FROM P WHERE E IS NULL");
+    ASSERT_TRUE(rows->Next());
+    EXPECT_EQ(rows->Get(0).integer, 1);
 }
 
 TEST_F(GenerateTest, ForeignKeyIndexIsFramedByComments) {
@@ -115,8 +135,8 @@ TEST_F(GenerateTest, ForeignKeyIndexIsFramedByComments) {
     GenerateSQL(session);
     EXPECT_EQ(EditorLines(),
               Frame(path, {"CREATE TABLE P (ID LONG);", "CREATE INDEX PK ON P(ID) WITH PRIMARY;",
-                           "// ", "CREATE TABLE C (ID LONG, PID LONG);", "// ", "// foreign key: ",
-                           "CREATE INDEX FK ON C(PID) WITH DISALLOW NULL;", "// ", "// "}));
+                           "// ", "CREATE TABLE C (ID LONG, PID LONG);", "// ",
+                           "// foreign key: ", "CREATE INDEX FK ON C(PID);", "// ", "// "}));
 }
 
 TEST_F(GenerateTest, UnknownTypeCodeShowsTheMessageOncePerField) {

@@ -153,7 +153,13 @@ std::string IndexStatement(const db::IndexInfo& index, const std::string& table,
             closing = ")";
         }
     } else {
-        closing = index.ignoreNulls ? ") WITH IGNORE NULL" : ") WITH DISALLOW NULL";
+        // Only an index that refuses Nulls says so: the rebuilt table must take every row that
+        // the source took.
+        if (index.ignoreNulls) {
+            closing = ") WITH IGNORE NULL";
+        } else {
+            closing = index.required ? ") WITH DISALLOW NULL" : ")";
+        }
     }
     const std::string columns =
         index.fields.empty() ? "" : IndexColumnsText(index, table, tableFields);
