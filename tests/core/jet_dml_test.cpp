@@ -63,6 +63,21 @@ TEST_F(JetDml, TopBecomesLimitOfItsOwnSelect) {
     EXPECT_EQ(ErrorNumber([&] { Q("SELECT TOP x ID FROM Orders"); }), err::kSyntaxError);
 }
 
+TEST_F(JetDml, TopBeforeAUnionLimitsOnlyItsOwnSelect) {
+    EXPECT_EQ(
+        Q("SELECT TOP 1 ID FROM Orders WHERE ID > 2 UNION SELECT ID FROM Orders WHERE ID < 2"),
+        (Rows{{"1"}, {"3"}}));
+    EXPECT_EQ(Q("SELECT TOP 50 PERCENT ID FROM Orders UNION ALL SELECT 9"),
+              (Rows{{"1"}, {"2"}, {"9"}}));
+    EXPECT_EQ(Q("SELECT count(*) FROM (SELECT TOP 1 ID FROM Orders UNION SELECT 7)"),
+              (Rows{{"2"}}));
+}
+
+TEST_F(JetDml, IsTrueStaysATruthTest) {
+    EXPECT_EQ(Q("SELECT 5 IS TRUE, 0 IS NOT TRUE, 0 IS FALSE"), (Rows{{"1", "1", "1"}}));
+    EXPECT_EQ(Q("SELECT count(*) FROM Orders WHERE Paid IS TRUE"), (Rows{{"2"}}));
+}
+
 TEST_F(JetDml, TopLeavesFunctionCallsOfItsSelectListWhole) {
     EXPECT_EQ(Q("SELECT TOP 2 IIf(Amount > 25, 'big', 'small') FROM Orders ORDER BY ID DESC"),
               (Rows{{"big"}, {"big"}}));

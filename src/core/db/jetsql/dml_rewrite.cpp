@@ -103,6 +103,13 @@ class Rewriter {
                token.kind == TokenKind::String || token.IsSymbol("(") || token.IsSymbol(")");
     }
 
+    // "x IS [NOT] TRUE" is SQLite's own truth test; a number there would make it an equality.
+    bool TruthTest(std::size_t i) const {
+        if (i >= 1 && tokens_[i - 1].IsWord("IS"))
+            return true;
+        return i >= 2 && tokens_[i - 1].IsWord("NOT") && tokens_[i - 2].IsWord("IS");
+    }
+
     bool PrecededByDot(std::size_t i) const { return i > 0 && tokens_[i - 1].IsSymbol("."); }
     bool FollowedBy(std::size_t i, std::string_view symbol) const {
         return i + 1 < tokens_.size() && tokens_[i + 1].IsSymbol(symbol);
@@ -115,7 +122,7 @@ class Rewriter {
         if (token.kind == TokenKind::Date) {
             Replace(token, DateText(token));
         } else if ((token.IsWord("TRUE") || token.IsWord("FALSE")) && !PrecededByDot(i) &&
-                   !FollowedBy(i, "(") && !FollowedBy(i, ".")) {
+                   !FollowedBy(i, "(") && !FollowedBy(i, ".") && !TruthTest(i)) {
             Replace(token, token.IsWord("TRUE") ? "1" : "0");
         } else if ((token.IsWord("LEFT") || token.IsWord("RIGHT")) && FollowedBy(i, "(") &&
                    !PrecededByDot(i)) {
@@ -237,8 +244,11 @@ class Rewriter {
         edits_.push_back({tokens_[i].begin, tokens_[last].end, {}});
         // LIMIT goes where this SELECT ends: before the paren that closes its group.
         // Groups opened inside the SELECT (function calls, subqueries) close before it does.
+        // A SELECT that a UNION (INTERSECT, EXCEPT) follows ends there; its limit is its own,
+        // so it becomes a subquery of its own, where SQLite takes a LIMIT.
         const std::uint32_t depth = tokens_[select].depth;
         int opened = 0;
+        bool compoundMember = false;
         std::size_t end = text_.size();
         for (std::size_t j = last + 1; j < tokens_.size(); ++j) {
             if (tokens_[j].IsSymbol("("))
@@ -251,10 +261,19 @@ class Rewriter {
                 end = tokens_[j].begin;
                 break;
             }
+            if (opened == 0 && (tokens_[j].IsWord("UNION") || tokens_[j].IsWord("INTERSECT") ||
+                                tokens_[j].IsWord("EXCEPT"))) {
+                compoundMember = true;
+                break;
+            }
             end = tokens_[j].end;
         }
+        if (compoundMember)
+            edits_.push_back({tokens_[select].begin, tokens_[select].begin, "SELECT * FROM ("});
         if (!percent) {
             edits_.push_back({end, end, " LIMIT " + std::string(count.Spelling())});
+            if (compoundMember)
+                edits_.push_back({end, end, ")"});
             return;
         }
         // TOP n PERCENT: the share of the rows the same SELECT gives, rounded up.
@@ -269,6 +288,8 @@ class Rewriter {
                           "(SELECT count(*) * " +
                               std::string(count.Spelling()) + " / 100.0 AS x FROM (" + inner +
                               ")))"});
+        if (compoundMember)
+            edits_.push_back({end, end, ")"});
     }
 
     // DELETE * FROM t, DELETE t.* FROM t
