@@ -173,6 +173,20 @@ TEST_F(JetDml, EverydayFunctionsOfTheClassicEngine) {
     EXPECT_EQ(Q("SELECT length(Now())"), (Rows{{"19"}}));
 }
 
+TEST_F(JetDml, NumberFunctionsRoundAsTheClassicEngineDoes) {
+    EXPECT_EQ(Q("SELECT Int(8.4), Int(-8.4), Fix(-8.4), Fix(8.7), Int(5), Sgn(-2.5), Sgn(0), "
+                "Sgn(7), Sqr(16)"),
+              (Rows{{"8", "-9", "-8", "8", "5", "-1", "0", "1", "4"}}));
+    EXPECT_EQ(Q("SELECT Int(NULL) IS NULL, Sgn(NULL) IS NULL, Space(NULL) IS NULL"),
+              (Rows{{"1", "1", "1"}}));
+    EXPECT_EQ(Q("SELECT '[' || Space(3) || ']', Space(0) = '', StrReverse('Grüße'), "
+                "StrReverse('')"),
+              (Rows{{"[   ]", "1", "eßürG", ""}}));
+    EXPECT_EQ(ErrorNumber([&] { Q("SELECT Sqr(-1)"); }) != 0, true);
+    EXPECT_EQ(ErrorNumber([&] { Q("SELECT Space(-1)"); }) != 0, true);
+    EXPECT_EQ(ErrorNumber([&] { Q("SELECT Space(2000000000)"); }) != 0, true);
+}
+
 TEST_F(JetDml, CrosstabQueriesAreNotSupportedYet) {
     std::string description;
     EXPECT_EQ(ErrorNumber(

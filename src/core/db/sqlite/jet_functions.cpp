@@ -1,5 +1,7 @@
 #include "core/db/sqlite/jet_functions.h"
 
+#include "core/db/sqlite/jet_numbers.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -210,6 +212,12 @@ constexpr Function kFunctions[] = {
     {"CLNG", 1, CLng, true},
     {"CINT", 1, CLng, true},
     {"CDBL", 1, CDbl, true},
+    {"INT", 1, JetInt, true},
+    {"FIX", 1, JetFix, true},
+    {"SGN", 1, JetSgn, true},
+    {"SQR", 1, JetSqr, true},
+    {"SPACE", 1, JetSpace, true},
+    {"STRREVERSE", 1, JetStrReverse, true},
 };
 
 }  // namespace
