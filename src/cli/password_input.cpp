@@ -2,30 +2,58 @@
 
 #include <termios.h>
 #include <unistd.h>
+#include <csignal>
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 
 namespace tessel::cli {
 
 namespace {
 
-// Puts the terminal's echo back however the reading ends.
+// The terminal settings to put back if a signal ends the program while echo is off; read by
+// the handler, so kept where it can reach them.
+int gTerminal = -1;
+termios gSaved{};
+constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+struct sigaction gPrevious[std::size(kEndingSignals)]{};
+
+void RestoreEchoAndEnd(int signal) {
+    tcsetattr(gTerminal, TCSAFLUSH, &gSaved);  // async-signal-safe
+    for (std::size_t i = 0; i < std::size(kEndingSignals); ++i) {
+        if (kEndingSignals[i] == signal)
+            sigaction(signal, &gPrevious[i], nullptr);
+    }
+    raise(signal);
+}
+
+// Puts the terminal's echo back however the reading ends, Ctrl-C included.
 class EchoOff {
   public:
     explicit EchoOff(int fd) : fd_(fd) {
         active_ = tcgetattr(fd_, &saved_) == 0;
         if (!active_)
             return;
+        gTerminal = fd_;
+        gSaved = saved_;
+        struct sigaction restore {};
+        restore.sa_handler = RestoreEchoAndEnd;
+        sigemptyset(&restore.sa_mask);
+        for (std::size_t i = 0; i < std::size(kEndingSignals); ++i)
+            sigaction(kEndingSignals[i], &restore, &gPrevious[i]);
         termios quiet = saved_;
         quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
         tcsetattr(fd_, TCSAFLUSH, &quiet);
     }
     ~EchoOff() {
-        if (active_)
-            tcsetattr(fd_, TCSAFLUSH, &saved_);
+        if (!active_)
+            return;
+        tcsetattr(fd_, TCSAFLUSH, &saved_);
+        for (std::size_t i = 0; i < std::size(kEndingSignals); ++i)
+            sigaction(kEndingSignals[i], &gPrevious[i], nullptr);
     }
     EchoOff(const EchoOff&) = delete;
     EchoOff& operator=(const EchoOff&) = delete;

@@ -4,8 +4,10 @@
 #include <poll.h>
 #include <pty.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <vector>
@@ -143,11 +145,14 @@ TEST_F(Cli, PasswordFileAnswersEveryPromptUntilItIsRefused) {
     EXPECT_EQ(right.status, 0) << right.err;
     EXPECT_EQ(right.err,
               "Password Required: (answered from --password-file)\n"
-              "status: Opening Database " + work + "/locked.mdb\n");
+              "status: Opening Database " +
+                  work + "/locked.mdb\n");
     const CliResult wrong = Run("run --password-file wrong.txt --no-rows locked.sqv");
     const std::string refused =
         "Password Required: (answered from --password-file)\n"
-        "status: Opening Database " + work + "/locked.mdb\n"
+        "status: Opening Database " +
+        work +
+        "/locked.mdb\n"
         "Password Required: (cancelled: the password from --password-file was refused)\n";
     EXPECT_EQ(wrong.err.substr(0, refused.size()), refused);
     EXPECT_EQ(wrong.status, 1);
@@ -203,33 +208,38 @@ TEST_F(Cli, PasswordIsNeverAnArgument) {
         << directory.err;
 }
 
-TEST_F(Cli, PasswordIsAskedOnATerminalWithoutEcho) {
-    db::Engine engine;
-    engine.CreateDatabase(work + "/locked.mdb", ";pwd=typed secret", 32);
-    WriteScript("locked.sqv", "dbOpen locked.mdb;\r\nSELECT 1 AS One;\r\n");
-    // The child only changes directory and runs the program: its environment is made here.
-    std::vector<std::string> variables{"TESSEL_HOME=" + home};
-    for (char** variable = environ; *variable != nullptr; ++variable) {
-        const std::string text = *variable;
-        if (text.rfind("TESSEL_", 0) != 0)
-            variables.push_back(text);
+// The console program on a terminal of its own (a pseudo-terminal), running locked.sqv over
+// a database whose password is "typed secret".
+class CliOnATerminal : public Cli {
+  protected:
+    void SetUp() override {
+        Cli::SetUp();
+        db::Engine engine;
+        engine.CreateDatabase(work + "/locked.mdb", ";pwd=typed secret", 32);
+        WriteScript("locked.sqv", "dbOpen locked.mdb;\r\nSELECT 1 AS One;\r\n");
+        // The child only changes directory and runs the program: its environment is made here.
+        std::vector<std::string> variables{"TESSEL_HOME=" + home};
+        for (char** variable = environ; *variable != nullptr; ++variable) {
+            const std::string text = *variable;
+            if (text.rfind("TESSEL_", 0) != 0)
+                variables.push_back(text);
+        }
+        std::vector<char*> environment;
+        for (auto& variable : variables)
+            environment.push_back(variable.data());
+        environment.push_back(nullptr);
+        const char* const arguments[] = {"tessel-cli", "run", "--no-rows", "locked.sqv", nullptr};
+        child = forkpty(&terminal, nullptr, nullptr, nullptr);
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            if (chdir(work.c_str()) == 0)
+                execve(TESSEL_CLI_PATH, const_cast<char* const*>(arguments), environment.data());
+            _exit(127);
+        }
     }
-    std::vector<char*> environment;
-    for (auto& variable : variables)
-        environment.push_back(variable.data());
-    environment.push_back(nullptr);
-    const char* const arguments[] = {"tessel-cli", "run", "--no-rows", "locked.sqv", nullptr};
-    int terminal = -1;
-    const pid_t child = forkpty(&terminal, nullptr, nullptr, nullptr);
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        if (chdir(work.c_str()) == 0)
-            execve(TESSEL_CLI_PATH, const_cast<char* const*>(arguments), environment.data());
-        _exit(127);
-    }
+
     // Everything the terminal shows, until `wanted` appears or the program ends.
-    std::string shown;
-    auto readUntil = [&](const std::string& wanted) {
+    void ReadUntil(const std::string& wanted) {
         while (wanted.empty() || shown.find(wanted) == std::string::npos) {
             pollfd ready{terminal, POLLIN, 0};
             if (poll(&ready, 1, 60000) <= 0)
@@ -240,18 +250,49 @@ TEST_F(Cli, PasswordIsAskedOnATerminalWithoutEcho) {
                 return;  // EIO once the program has ended
             shown.append(buffer, static_cast<std::size_t>(got));
         }
-    };
-    readUntil("Password Required: ");
+    }
+
+    // Waits for the program to end; its status.
+    int Ended() {
+        ReadUntil("");
+        int status = 0;
+        waitpid(child, &status, 0);
+        return status;
+    }
+
+    void TearDown() override {
+        if (terminal >= 0)
+            close(terminal);
+        Cli::TearDown();
+    }
+
+    pid_t child = -1;
+    int terminal = -1;
+    std::string shown;
+};
+
+TEST_F(CliOnATerminal, PasswordIsAskedWithoutEcho) {
+    ReadUntil("Password Required: ");
     ASSERT_NE(shown.find("Password Required: "), std::string::npos) << shown;
     const std::string typed = "typed secret\n";
     ASSERT_EQ(write(terminal, typed.data(), typed.size()), static_cast<ssize_t>(typed.size()));
-    readUntil("");
-    int status = 0;
-    waitpid(child, &status, 0);
-    close(terminal);
+    const int status = Ended();
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << shown;
     EXPECT_EQ(shown.find("typed secret"), std::string::npos) << shown;
-    EXPECT_NE(shown.find("status: Opening Database " + work + "/locked.mdb"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("status: Opening Database " + work + "/locked.mdb"), std::string::npos)
+        << shown;
+}
+
+TEST_F(CliOnATerminal, CtrlCAtThePasswordPromptGivesTheTerminalItsEchoBack) {
+    ReadUntil("Password Required: ");
+    ASSERT_NE(shown.find("Password Required: "), std::string::npos) << shown;
+    const char interrupt = '\x03';
+    ASSERT_EQ(write(terminal, &interrupt, 1), 1);
+    const int status = Ended();
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) << shown;
+    termios after{};
+    ASSERT_EQ(tcgetattr(terminal, &after), 0);
+    EXPECT_NE(after.c_lflag & ECHO, 0u) << "the terminal was left without echo";
 }
 
 TEST_F(Cli, ScriptBytesThatAreNotUtf8ReadAsWindows1252) {
