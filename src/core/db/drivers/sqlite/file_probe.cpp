@@ -79,7 +79,7 @@ void ThrowJetReaderMissing(const std::string& path) {
                           "program that made the file.");
 }
 
-FileKind ProbeDatabaseFile(const std::string& path, bool acceptDamage) {
+FileKind ProbeDatabaseFile(const std::string& path, bool acceptDamage, FileIdentity* identity) {
     if (path.empty()) {
         throw EngineError(err::kBadPath, "No database file name was given.");
     }
@@ -133,6 +133,8 @@ FileKind ProbeDatabaseFile(const std::string& path, bool acceptDamage) {
         }
         got = static_cast<std::size_t>(count);
     }
+    if (identity != nullptr)
+        *identity = {info.st_dev, info.st_ino};
     // What was read counts: some system files report no length yet have content.
     if (got == 0)
         ThrowUnreadable(path, "the file is empty, not a database");

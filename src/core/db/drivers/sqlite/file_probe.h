@@ -3,15 +3,26 @@
 // database. Reads at most the first 100 bytes; never writes.
 #pragma once
 
+#include <sys/types.h>
+
 #include <string>
 
 namespace tessel::db::sqlite {
 
 enum class FileKind { Sqlite, Jet };
 
+// Which file a name stood for when it was probed.
+struct FileIdentity {
+    dev_t device = 0;
+    ino_t inode = 0;
+};
+
 // Returns the kind of a readable database file; throws EngineError otherwise. With
 // `acceptDamage`, a SQLite file whose header does not match its length passes too (for repair).
-FileKind ProbeDatabaseFile(const std::string& path, bool acceptDamage = false);
+// `identity`, when given, receives the file's identity from the same look, so that callers need
+// not ask the system again.
+FileKind ProbeDatabaseFile(const std::string& path, bool acceptDamage = false,
+                           FileIdentity* identity = nullptr);
 
 // Throws the error for a Jet/ACE file whose reader is not available.
 [[noreturn]] void ThrowJetReaderMissing(const std::string& path);

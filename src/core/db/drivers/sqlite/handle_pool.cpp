@@ -1,6 +1,5 @@
 #include "core/db/drivers/sqlite/handle_pool.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -16,23 +15,20 @@ constexpr std::size_t kPooledHandles = 6;
 }  // namespace
 
 std::shared_ptr<Handle> HandlePool::Acquire(const std::string& path, bool readOnly) {
-    if (ProbeDatabaseFile(path) == FileKind::Jet) {
+    FileIdentity file;
+    if (ProbeDatabaseFile(path, false, &file) == FileKind::Jet) {
         ThrowJetReaderMissing(path);
-    }
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) {
-        throw EngineError(err::kFileMissing, "The database file '" + path + "' does not exist.");
     }
     const bool effectiveReadOnly = readOnly || ::access(path.c_str(), W_OK) != 0;
     ++clock_;
     // A handle on a file that this name no longer has (moved aside, replaced) would write to
     // the wrong file or report it read-only: it goes, unless a transaction keeps it.
     std::erase_if(entries_, [&](const Entry& entry) {
-        return entry.path == path && (entry.device != info.st_dev || entry.inode != info.st_ino) &&
+        return entry.path == path && (entry.device != file.device || entry.inode != file.inode) &&
                !entry.handle->InTransaction();
     });
     for (auto& entry : entries_) {
-        if (entry.path == path && entry.device == info.st_dev && entry.inode == info.st_ino &&
+        if (entry.path == path && entry.device == file.device && entry.inode == file.inode &&
             entry.readOnly == effectiveReadOnly) {
             entry.lastUse = clock_;
             return entry.handle;
@@ -54,7 +50,7 @@ std::shared_ptr<Handle> HandlePool::Acquire(const std::string& path, bool readOn
         if (oldest != entries_.end())
             entries_.erase(oldest);
     }
-    entries_.push_back({path, info.st_dev, info.st_ino, effectiveReadOnly, clock_, handle});
+    entries_.push_back({path, file.device, file.inode, effectiveReadOnly, clock_, handle});
     return handle;
 }
 
