@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "core/base/date_serial.h"
+
 namespace tessel::db::jetsql {
 namespace {
 
@@ -28,16 +30,9 @@ int MonthOf(const std::string& word) {
     return 0;
 }
 
-bool LeapYear(int year) {
-    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
-
 bool ValidDate(int year, int month, int day) {
-    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (year < 100 || year > 9999 || month < 1 || month > 12 || day < 1)
-        return false;
-    const int last = kDays[month - 1] + (month == 2 && LeapYear(year) ? 1 : 0);
-    return day <= last;
+    return year >= base::kFirstYear && year <= base::kLastYear && month >= 1 && month <= 12 &&
+           day >= 1 && day <= base::DaysInMonth(year, month);
 }
 
 // Two-digit years as the classic engine reads them: 00-29 are 2000-2029, 30-99 are 1930-1999.
