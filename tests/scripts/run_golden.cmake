@@ -6,7 +6,9 @@
 #
 # The script runs in a fresh WORK directory (its working directory, so that it can use
 # relative names such as "dbMake test.mdb") with TESSEL_HOME=WORK/home. A first line
-# "// args: OPTIONS" gives options for "tessel-cli run". WORK's path is shown as $WORK in the
+# "// args: OPTIONS" gives options for "tessel-cli run". Each line "// then: COMMAND ARGS" runs
+# "tessel-cli COMMAND ARGS" after the script, in order (say "generate test.mdb"), its output
+# following a line "$ tessel-cli COMMAND ARGS". WORK's path is shown as $WORK in the
 # output, and CR LF as LF. With TESSEL_UPDATE_GOLDEN=1 in the environment, NAME.expected is
 # written from the output instead of compared.
 foreach(required CLI SCRIPT WORK)
@@ -36,6 +38,20 @@ execute_process(
     OUTPUT_VARIABLE output
     ERROR_VARIABLE output
     RESULT_VARIABLE status)
+
+file(STRINGS "${SCRIPT}" then_lines REGEX "^// then: ")
+foreach(then_line ${then_lines})
+    string(REGEX REPLACE "^// then: *([^\r]*)" "\\1" then_command "${then_line}")
+    separate_arguments(then_arguments UNIX_COMMAND "${then_command}")
+    execute_process(
+        COMMAND "${CLI}" ${then_arguments}
+        WORKING_DIRECTORY "${WORK}"
+        OUTPUT_VARIABLE then_output
+        ERROR_VARIABLE then_output
+        RESULT_VARIABLE then_status)
+    string(APPEND output "[exit ${status}]\n$ tessel-cli ${then_command}\n${then_output}")
+    set(status ${then_status})
+endforeach()
 
 string(REPLACE "\r\n" "\n" output "${output}")
 string(REPLACE "${WORK}" "$WORK" output "${output}")
