@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "core/db/jetsql/operands.h"
+#include "core/db/jetsql/text_edits.h"
 
 namespace tessel::db::jetsql {
 namespace {
@@ -66,15 +67,7 @@ class ArithmeticRewriter {
         if (edits_.empty())
             return std::nullopt;
         std::stable_sort(edits_.begin(), edits_.end(), Before);
-        std::string out;
-        std::size_t at = 0;
-        for (const auto& edit : edits_) {
-            out.append(text_.substr(at, edit.begin - at));
-            out += edit.text;
-            at = std::max(at, edit.end);
-        }
-        out.append(text_.substr(at));
-        return out;
+        return ApplyEdits(text_, edits_);
     }
 
   private:

@@ -9,6 +9,7 @@
 #include "core/db/jetsql/like_pattern.h"
 #include "core/db/jetsql/operands.h"
 #include "core/db/jetsql/quote.h"
+#include "core/db/jetsql/text_edits.h"
 
 namespace tessel::db::jetsql {
 namespace {
@@ -40,15 +41,7 @@ class Rewriter {
             return std::string(text_);
         std::stable_sort(edits_.begin(), edits_.end(),
                          [](const Edit& a, const Edit& b) { return a.begin < b.begin; });
-        std::string out;
-        std::size_t at = 0;
-        for (const auto& edit : edits_) {
-            out.append(text_.substr(at, edit.begin - at));
-            out += edit.text;
-            at = std::max(at, edit.end);
-        }
-        out.append(text_.substr(at));
-        return out;
+        return ApplyEdits(text_, edits_);
     }
 
   private:

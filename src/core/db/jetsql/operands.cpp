@@ -37,23 +37,6 @@ bool Operands::IsKeyword(std::size_t i) const {
     return false;
 }
 
-bool Operands::EndsValue(std::size_t i) const {
-    const Token& token = tokens_[i];
-    switch (token.kind) {
-        case TokenKind::Number:
-        case TokenKind::String:
-        case TokenKind::Date:
-        case TokenKind::QuotedName:
-            return true;
-        case TokenKind::Symbol:
-            return token.IsSymbol(")");
-        case TokenKind::Word:
-            return token.IsWord("END") || !IsKeyword(i);
-        default:
-            return false;
-    }
-}
-
 bool Operands::StartsValue(std::size_t i) const {
     const Token& token = tokens_[i];
     switch (token.kind) {
@@ -67,6 +50,10 @@ bool Operands::StartsValue(std::size_t i) const {
         default:
             return false;
     }
+}
+
+bool Operands::EndsValue(std::size_t i) const {
+    return StartsValue(i) || tokens_[i].IsSymbol(")") || tokens_[i].IsWord("END");
 }
 
 Binding Operands::BinaryBinding(std::size_t i) const {
