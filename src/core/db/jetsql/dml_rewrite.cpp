@@ -6,7 +6,10 @@
 
 #include "core/db/errors.h"
 #include "core/db/jetsql/date_literal.h"
+#include "core/db/jetsql/like_pattern.h"
+#include "core/db/jetsql/operands.h"
 #include "core/db/jetsql/quote.h"
+#include "core/db/jetsql/text_edits.h"
 
 namespace tessel::db::jetsql {
 namespace {
@@ -26,46 +29,6 @@ std::string DateText(const Token& token) {
     return QuoteText(*iso);
 }
 
-// A Jet LIKE pattern as SQLite's, when it uses Jet wildcards; nothing when it needs no change
-// or uses what LIKE cannot express (character lists, "#" for a digit).
-std::optional<std::string> LikePattern(const std::string& pattern) {
-    if (pattern.find_first_of("*?") == std::string::npos)
-        return std::nullopt;
-    std::string out;
-    bool escaped = false;
-    for (std::size_t i = 0; i < pattern.size(); ++i) {
-        const char c = pattern[i];
-        if (c == '[') {
-            // Only "[x]", a single character taken literally, has a LIKE equivalent.
-            if (i + 2 < pattern.size() && pattern[i + 2] == ']' && pattern[i + 1] != '!') {
-                const char literal = pattern[i + 1];
-                if (literal == '%' || literal == '_' || literal == '\\') {
-                    out += '\\';
-                    escaped = true;
-                }
-                out += literal;
-                i += 2;
-                continue;
-            }
-            return std::nullopt;
-        }
-        if (c == '#')
-            return std::nullopt;
-        if (c == '*') {
-            out += '%';
-        } else if (c == '?') {
-            out += '_';
-        } else if (c == '%' || c == '_' || c == '\\') {
-            out += '\\';
-            out += c;
-            escaped = true;
-        } else {
-            out += c;
-        }
-    }
-    return QuoteText(out) + (escaped ? " ESCAPE '\\'" : "");
-}
-
 class Rewriter {
   public:
     Rewriter(std::string_view text, const std::vector<Token>& tokens)
@@ -78,15 +41,7 @@ class Rewriter {
             return std::string(text_);
         std::stable_sort(edits_.begin(), edits_.end(),
                          [](const Edit& a, const Edit& b) { return a.begin < b.begin; });
-        std::string out;
-        std::size_t at = 0;
-        for (const auto& edit : edits_) {
-            out.append(text_.substr(at, edit.begin - at));
-            out += edit.text;
-            at = std::max(at, edit.end);
-        }
-        out.append(text_.substr(at));
-        return out;
+        return ApplyEdits(text_, edits_);
     }
 
   private:
@@ -135,9 +90,13 @@ class Rewriter {
         } else if (token.IsSymbol("&")) {
             Concatenate(i);
         } else if (token.IsWord("LIKE") && i + 1 < tokens_.size() &&
-                   tokens_[i + 1].kind == TokenKind::String) {
-            if (auto pattern = LikePattern(tokens_[i + 1].Value())) {
-                Replace(tokens_[i + 1], *pattern);
+                   tokens_[i + 1].kind == TokenKind::String &&
+                   !(i + 2 < tokens_.size() && tokens_[i + 2].IsWord("ESCAPE"))) {
+            // A pattern with an ESCAPE of its own is SQLite's; one that is not a literal text
+            // (a column, a parameter) cannot be read here and keeps SQLite's LIKE.
+            if (auto glob = LikeAsGlob(tokens_[i + 1].Value())) {
+                Replace(token, "GLOB");
+                Replace(tokens_[i + 1], QuoteText(*glob));
             }
         } else if (token.IsWord("TOP")) {
             if (auto select = SelectOfTop(i))
@@ -191,15 +150,7 @@ class Rewriter {
             first = j;
         }
         concatFirst_[at] = first;
-        std::size_t last = at;
-        while (last + 1 < tokens_.size()) {
-            const std::size_t j = last + 1;
-            if (tokens_[j].depth < depth || (tokens_[j].depth == depth && tokens_[j].IsSymbol(")")))
-                break;
-            if (tokens_[j].depth == depth && (EndsOperand(tokens_[j]) || tokens_[j].IsSymbol("&")))
-                break;
-            last = j;
-        }
+        const std::size_t last = Operands(tokens_).RightEnd(at, Binding::Concatenation);
         if (first == at || last == at) {
             Replace(tokens_[at], "||");  // an operand this reading cannot delimit
             return;
@@ -330,7 +281,10 @@ bool StartsJetRewrite(const Token& token) {
     }
 }
 
-std::string RewriteJetSql(std::string_view text, const std::vector<Token>& tokens) {
+std::string RewriteJetSql(std::string_view text, const std::vector<Token>& tokens,
+                          const DateFieldTest& isDateField) {
+    if (auto arithmetic = RewriteArithmetic(text, tokens, isDateField))
+        return Rewriter(*arithmetic, Tokenize(*arithmetic)).Run();
     return Rewriter(text, tokens).Run();
 }
 

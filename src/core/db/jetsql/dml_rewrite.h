@@ -6,7 +6,8 @@
 //   DISTINCTROW                -> DISTINCT
 //   a & b                      -> JetConcat(a, b) (Null only when both are Null)
 //   a Mod b                    -> a % b
-//   LIKE 'A*B?'                -> LIKE 'A%B_' (Jet wildcards, when the pattern uses them)
+//   x LIKE 'A*#[!a-c]'         -> x GLOB '[aA]*[0-9][^a-cA-C]' (Jet wildcards, when used)
+//   a \ b, date + n, date - date -> calls of the layer's functions (see arithmetic_rewrite.h)
 //   DELETE * FROM / DELETE t.* FROM -> DELETE FROM
 //   Left(...) / Right(...)     -> "Left"(...) / "Right"(...) (functions, not join keywords)
 // Everything else, quoted texts and names included, passes through unchanged.
@@ -16,6 +17,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/db/jetsql/arithmetic_rewrite.h"
 #include "core/db/jetsql/tokenizer.h"
 
 namespace tessel::db::jetsql {
@@ -24,7 +26,10 @@ namespace tessel::db::jetsql {
 // given to SQLite as written, so its tokens need not be kept.
 bool StartsJetRewrite(const Token& token);
 
-// Throws EngineError for a bad date literal or a TOP without a number.
-std::string RewriteJetSql(std::string_view text, const std::vector<Token>& tokens);
+// Throws EngineError for a bad date literal or a TOP without a number. `isDateField` tells
+// which names are date fields, for date arithmetic on columns; without it only literals and
+// date functions count as dates.
+std::string RewriteJetSql(std::string_view text, const std::vector<Token>& tokens,
+                          const DateFieldTest& isDateField = {});
 
 }  // namespace tessel::db::jetsql

@@ -5,6 +5,7 @@
 
 #include "core/base/text.h"
 #include "core/db/errors.h"
+#include "core/db/jetsql/arithmetic_rewrite.h"
 #include "core/db/jetsql/dml_rewrite.h"
 
 namespace tessel::db::jetsql {
@@ -52,9 +53,11 @@ class ParameterCount {
 // A token that a pass after this one reads: the DDL translation and the check of created names
 // (from the first token), SELECT ... INTO, and the Jet rewrites.
 bool ReadLater(const Token& token, bool first) {
-    if (first && (token.IsWord("CREATE") || token.IsWord("DROP") || token.IsWord("ALTER")))
+    if (first && (token.IsWord("CREATE") || token.IsWord("DROP") || token.IsWord("ALTER") ||
+                  token.IsWord("REINDEX"))) {
         return true;
-    return token.IsWord("INTO") || StartsJetRewrite(token);
+    }
+    return token.IsWord("INTO") || StartsJetRewrite(token) || StartsArithmeticRewrite(token);
 }
 
 }  // namespace

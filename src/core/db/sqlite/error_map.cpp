@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "core/db/sqlite/jet_operators.h"
 #include "core/db/system_error.h"
 
 namespace tessel::db::sqlite {
@@ -84,6 +85,11 @@ std::pair<long, std::string> DescribeCode(int rc, const std::string& message,
                 "required or depends on it" +
                     sqliteSays + "."};
     }
+    // Errors of the classic operators (jet_operators.h) keep the classic texts.
+    if (primary == SQLITE_ERROR && message == kOverflowText)
+        return {err::kOverflow, message};
+    if (primary == SQLITE_ERROR && message == kDivisionByZeroText)
+        return {err::kDivisionByZero, message};
     switch (primary) {
         case SQLITE_ERROR:
             if (message.find("syntax error") != std::string::npos ||

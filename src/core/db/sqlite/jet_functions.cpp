@@ -1,6 +1,7 @@
 #include "core/db/sqlite/jet_functions.h"
 
 #include "core/db/sqlite/jet_numbers.h"
+#include "core/db/sqlite/jet_operators.h"
 
 #include <algorithm>
 #include <cctype>
@@ -218,6 +219,9 @@ constexpr Function kFunctions[] = {
     {"SQR", 1, JetSqr, true},
     {"SPACE", 1, JetSpace, true},
     {"STRREVERSE", 1, JetStrReverse, true},
+    {"JETDATEADD", 2, JetDateAdd, true},
+    {"JETDATESUB", 2, JetDateSub, true},
+    {"JETINTDIV", 2, JetIntDiv, true},
 };
 
 }  // namespace

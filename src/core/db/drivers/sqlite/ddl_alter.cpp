@@ -83,13 +83,7 @@ void RemoveIndexOf(Handle& handle, const std::string& table, const std::string& 
 // The one table with an index of that Jet name, for DROP INDEX without ON.
 std::string TableOfIndex(Handle& handle, const std::string& index) {
     SchemaReader reader(handle);
-    std::vector<std::string> tables;
-    for (const auto& table : reader.Objects("table")) {
-        for (const auto& detail : reader.Indexes(table.name)) {
-            if (SameName(detail.info.name, index))
-                tables.push_back(table.name);
-        }
-    }
+    const auto tables = IndexesNamed(reader, index);
     if (tables.empty())
         ThrowNotInCollection("no table has an index named '" + index + "'");
     if (tables.size() > 1) {
@@ -97,7 +91,7 @@ std::string TableOfIndex(Handle& handle, const std::string& index) {
                                                  "'; name the table with DROP INDEX " + index +
                                                  " ON table.");
     }
-    return tables.front();
+    return tables.front().table;
 }
 
 std::string WritableTable(Handle& handle, const std::string& name) {

@@ -101,6 +101,17 @@ IndexDetail FindIndex(SchemaReader& reader, const std::string& table, const std:
     ThrowNotInCollection("the table '" + table + "' has no index named '" + name + "'");
 }
 
+std::vector<TableIndex> IndexesNamed(SchemaReader& reader, const std::string& name) {
+    std::vector<TableIndex> found;
+    for (const auto& table : reader.Objects("table")) {
+        for (auto& detail : reader.Indexes(table.name)) {
+            if (SameName(detail.info.name, name))
+                found.push_back({table.name, std::move(detail)});
+        }
+    }
+    return found;
+}
+
 void RemoveIndex(Handle& handle, const std::string& table, const IndexDetail& index) {
     if (!index.physicalName) {
         throw EngineError(err::kNotSupported,

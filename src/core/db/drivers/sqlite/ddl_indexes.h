@@ -35,6 +35,14 @@ void MakeIndex(Handle& handle, const std::string& table, const IndexSpec& indexS
 // The index of that Jet name; throws err::kItemNotFound when the table has none.
 IndexDetail FindIndex(SchemaReader& reader, const std::string& table, const std::string& name);
 
+struct TableIndex {
+    std::string table;
+    IndexDetail index;
+};
+
+// Every index of that Jet name, in every table (Jet names are unique per table only).
+std::vector<TableIndex> IndexesNamed(SchemaReader& reader, const std::string& name);
+
 // Removes an index that is not part of a relationship (inside the caller's transaction).
 void RemoveIndex(Handle& handle, const std::string& table, const IndexDetail& index);
 

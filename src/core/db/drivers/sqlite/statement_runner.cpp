@@ -1,7 +1,9 @@
 #include "core/db/drivers/sqlite/statement_runner.h"
 
 #include "core/db/drivers/sqlite/cursor.h"
+#include "core/db/drivers/sqlite/date_fields.h"
 #include "core/db/drivers/sqlite/ddl_executor.h"
+#include "core/db/drivers/sqlite/reindex.h"
 #include "core/db/drivers/sqlite/select_into.h"
 #include "core/db/jetsql/ddl_parser.h"
 #include "core/db/jetsql/dml_rewrite.h"
@@ -11,7 +13,7 @@
 namespace tessel::db::sqlite {
 
 std::unique_ptr<Cursor> ExecuteJetStatement(Handle& handle, const std::string& statement) {
-    const auto [text, tokens] = jetsql::ReadSingleStatement(statement);
+    auto [text, tokens] = jetsql::ReadSingleStatement(statement);
     if (auto ddl = jetsql::ParseDdl(text, tokens)) {
         ExecuteDdl(handle, *ddl);
         return ChangedRowsCursor(0);
@@ -21,7 +23,13 @@ std::unique_ptr<Cursor> ExecuteJetStatement(Handle& handle, const std::string& s
         CheckObjectName(*created);
     if (auto into = jetsql::FindSelectInto(tokens))
         return RunSelectInto(handle, text, tokens, *into);
-    return RunStatement(handle.Prepare(jetsql::RewriteJetSql(text, tokens)));
+    if (ReindexJetIndex(handle, tokens))
+        return ChangedRowsCursor(0);
+    // Date arithmetic on fields: the schema is read only for a sum that may hold one.
+    DateFieldNames dateFields(handle);
+    if (tokens.empty() && jetsql::HasSumNextToName(text) && !dateFields.Empty())
+        tokens = jetsql::Tokenize(text);
+    return RunStatement(handle.Prepare(jetsql::RewriteJetSql(text, tokens, dateFields.Test())));
 }
 
 }  // namespace tessel::db::sqlite
