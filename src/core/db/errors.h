@@ -16,6 +16,7 @@ namespace err {
 inline constexpr long kInvalidArgument = 5;
 inline constexpr long kOverflow = 6;
 inline constexpr long kDivisionByZero = 11;
+inline constexpr long kTypeMismatch = 13;
 inline constexpr long kFileNotFound = 53;
 inline constexpr long kPermissionDenied = 70;
 inline constexpr long kPathNotFound = 76;

@@ -13,6 +13,7 @@
 #include <system_error>
 
 #include "core/base/atomic_file.h"
+#include "core/base/utf8.h"
 #include "core/session/failures.h"
 
 namespace tessel {
@@ -27,19 +28,6 @@ constexpr std::array<char32_t, 32> kWindows1252High{
     0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-void AppendUtf8(std::string& text, char32_t c) {
-    if (c < 0x80) {
-        text += static_cast<char>(c);
-    } else if (c < 0x800) {
-        text += static_cast<char>(0xC0 | (c >> 6));
-        text += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        text += static_cast<char>(0xE0 | (c >> 12));
-        text += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        text += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
 
 bool IsContinuation(unsigned char c) {
     return (c & 0xC0) == 0x80;
@@ -145,7 +133,7 @@ std::string DecodeScriptBytes(const std::string& bytes) {
             continue;
         }
         const auto byte = static_cast<unsigned char>(bytes[i]);
-        AppendUtf8(text, byte < 0xA0 ? kWindows1252High[byte - 0x80] : char32_t{byte});
+        base::AppendUtf8(text, byte < 0xA0 ? kWindows1252High[byte - 0x80] : char32_t{byte});
         ++i;
     }
     return text;

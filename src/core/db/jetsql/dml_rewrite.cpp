@@ -79,9 +79,9 @@ class Rewriter {
         } else if ((token.IsWord("TRUE") || token.IsWord("FALSE")) && !PrecededByDot(i) &&
                    !FollowedBy(i, "(") && !FollowedBy(i, ".") && !TruthTest(i)) {
             Replace(token, token.IsWord("TRUE") ? "1" : "0");
-        } else if ((token.IsWord("LEFT") || token.IsWord("RIGHT")) && FollowedBy(i, "(") &&
-                   !PrecededByDot(i)) {
-            // The functions Left() and Right(); unquoted, SQLite reads the join keywords.
+        } else if ((token.IsWord("LEFT") || token.IsWord("RIGHT") || token.IsWord("ISNULL")) &&
+                   FollowedBy(i, "(") && !PrecededByDot(i)) {
+            // The functions Left(), Right() and IsNull(); unquoted, SQLite reads its keywords.
             Replace(token, QuoteName(std::string(token.Spelling())));
         } else if (token.IsWord("MOD") && IsOperand(i - 1) && IsOperand(i + 1)) {
             Replace(token, "%");
@@ -270,6 +270,8 @@ bool StartsJetRewrite(const Token& token) {
         case TokenKind::Word: {
             static constexpr std::string_view kWords[] = {
                 "TRUE", "FALSE", "LEFT", "RIGHT", "MOD", "DISTINCTROW", "LIKE", "TOP", "DELETE"};
+            if (token.IsWord("ISNULL"))  // the function IsNull(), a keyword to SQLite
+                return true;
             for (auto word : kWords) {
                 if (token.IsWord(word))
                     return true;

@@ -1,6 +1,7 @@
 #include "core/db/sqlite/error_map.h"
 
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include "core/db/sqlite/jet_operators.h"
@@ -23,6 +24,33 @@ std::string FileLabel(const std::string& file) {
 
 std::string DamagedSentence(const std::string& file) {
     return "The database " + FileLabel(file) + " is damaged or is not a database";
+}
+
+// The classic run-time errors that the dialect's functions raise, as "<error> in <function>".
+std::optional<std::pair<long, std::string>> FunctionFailure(const std::string& message) {
+    struct Failure {
+        const char* error;
+        long number;
+        const char* why;
+    };
+    static constexpr Failure kFailures[] = {
+        {"Type mismatch", err::kTypeMismatch, "was given a value of a kind it cannot take"},
+        {"Overflow", err::kOverflow, "gives a value too large for its type"},
+        {"Invalid procedure call or argument", err::kInvalidArgument,
+         "was given an argument outside the values it accepts"},
+    };
+    for (const auto& failure : kFailures) {
+        if (!StartsWith(message, failure.error))
+            continue;
+        const std::string rest = After(message, failure.error);
+        if (!rest.empty() && !StartsWith(rest, " in "))
+            continue;
+        const std::string function =
+            rest.empty() ? "a function" : "the function " + After(rest, " in ");
+        return std::pair<long, std::string>{
+            failure.number, std::string(failure.error) + ": " + function + " " + failure.why};
+    }
+    return std::nullopt;
 }
 
 // Number and sentence for a SQLite failure; the message is quoted in every sentence.
@@ -49,6 +77,15 @@ std::pair<long, std::string> DescribeCode(int rc, const std::string& message,
                                              After(message, "no such function: ") +
                                              "' in expression" + sqliteSays + "."};
     }
+    if (StartsWith(message, "wrong number of arguments to function ")) {
+        std::string name = After(message, "wrong number of arguments to function ");
+        if (name.size() > 2 && name.compare(name.size() - 2, 2, "()") == 0)
+            name.resize(name.size() - 2);
+        return {err::kSyntaxError, "Wrong number of arguments used with the function '" + name +
+                                       "' in the statement" + sqliteSays + "."};
+    }
+    if (auto failure = FunctionFailure(message))
+        return {failure->first, failure->second + sqliteSays + "."};
     for (const char* kind : {"table ", "view ", "index ", "trigger "}) {
         const std::string tail = " already exists";
         if (StartsWith(message, kind) && message.size() > tail.size() &&

@@ -1,7 +1,11 @@
 #include "core/db/sqlite/jet_functions.h"
 
+#include "core/db/sqlite/jet_aggregates.h"
+#include "core/db/sqlite/jet_conversions.h"
 #include "core/db/sqlite/jet_numbers.h"
 #include "core/db/sqlite/jet_operators.h"
+#include "core/db/sqlite/jet_strings.h"
+#include "core/db/sqlite/jet_values.h"
 
 #include <algorithm>
 #include <cctype>
@@ -15,52 +19,13 @@
 namespace tessel::db::sqlite {
 namespace {
 
-std::string_view TextOf(sqlite3_value* value) {
-    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
-    return text ? std::string_view(text, static_cast<std::size_t>(sqlite3_value_bytes(value)))
-                : std::string_view();
-}
-
-// Byte offset of the character at `index` (0-based) in UTF-8 text, clamped to its end.
-std::size_t CharacterOffset(std::string_view text, long long index) {
-    std::size_t at = 0;
-    for (long long seen = 0; at < text.size() && seen < index; ++seen) {
-        ++at;
-        while (at < text.size() && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80)
-            ++at;
-    }
-    return at;
-}
-
-long long CharacterCount(std::string_view text) {
-    long long count = 0;
-    for (unsigned char c : text)
-        count += (c & 0xC0) != 0x80 ? 1 : 0;
-    return count;
-}
-
-void ResultText(sqlite3_context* context, std::string_view text) {
-    sqlite3_result_text(context, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
-}
-
-bool AnyNull(int argc, sqlite3_value** argv) {
-    for (int i = 0; i < argc; ++i) {
-        if (sqlite3_value_type(argv[i]) == SQLITE_NULL)
-            return true;
-    }
-    return false;
-}
-
 // Text of a value as the classic engine joins it: whole numbers without ".0".
 std::string JoinText(sqlite3_value* value) {
     switch (sqlite3_value_type(value)) {
         case SQLITE_NULL:
             return {};
-        case SQLITE_FLOAT: {
-            char text[32];
-            std::snprintf(text, sizeof text, "%.15g", sqlite3_value_double(value));
-            return text;
-        }
+        case SQLITE_FLOAT:
+            return NumberText(sqlite3_value_double(value));
         default:
             return std::string(TextOf(value));
     }
@@ -130,18 +95,6 @@ void Mid(sqlite3_context* context, int argc, sqlite3_value** argv) {
     ResultText(context, text.substr(begin, end - begin));
 }
 
-template <int (*Convert)(int)>
-void MapCase(sqlite3_context* context, int argc, sqlite3_value** argv) {
-    if (AnyNull(argc, argv))
-        return sqlite3_result_null(context);
-    std::string text(TextOf(argv[0]));
-    for (char& c : text) {
-        if (static_cast<unsigned char>(c) < 0x80)
-            c = static_cast<char>(Convert(c));
-    }
-    ResultText(context, text);
-}
-
 void Now(sqlite3_context* context, int, sqlite3_value**) {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
@@ -170,19 +123,6 @@ void CStr(sqlite3_context* context, int argc, sqlite3_value** argv) {
     ResultText(context, JoinText(argv[0]));
 }
 
-// CLng and CInt round halves to even, as the classic engine does.
-void CLng(sqlite3_context* context, int argc, sqlite3_value** argv) {
-    if (AnyNull(argc, argv))
-        return sqlite3_result_null(context);
-    sqlite3_result_int64(context, std::llrint(sqlite3_value_double(argv[0])));
-}
-
-void CDbl(sqlite3_context* context, int argc, sqlite3_value** argv) {
-    if (AnyNull(argc, argv))
-        return sqlite3_result_null(context);
-    sqlite3_result_double(context, sqlite3_value_double(argv[0]));
-}
-
 // Every function here only computes its result from its arguments (Now reads the clock): none
 // writes, reads a file or reaches the program, so each is innocuous and a file's views and
 // triggers may call it even though the file's schema is not trusted.
@@ -203,35 +143,89 @@ constexpr Function kFunctions[] = {
     {"RIGHT", 2, Right, true},
     {"MID", 2, Mid, true},
     {"MID", 3, Mid, true},
-    {"UCASE", 1, MapCase<std::toupper>, true},
-    {"LCASE", 1, MapCase<std::tolower>, true},
+    {"UCase", 1, JetUCase, true},
+    {"LCase", 1, JetLCase, true},
     {"NOW", 0, Now, false},
     {"YEAR", 1, DatePart<0>, true},
     {"MONTH", 1, DatePart<1>, true},
     {"DAY", 1, DatePart<2>, true},
     {"CSTR", 1, CStr, true},
-    {"CLNG", 1, CLng, true},
-    {"CINT", 1, CLng, true},
-    {"CDBL", 1, CDbl, true},
-    {"INT", 1, JetInt, true},
-    {"FIX", 1, JetFix, true},
-    {"SGN", 1, JetSgn, true},
-    {"SQR", 1, JetSqr, true},
-    {"SPACE", 1, JetSpace, true},
-    {"STRREVERSE", 1, JetStrReverse, true},
-    {"JETDATEADD", 2, JetDateAdd, true},
-    {"JETDATESUB", 2, JetDateSub, true},
-    {"JETINTDIV", 2, JetIntDiv, true},
+    {"Int", 1, JetInt, true},
+    {"Fix", 1, JetFix, true},
+    {"Sgn", 1, JetSgn, true},
+    {"Sqr", 1, JetSqr, true},
+    {"Space", 1, JetSpace, true},
+    {"StrReverse", 1, JetStrReverse, true},
+    // Round, Abs, Hex, InStr and Replace take the place of SQLite's own. Round takes a half to
+    // even; Abs refuses a text that is no number; Hex of a number is the classic one, of a text
+    // or blob SQLite's; InStr with two texts ignores case; Replace of three is SQLite's.
+    {"Round", 1, JetRound, true},
+    {"Round", 2, JetRound, true},
+    {"Abs", 1, JetAbs, true},
+    {"Val", 1, JetVal, true},
+    {"Str", 1, JetStr, true},
+    {"InStr", 2, JetInStr, true},
+    {"InStr", 3, JetInStr, true},
+    {"InStr", 4, JetInStr, true},
+    {"InStrRev", 2, JetInStrRev, true},
+    {"InStrRev", 3, JetInStrRev, true},
+    {"InStrRev", 4, JetInStrRev, true},
+    {"String", 2, JetString, true},
+    {"Replace", 3, JetReplace, true},
+    {"Replace", 4, JetReplace, true},
+    {"Replace", 5, JetReplace, true},
+    {"Replace", 6, JetReplace, true},
+    {"StrComp", 2, JetStrComp, true},
+    {"StrComp", 3, JetStrComp, true},
+    {"Asc", 1, JetAsc, true},
+    {"Chr", 1, JetChr, true},
+    {"Hex", 1, JetHex, true},
+    {"IsNull", 1, JetIsNull, true},
+    {"IsNumeric", 1, JetIsNumeric, true},
+    {"Switch", -1, JetSwitch, true},
+    {"Choose", -1, JetChoose, true},
+    {"CBool", 1, JetCBool, true},
+    {"CByte", 1, JetCByte, true},
+    {"CInt", 1, JetCInt, true},
+    {"CLng", 1, JetCLng, true},
+    {"CCur", 1, JetCCur, true},
+    {"CSng", 1, JetCSng, true},
+    {"CDbl", 1, JetCDbl, true},
+    {"CVar", 1, JetCVar, true},
+    {"JetDateAdd", 2, JetDateAdd, true},
+    {"JetDateSub", 2, JetDateSub, true},
+    {"JetIntDiv", 2, JetIntDiv, true},
+};
+
+struct Aggregate {
+    const char* name;
+    void (*step)(sqlite3_context*, int, sqlite3_value**);
+    void (*final)(sqlite3_context*);
+};
+
+constexpr Aggregate kAggregates[] = {
+    {"First", JetFirstStep, JetKeptValueFinal},  {"Last", JetLastStep, JetKeptValueFinal},
+    {"StDev", JetStatisticsStep, JetStDevFinal}, {"StDevP", JetStatisticsStep, JetStDevPFinal},
+    {"Var", JetStatisticsStep, JetVarFinal},     {"VarP", JetStatisticsStep, JetVarPFinal},
 };
 
 }  // namespace
 
 int RegisterJetFunctions(sqlite3* db) {
+    // Each function gets its own name as user data, for its error messages.
     for (const auto& function : kFunctions) {
         const int flags =
             SQLITE_UTF8 | SQLITE_INNOCUOUS | (function.deterministic ? SQLITE_DETERMINISTIC : 0);
         const int rc = sqlite3_create_function(db, function.name, function.arguments, flags,
-                                               nullptr, function.call, nullptr, nullptr);
+                                               const_cast<char*>(function.name), function.call,
+                                               nullptr, nullptr);
+        if (rc != SQLITE_OK)
+            return rc;
+    }
+    for (const auto& aggregate : kAggregates) {
+        const int rc = sqlite3_create_function(
+            db, aggregate.name, 1, SQLITE_UTF8 | SQLITE_INNOCUOUS,
+            const_cast<char*>(aggregate.name), nullptr, aggregate.step, aggregate.final);
         if (rc != SQLITE_OK)
             return rc;
     }

@@ -1,6 +1,7 @@
 // The classic engine's everyday functions that SQLite lacks, registered on every connection:
-// IIf, Nz, Len, UCase, LCase, Left, Right, Mid, Now, Year, Month, Day, CStr, CLng, CInt, CDbl,
-// and JetConcat, which the "&" operator becomes.
+// IIf, Nz, Len, Left, Right, Mid, Now, Year, Month, Day, CStr, JetConcat (which the "&"
+// operator becomes), and those of jet_numbers.h, jet_strings.h, jet_conversions.h and
+// jet_aggregates.h.
 // Texts are counted in characters (UTF-8), dates are ISO-8601 texts as the engine stores them.
 #pragma once
 

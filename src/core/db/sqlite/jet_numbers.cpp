@@ -3,18 +3,10 @@
 #include <cmath>
 #include <string>
 
+#include "core/db/sqlite/jet_values.h"
+
 namespace tessel::db::sqlite {
 namespace {
-
-// The classic engine's error for an argument outside a function's domain.
-constexpr const char* kInvalidArgument = "Invalid procedure call or argument";
-
-// A whole result stays a whole number when it fits, so that it shows without ".0".
-void ResultWhole(sqlite3_context* context, double value) {
-    if (value >= -9.2e18 && value <= 9.2e18)
-        return sqlite3_result_int64(context, static_cast<sqlite3_int64>(value));
-    sqlite3_result_double(context, value);
-}
 
 template <double (*Round)(double)>
 void RoundWith(sqlite3_context* context, sqlite3_value* value) {
@@ -26,7 +18,7 @@ void RoundWith(sqlite3_context* context, sqlite3_value* value) {
         case SQLITE_FLOAT:
             return ResultWhole(context, Round(sqlite3_value_double(value)));
         default:
-            return sqlite3_result_error(context, "Type mismatch", -1);
+            return ResultFailure(context, kTypeMismatch);
     }
 }
 
@@ -53,7 +45,7 @@ void JetSgn(sqlite3_context* context, int, sqlite3_value** argv) {
             return sqlite3_result_int(context, value > 0 ? 1 : (value < 0 ? -1 : 0));
         }
         default:
-            return sqlite3_result_error(context, "Type mismatch", -1);
+            return ResultFailure(context, kTypeMismatch);
     }
 }
 
@@ -62,10 +54,10 @@ void JetSqr(sqlite3_context* context, int, sqlite3_value** argv) {
     if (type == SQLITE_NULL)
         return sqlite3_result_null(context);
     if (type != SQLITE_INTEGER && type != SQLITE_FLOAT)
-        return sqlite3_result_error(context, "Type mismatch", -1);
+        return ResultFailure(context, kTypeMismatch);
     const double value = sqlite3_value_double(argv[0]);
     if (value < 0)
-        return sqlite3_result_error(context, kInvalidArgument, -1);
+        return ResultFailure(context, kInvalidArgument);
     sqlite3_result_double(context, std::sqrt(value));
 }
 
@@ -74,7 +66,7 @@ void JetSpace(sqlite3_context* context, int, sqlite3_value** argv) {
         return sqlite3_result_null(context);
     const sqlite3_int64 count = sqlite3_value_int64(argv[0]);
     if (count < 0)
-        return sqlite3_result_error(context, kInvalidArgument, -1);
+        return ResultFailure(context, kInvalidArgument);
     // Never more than the connection takes as one value.
     if (count > sqlite3_limit(sqlite3_context_db_handle(context), SQLITE_LIMIT_LENGTH, -1))
         return sqlite3_result_error_toobig(context);
