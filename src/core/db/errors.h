@@ -15,6 +15,7 @@ namespace tessel::db {
 namespace err {
 inline constexpr long kInvalidArgument = 5;
 inline constexpr long kOverflow = 6;
+inline constexpr long kTypeMismatch = 13;  // a value of the wrong kind for a function
 inline constexpr long kFileNotFound = 53;
 inline constexpr long kPermissionDenied = 70;
 inline constexpr long kPathNotFound = 76;

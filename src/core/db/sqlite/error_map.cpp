@@ -48,6 +48,14 @@ std::pair<long, std::string> DescribeCode(int rc, const std::string& message,
                                              After(message, "no such function: ") +
                                              "' in expression" + sqliteSays + "."};
     }
+    // A dialect function's refusal: its message is already the classic engine's sentence.
+    for (const auto& [prefix, number] :
+         {std::pair{"Type mismatch", err::kTypeMismatch},
+          std::pair{"Invalid procedure call or argument", err::kInvalidArgument},
+          std::pair{"Overflow", err::kOverflow}}) {
+        if (StartsWith(message, prefix))
+            return {number, message + "."};
+    }
     for (const char* kind : {"table ", "view ", "index ", "trigger "}) {
         const std::string tail = " already exists";
         if (StartsWith(message, kind) && message.size() > tail.size() &&

@@ -1,5 +1,7 @@
 #include "core/db/sqlite/jet_functions.h"
 
+#include "core/db/sqlite/jet_date_values.h"
+#include "core/db/sqlite/jet_dates.h"
 #include "core/db/sqlite/jet_numbers.h"
 
 #include <algorithm>
@@ -7,18 +9,11 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <string>
 #include <string_view>
 
 namespace tessel::db::sqlite {
 namespace {
-
-std::string_view TextOf(sqlite3_value* value) {
-    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
-    return text ? std::string_view(text, static_cast<std::size_t>(sqlite3_value_bytes(value)))
-                : std::string_view();
-}
 
 // Byte offset of the character at `index` (0-based) in UTF-8 text, clamped to its end.
 std::size_t CharacterOffset(std::string_view text, long long index) {
@@ -36,18 +31,6 @@ long long CharacterCount(std::string_view text) {
     for (unsigned char c : text)
         count += (c & 0xC0) != 0x80 ? 1 : 0;
     return count;
-}
-
-void ResultText(sqlite3_context* context, std::string_view text) {
-    sqlite3_result_text(context, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
-}
-
-bool AnyNull(int argc, sqlite3_value** argv) {
-    for (int i = 0; i < argc; ++i) {
-        if (sqlite3_value_type(argv[i]) == SQLITE_NULL)
-            return true;
-    }
-    return false;
 }
 
 // Text of a value as the classic engine joins it: whole numbers without ".0".
@@ -141,28 +124,6 @@ void MapCase(sqlite3_context* context, int argc, sqlite3_value** argv) {
     ResultText(context, text);
 }
 
-void Now(sqlite3_context* context, int, sqlite3_value**) {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
-    ResultText(context, text);
-}
-
-// Year, month or day of an ISO date text ("2001-02-03" or "2001-02-03 04:05:06").
-template <int Part>
-void DatePart(sqlite3_context* context, int argc, sqlite3_value** argv) {
-    if (AnyNull(argc, argv))
-        return sqlite3_result_null(context);
-    int year = 0, month = 0, day = 0;
-    const std::string text(TextOf(argv[0]));
-    if (std::sscanf(text.c_str(), "%d-%d-%d", &year, &month, &day) != 3) {
-        return sqlite3_result_null(context);
-    }
-    sqlite3_result_int(context, Part == 0 ? year : Part == 1 ? month : day);
-}
-
 void CStr(sqlite3_context* context, int argc, sqlite3_value** argv) {
     if (AnyNull(argc, argv))
         return sqlite3_result_null(context);
@@ -204,10 +165,37 @@ constexpr Function kFunctions[] = {
     {"MID", 3, Mid, true},
     {"UCASE", 1, MapCase<std::toupper>, true},
     {"LCASE", 1, MapCase<std::tolower>, true},
-    {"NOW", 0, Now, false},
-    {"YEAR", 1, DatePart<0>, true},
-    {"MONTH", 1, DatePart<1>, true},
-    {"DAY", 1, DatePart<2>, true},
+    {"NOW", 0, JetNow, false},
+    {"DATE", 0, JetDate, false},
+    {"TIME", 0, JetTime, false},
+    {"YEAR", 1, JetYear, true},
+    {"MONTH", 1, JetMonth, true},
+    {"DAY", 1, JetDay, true},
+    {"HOUR", 1, JetHour, true},
+    {"MINUTE", 1, JetMinute, true},
+    {"SECOND", 1, JetSecond, true},
+    {"DATESERIAL", 3, JetDateSerial, true},
+    {"TIMESERIAL", 3, JetTimeSerial, true},
+    {"DATEVALUE", 1, JetDateValue, true},
+    {"TIMEVALUE", 1, JetTimeValue, true},
+    {"DATEADD", 3, JetDateAdd, true},
+    {"DATEDIFF", 3, JetDateDiff, true},
+    {"DATEDIFF", 4, JetDateDiff, true},
+    {"DATEDIFF", 5, JetDateDiff, true},
+    {"DATEPART", 2, JetDatePart, true},
+    {"DATEPART", 3, JetDatePart, true},
+    {"DATEPART", 4, JetDatePart, true},
+    {"WEEKDAY", 1, JetWeekday, true},
+    {"WEEKDAY", 2, JetWeekday, true},
+    {"MONTHNAME", 1, JetMonthName, true},
+    {"MONTHNAME", 2, JetMonthName, true},
+    {"WEEKDAYNAME", 1, JetWeekdayName, true},
+    {"WEEKDAYNAME", 2, JetWeekdayName, true},
+    {"WEEKDAYNAME", 3, JetWeekdayName, true},
+    {"FORMAT", 1, JetFormat, true},
+    {"FORMAT", 2, JetFormat, true},
+    {"CDATE", 1, JetCDate, true},
+    {"ISDATE", 1, JetIsDate, true},
     {"CSTR", 1, CStr, true},
     {"CLNG", 1, CLng, true},
     {"CINT", 1, CLng, true},
