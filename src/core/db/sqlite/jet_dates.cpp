@@ -8,7 +8,6 @@
 #include <utility>
 
 #include "core/db/sqlite/jet_date_names.h"
-#include "core/db/sqlite/jet_date_values.h"
 
 namespace tessel::db::sqlite {
 namespace {
@@ -88,40 +87,16 @@ int Quarter(const DateTime& value) {
     return (value.month - 1) / 3 + 1;
 }
 
-template <int (*Part)(const DateTime&), const char* kName>
-void DateField(sqlite3_context* context, int argc, sqlite3_value** argv) {
+void DateField(sqlite3_context* context, int argc, sqlite3_value** argv, std::string_view name,
+               int DateTime::*field) {
     if (AnyNull(argc, argv))
         return sqlite3_result_null(context);
-    sqlite3_result_int(context, Part(DateArgument(kName, argv[0])));
+    sqlite3_result_int(context, DateArgument(name, argv[0]).*field);
 }
 
-int YearOf(const DateTime& v) {
-    return v.year;
-}
-int MonthOf(const DateTime& v) {
-    return v.month;
-}
-int DayOf(const DateTime& v) {
-    return v.day;
-}
-int HourOf(const DateTime& v) {
-    return v.hour;
-}
-int MinuteOf(const DateTime& v) {
-    return v.minute;
-}
-int SecondOf(const DateTime& v) {
-    return v.second;
-}
+}  // namespace
 
-constexpr char kYear[] = "Year";
-constexpr char kMonth[] = "Month";
-constexpr char kDay[] = "Day";
-constexpr char kHour[] = "Hour";
-constexpr char kMinute[] = "Minute";
-constexpr char kSecond[] = "Second";
-
-void DateSerialBody(sqlite3_context* context, int argc, sqlite3_value** argv) {
+void JetDateSerial(sqlite3_context* context, int argc, sqlite3_value** argv) {
     if (AnyNull(argc, argv))
         return sqlite3_result_null(context);
     long long year = WholeArgument("DateSerial", argv[0]);
@@ -141,7 +116,7 @@ void DateSerialBody(sqlite3_context* context, int argc, sqlite3_value** argv) {
     ResultDate(context, "DateSerial", AddSeconds(first, static_cast<double>(day - 1), 86400));
 }
 
-void TimeSerialBody(sqlite3_context* context, int argc, sqlite3_value** argv) {
+void JetTimeSerial(sqlite3_context* context, int argc, sqlite3_value** argv) {
     if (AnyNull(argc, argv))
         return sqlite3_result_null(context);
     const double seconds = WholeArgument("TimeSerial", argv[0]) * 3600.0 +
@@ -150,19 +125,19 @@ void TimeSerialBody(sqlite3_context* context, int argc, sqlite3_value** argv) {
     ResultDate(context, "TimeSerial", AddSeconds(kDayZero, seconds, 1));
 }
 
-void DateValueBody(sqlite3_context* context, int argc, sqlite3_value** argv) {
+void JetDateValue(sqlite3_context* context, int argc, sqlite3_value** argv) {
     if (AnyNull(argc, argv))
         return sqlite3_result_null(context);
     ResultText(context, base::IsoText(DateOnly(DateArgument("DateValue", argv[0]))));
 }
 
-void TimeValueBody(sqlite3_context* context, int argc, sqlite3_value** argv) {
+void JetTimeValue(sqlite3_context* context, int argc, sqlite3_value** argv) {
     if (AnyNull(argc, argv))
         return sqlite3_result_null(context);
     ResultText(context, base::IsoText(TimeOnly(DateArgument("TimeValue", argv[0]))));
 }
 
-void DateAddBody(sqlite3_context* context, int argc, sqlite3_value** argv) {
+void JetDateAdd(sqlite3_context* context, int argc, sqlite3_value** argv) {
     if (AnyNull(argc, argv))
         return sqlite3_result_null(context);
     const Interval interval = IntervalArgument("DateAdd", argv[0]);
@@ -205,6 +180,8 @@ void DateAddBody(sqlite3_context* context, int argc, sqlite3_value** argv) {
     ResultDate(context, "DateAdd", result);
 }
 
+namespace {
+
 // The boundaries of the interval crossed from `from` to `to`, negative when `to` is earlier.
 long long Difference(Interval interval, const DateTime& from, const DateTime& to, int firstDay) {
     switch (interval) {
@@ -234,7 +211,9 @@ long long Difference(Interval interval, const DateTime& from, const DateTime& to
     return 0;
 }
 
-void DateDiffBody(sqlite3_context* context, int argc, sqlite3_value** argv) {
+}  // namespace
+
+void JetDateDiff(sqlite3_context* context, int argc, sqlite3_value** argv) {
     if (AnyNull(std::min(argc, 3), argv))
         return sqlite3_result_null(context);
     const Interval interval = IntervalArgument("DateDiff", argv[0]);
@@ -245,7 +224,7 @@ void DateDiffBody(sqlite3_context* context, int argc, sqlite3_value** argv) {
     sqlite3_result_int64(context, Difference(interval, from, to, firstDay));
 }
 
-void DatePartBody(sqlite3_context* context, int argc, sqlite3_value** argv) {
+void JetDatePart(sqlite3_context* context, int argc, sqlite3_value** argv) {
     if (AnyNull(std::min(argc, 2), argv))
         return sqlite3_result_null(context);
     const Interval interval = IntervalArgument("DatePart", argv[0]);
@@ -288,19 +267,23 @@ void DatePartBody(sqlite3_context* context, int argc, sqlite3_value** argv) {
     sqlite3_result_int64(context, part);
 }
 
-void WeekdayBody(sqlite3_context* context, int argc, sqlite3_value** argv) {
+void JetWeekday(sqlite3_context* context, int argc, sqlite3_value** argv) {
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL)
         return sqlite3_result_null(context);
     const DateTime date = DateArgument("Weekday", argv[0]);
     sqlite3_result_int(context, WeekdayOf(date, FirstDayArgument("Weekday", argc, argv, 1)));
 }
 
+namespace {
+
 bool Abbreviate(std::string_view function, int argc, sqlite3_value** argv, int index) {
     return index < argc && sqlite3_value_type(argv[index]) != SQLITE_NULL &&
            NumberArgument(function, argv[index]) != 0;
 }
 
-void MonthNameBody(sqlite3_context* context, int argc, sqlite3_value** argv) {
+}  // namespace
+
+void JetMonthName(sqlite3_context* context, int argc, sqlite3_value** argv) {
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL)
         return sqlite3_result_null(context);
     const long long month = WholeArgument("MonthName", argv[0]);
@@ -310,7 +293,7 @@ void MonthNameBody(sqlite3_context* context, int argc, sqlite3_value** argv) {
                MonthNameOf(static_cast<int>(month), Abbreviate("MonthName", argc, argv, 1)));
 }
 
-void WeekdayNameBody(sqlite3_context* context, int argc, sqlite3_value** argv) {
+void JetWeekdayName(sqlite3_context* context, int argc, sqlite3_value** argv) {
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL)
         return sqlite3_result_null(context);
     const long long day = WholeArgument("WeekdayName", argv[0]);
@@ -321,7 +304,7 @@ void WeekdayNameBody(sqlite3_context* context, int argc, sqlite3_value** argv) {
     ResultText(context, DayNameOf(fromSunday, Abbreviate("WeekdayName", argc, argv, 1)));
 }
 
-void CDateBody(sqlite3_context* context, int argc, sqlite3_value** argv) {
+void JetCDate(sqlite3_context* context, int argc, sqlite3_value** argv) {
     if (AnyNull(argc, argv))
         return sqlite3_result_null(context);
     const int type = sqlite3_value_type(argv[0]);
@@ -332,8 +315,6 @@ void CDateBody(sqlite3_context* context, int argc, sqlite3_value** argv) {
     }
     ResultText(context, base::IsoText(DateArgument("CDate", argv[0])));
 }
-
-}  // namespace
 
 void JetDate(sqlite3_context* context, int, sqlite3_value**) {
     ResultText(context, base::IsoText(DateOnly(LocalNow())));
@@ -347,56 +328,28 @@ void JetNow(sqlite3_context* context, int, sqlite3_value**) {
     ResultText(context, base::IsoText(LocalNow()));
 }
 
-void JetDateSerial(sqlite3_context* c, int n, sqlite3_value** v) {
-    Guarded<DateSerialBody>(c, n, v);
-}
-void JetTimeSerial(sqlite3_context* c, int n, sqlite3_value** v) {
-    Guarded<TimeSerialBody>(c, n, v);
-}
-void JetDateValue(sqlite3_context* c, int n, sqlite3_value** v) {
-    Guarded<DateValueBody>(c, n, v);
-}
-void JetTimeValue(sqlite3_context* c, int n, sqlite3_value** v) {
-    Guarded<TimeValueBody>(c, n, v);
-}
-void JetDateAdd(sqlite3_context* c, int n, sqlite3_value** v) {
-    Guarded<DateAddBody>(c, n, v);
-}
-void JetDateDiff(sqlite3_context* c, int n, sqlite3_value** v) {
-    Guarded<DateDiffBody>(c, n, v);
-}
-void JetDatePart(sqlite3_context* c, int n, sqlite3_value** v) {
-    Guarded<DatePartBody>(c, n, v);
-}
-void JetWeekday(sqlite3_context* c, int n, sqlite3_value** v) {
-    Guarded<WeekdayBody>(c, n, v);
-}
 void JetYear(sqlite3_context* c, int n, sqlite3_value** v) {
-    Guarded<DateField<YearOf, kYear>>(c, n, v);
+    DateField(c, n, v, "Year", &DateTime::year);
 }
+
 void JetMonth(sqlite3_context* c, int n, sqlite3_value** v) {
-    Guarded<DateField<MonthOf, kMonth>>(c, n, v);
+    DateField(c, n, v, "Month", &DateTime::month);
 }
+
 void JetDay(sqlite3_context* c, int n, sqlite3_value** v) {
-    Guarded<DateField<DayOf, kDay>>(c, n, v);
+    DateField(c, n, v, "Day", &DateTime::day);
 }
+
 void JetHour(sqlite3_context* c, int n, sqlite3_value** v) {
-    Guarded<DateField<HourOf, kHour>>(c, n, v);
+    DateField(c, n, v, "Hour", &DateTime::hour);
 }
+
 void JetMinute(sqlite3_context* c, int n, sqlite3_value** v) {
-    Guarded<DateField<MinuteOf, kMinute>>(c, n, v);
+    DateField(c, n, v, "Minute", &DateTime::minute);
 }
+
 void JetSecond(sqlite3_context* c, int n, sqlite3_value** v) {
-    Guarded<DateField<SecondOf, kSecond>>(c, n, v);
-}
-void JetMonthName(sqlite3_context* c, int n, sqlite3_value** v) {
-    Guarded<MonthNameBody>(c, n, v);
-}
-void JetWeekdayName(sqlite3_context* c, int n, sqlite3_value** v) {
-    Guarded<WeekdayNameBody>(c, n, v);
-}
-void JetCDate(sqlite3_context* c, int n, sqlite3_value** v) {
-    Guarded<CDateBody>(c, n, v);
+    DateField(c, n, v, "Second", &DateTime::second);
 }
 
 void JetIsDate(sqlite3_context* context, int, sqlite3_value** argv) {

@@ -1,10 +1,13 @@
 // The classic engine's date functions as SQLite functions. Dates come in as ISO-8601 texts,
 // classic date texts or serial numbers and go out as the canonical ISO text; Null in gives
 // Null out; a value that is not a date is a type mismatch naming the function. Names of
-// months and days are the US English ones.
+// months and days are the US English ones. Most of them throw FunctionFailure: register them
+// through Guarded (jet_date_values.h).
 #pragma once
 
 #include <sqlite3.h>
+
+#include "core/db/sqlite/jet_date_values.h"
 
 namespace tessel::db::sqlite {
 

@@ -38,7 +38,9 @@ std::optional<double> NumberOfText(std::string_view text) {
     return number;
 }
 
-void FormatBody(sqlite3_context* context, int argc, sqlite3_value** argv) {
+}  // namespace
+
+void JetFormat(sqlite3_context* context, int argc, sqlite3_value** argv) {
     std::string_view format;
     if (argc > 1 && sqlite3_value_type(argv[1]) != SQLITE_NULL)
         format = TextOf(argv[1]);
@@ -85,8 +87,6 @@ void FormatBody(sqlite3_context* context, int argc, sqlite3_value** argv) {
             return sqlite3_result_value(context, value);
     }
 }
-
-}  // namespace
 
 bool IsTextFormat(std::string_view format) {
     bool casing = false;
@@ -149,10 +149,6 @@ std::string FormatText(std::string_view text, std::string_view format) {
         }
     }
     return out;
-}
-
-void JetFormat(sqlite3_context* context, int argc, sqlite3_value** argv) {
-    Guarded<FormatBody>(context, argc, argv);
 }
 
 }  // namespace tessel::db::sqlite
