@@ -43,6 +43,9 @@ std::optional<std::pair<long, std::string>> FunctionFailure(const std::string& m
         if (!StartsWith(message, failure.error))
             continue;
         const std::string rest = After(message, failure.error);
+        // "Type mismatch: DateAdd cannot read ..." is already the whole sentence.
+        if (StartsWith(rest, ": "))
+            return std::pair<long, std::string>{failure.number, message};
         if (!rest.empty() && !StartsWith(rest, " in "))
             continue;
         const std::string function =

@@ -2,6 +2,7 @@
 
 #include "core/db/sqlite/jet_aggregates.h"
 #include "core/db/sqlite/jet_conversions.h"
+#include "core/db/sqlite/jet_dates.h"
 #include "core/db/sqlite/jet_numbers.h"
 #include "core/db/sqlite/jet_operators.h"
 #include "core/db/sqlite/jet_strings.h"
@@ -12,7 +13,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <string>
 #include <string_view>
 
@@ -95,28 +95,6 @@ void Mid(sqlite3_context* context, int argc, sqlite3_value** argv) {
     ResultText(context, text.substr(begin, end - begin));
 }
 
-void Now(sqlite3_context* context, int, sqlite3_value**) {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
-    ResultText(context, text);
-}
-
-// Year, month or day of an ISO date text ("2001-02-03" or "2001-02-03 04:05:06").
-template <int Part>
-void DatePart(sqlite3_context* context, int argc, sqlite3_value** argv) {
-    if (AnyNull(argc, argv))
-        return sqlite3_result_null(context);
-    int year = 0, month = 0, day = 0;
-    const std::string text(TextOf(argv[0]));
-    if (std::sscanf(text.c_str(), "%d-%d-%d", &year, &month, &day) != 3) {
-        return sqlite3_result_null(context);
-    }
-    sqlite3_result_int(context, Part == 0 ? year : Part == 1 ? month : day);
-}
-
 void CStr(sqlite3_context* context, int argc, sqlite3_value** argv) {
     if (AnyNull(argc, argv))
         return sqlite3_result_null(context);
@@ -145,10 +123,37 @@ constexpr Function kFunctions[] = {
     {"MID", 3, Mid, true},
     {"UCase", 1, JetUCase, true},
     {"LCase", 1, JetLCase, true},
-    {"NOW", 0, Now, false},
-    {"YEAR", 1, DatePart<0>, true},
-    {"MONTH", 1, DatePart<1>, true},
-    {"DAY", 1, DatePart<2>, true},
+    {"NOW", 0, JetNow, false},
+    {"DATE", 0, JetDate, false},
+    {"TIME", 0, JetTime, false},
+    {"YEAR", 1, Guarded<JetYear>, true},
+    {"MONTH", 1, Guarded<JetMonth>, true},
+    {"DAY", 1, Guarded<JetDay>, true},
+    {"HOUR", 1, Guarded<JetHour>, true},
+    {"MINUTE", 1, Guarded<JetMinute>, true},
+    {"SECOND", 1, Guarded<JetSecond>, true},
+    {"DATESERIAL", 3, Guarded<JetDateSerial>, true},
+    {"TIMESERIAL", 3, Guarded<JetTimeSerial>, true},
+    {"DATEVALUE", 1, Guarded<JetDateValue>, true},
+    {"TIMEVALUE", 1, Guarded<JetTimeValue>, true},
+    {"DATEADD", 3, Guarded<JetDateAdd>, true},
+    {"DATEDIFF", 3, Guarded<JetDateDiff>, true},
+    {"DATEDIFF", 4, Guarded<JetDateDiff>, true},
+    {"DATEDIFF", 5, Guarded<JetDateDiff>, true},
+    {"DATEPART", 2, Guarded<JetDatePart>, true},
+    {"DATEPART", 3, Guarded<JetDatePart>, true},
+    {"DATEPART", 4, Guarded<JetDatePart>, true},
+    {"WEEKDAY", 1, Guarded<JetWeekday>, true},
+    {"WEEKDAY", 2, Guarded<JetWeekday>, true},
+    {"MONTHNAME", 1, Guarded<JetMonthName>, true},
+    {"MONTHNAME", 2, Guarded<JetMonthName>, true},
+    {"WEEKDAYNAME", 1, Guarded<JetWeekdayName>, true},
+    {"WEEKDAYNAME", 2, Guarded<JetWeekdayName>, true},
+    {"WEEKDAYNAME", 3, Guarded<JetWeekdayName>, true},
+    {"FORMAT", 1, Guarded<JetFormat>, true},
+    {"FORMAT", 2, Guarded<JetFormat>, true},
+    {"CDATE", 1, Guarded<JetCDate>, true},
+    {"ISDATE", 1, JetIsDate, true},
     {"CSTR", 1, CStr, true},
     {"Int", 1, JetInt, true},
     {"Fix", 1, JetFix, true},

@@ -1,7 +1,7 @@
 // The classic engine's everyday functions that SQLite lacks, registered on every connection:
-// IIf, Nz, Len, Left, Right, Mid, Now, Year, Month, Day, CStr, JetConcat (which the "&"
-// operator becomes), and those of jet_numbers.h, jet_strings.h, jet_conversions.h and
-// jet_aggregates.h.
+// IIf, Nz, Len, Left, Right, Mid, CStr, JetConcat (which the "&" operator becomes), and those
+// of jet_numbers.h, jet_strings.h, jet_conversions.h, jet_aggregates.h, jet_dates.h and
+// jet_operators.h.
 // Texts are counted in characters (UTF-8), dates are ISO-8601 texts as the engine stores them.
 #pragma once
 
