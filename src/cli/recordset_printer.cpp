@@ -65,12 +65,20 @@ std::string OneLine(std::string text) {
     return shown;
 }
 
-std::string TableText(const RecordsetCell& cell) {
+// A Yes/No field shows True for any value but 0, as the grid does: the classic engine stores
+// True as -1, this program as 1.
+bool IsYesNo(const RecordsetCell& cell, const db::ColumnInfo& column) {
+    return cell.kind == Kind::Integer && column.type == db::ftype::kBoolean;
+}
+
+std::string TableText(const RecordsetCell& cell, const db::ColumnInfo& column) {
+    if (IsYesNo(cell, column))
+        return cell.integer != 0 ? "True" : "False";
     return OneLine(CellText(cell, "NULL"));
 }
 
-bool IsNumber(const RecordsetCell& cell) {
-    return cell.kind == Kind::Integer || cell.kind == Kind::Real;
+bool IsNumber(const RecordsetCell& cell, const db::ColumnInfo& column) {
+    return (cell.kind == Kind::Integer || cell.kind == Kind::Real) && !IsYesNo(cell, column);
 }
 
 // Characters a text takes on a terminal: UTF-8 continuation bytes add nothing.
@@ -117,7 +125,7 @@ void PrintRecordsetTable(std::ostream& out, const std::string& caption, const st
     ForEachPage(*file, [&](const auto& rows) {
         for (const auto& row : rows) {
             for (std::size_t i = 0; i < row.size(); ++i) {
-                widths[i] = std::max(widths[i], DisplayWidth(TableText(row[i])));
+                widths[i] = std::max(widths[i], DisplayWidth(TableText(row[i], columns[i])));
             }
         }
     });
@@ -138,10 +146,10 @@ void PrintRecordsetTable(std::ostream& out, const std::string& caption, const st
     ForEachPage(*file, [&](const auto& rows) {
         for (const auto& row : rows) {
             for (std::size_t i = 0; i < row.size(); ++i) {
-                const std::string text = TableText(row[i]);
+                const std::string text = TableText(row[i], columns[i]);
                 const std::size_t gap = widths[i] - DisplayWidth(text);
                 out << (i == 0 ? "" : " | ");
-                if (IsNumber(row[i])) {
+                if (IsNumber(row[i], columns[i])) {
                     Pad(out, gap);
                     out << text;
                 } else {

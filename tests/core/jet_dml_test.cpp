@@ -18,7 +18,7 @@ class JetDml : public testing::Test {
     void SetUp() override {
         path = NewDatabase(engine, dir);
         RunAll(engine, path,
-               {"CREATE TABLE Orders (ID LONG, Customer TEXT(20), Placed DATETIME, Paid BIT, "
+               {"CREATE TABLE Orders (ID LONG, Customer TEXT(40), Placed DATETIME, Paid BIT, "
                 "Amount DOUBLE)",
                 "INSERT INTO Orders VALUES (1, 'Ann', #1/15/2001#, True, 10.5)",
                 "INSERT INTO Orders VALUES (2, 'Bob', #2001-02-03 04:05:06#, False, 20)",
@@ -104,7 +104,7 @@ TEST_F(JetDml, SelectIntoMakesATableWithJetTypes) {
     ASSERT_EQ(fields.size(), 4u);
     EXPECT_EQ(fields[0].type, db::ftype::kLong);
     EXPECT_EQ(fields[1].type, db::ftype::kText);
-    EXPECT_EQ(fields[1].size, 20);
+    EXPECT_EQ(fields[1].size, 40);
     EXPECT_EQ(fields[2].type, db::ftype::kDate);
     EXPECT_EQ(fields[3].type, db::ftype::kDouble);
     EXPECT_EQ(ErrorNumber([&] { Q("SELECT * INTO Copy FROM Orders"); }), err::kObjectExists);

@@ -96,6 +96,16 @@ TEST_F(BrowseResultsTest, ThreeCapturesGiveFourRowsAndRowTwoShowsTheSecondResult
     EXPECT_EQ(Std(Cell(0, 0)), "three");
 }
 
+TEST_F(BrowseResultsTest, AYesNoFieldShowsTrueForTheClassicMinusOneAsForOne) {
+    CreateCurrentDatabase();
+    Run({"CREATE TABLE Flags (N LONG, Done BIT)", "INSERT INTO Flags VALUES (1, -1)",
+         "INSERT INTO Flags VALUES (2, 1)", "INSERT INTO Flags VALUES (3, 0)"});
+    CaptureAs(1, "SELECT N, Done FROM Flags ORDER BY N");
+    EXPECT_EQ(Std(Cell(0, 1)), "True");
+    EXPECT_EQ(Std(Cell(1, 1)), "True");
+    EXPECT_EQ(Std(Cell(2, 1)), "False");
+}
+
 TEST_F(BrowseResultsTest, AScriptWithThreeSelectsFillsTheListAndRowTwoShowsItsRows) {
     MakeNumbers();
     ui.editorText = "dbopen " + databasePath +

@@ -350,6 +350,8 @@ class Parser {
                 column.defaultValue = DefaultValue();
             } else if (AcceptWord("AUTOINCREMENT")) {
                 column.type.autoIncrement = true;
+            } else if (AcceptWord("COLLATE")) {
+                column.collation = Name("a collation name");
             } else if (!ColumnConstraint(column, {})) {
                 break;
             }

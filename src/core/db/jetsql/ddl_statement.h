@@ -33,6 +33,7 @@ struct ColumnDefinition {
     JetType type;
     std::string declaredType;  // as SQLite will keep it
     std::string writtenType;   // as the statement wrote it (type name and arguments)
+    std::string collation;     // "NOCASE" for text; empty: SQLite's own
     bool notNull = false;
     std::optional<std::string> defaultValue;  // expression, rewritten for SQLite
     std::vector<Constraint> constraints;      // column constraints, naming this column

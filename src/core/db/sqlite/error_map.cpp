@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/db/sqlite/jet_operators.h"
+#include "core/db/jetsql/type_rules.h"
 #include "core/db/system_error.h"
 
 namespace tessel::db::sqlite {
@@ -54,6 +55,32 @@ std::optional<std::pair<long, std::string>> FunctionFailure(const std::string& m
             failure.number, std::string(failure.error) + ": " + function + " " + failure.why};
     }
     return std::nullopt;
+}
+
+// The type rule that refused a value, from SQLite's "CHECK constraint failed: name".
+std::optional<jetsql::TypeRuleName> TypeRuleOf(const std::string& message) {
+    const char* prefix = "CHECK constraint failed: ";
+    if (!StartsWith(message, prefix))
+        return std::nullopt;
+    return jetsql::ReadTypeRuleName(After(message, prefix));
+}
+
+std::pair<long, std::string> DescribeTypeRule(const jetsql::TypeRuleName& rule) {
+    const std::string field = "'" + rule.table + "." + rule.field + "'";
+    switch (rule.kind) {
+        case jetsql::RuleKind::Size:
+            return {err::kFieldTooSmall,
+                    "The field " + field +
+                        " is too small to accept the amount of data you attempted to add. Try "
+                        "inserting or pasting less data."};
+        case jetsql::RuleKind::Range:
+            return {err::kNumericOverflow, "Numeric field overflow: the value does not fit the " +
+                                               rule.type + " field " + field + "."};
+        case jetsql::RuleKind::Kind:
+            break;
+    }
+    return {err::kTypeMismatch, "Data type mismatch: the " + rule.type + " field " + field +
+                                    " cannot hold that value."};
 }
 
 // Number and sentence for a SQLite failure; the message is quoted in every sentence.
@@ -111,6 +138,10 @@ std::pair<long, std::string> DescribeCode(int rc, const std::string& message,
                                           "' cannot contain a Null value: it is required or part "
                                           "of a primary key or a 'disallow null' index" +
                                           sqliteSays + "."};
+    }
+    if (rc == SQLITE_CONSTRAINT_CHECK) {
+        if (auto rule = TypeRuleOf(message))
+            return DescribeTypeRule(*rule);
     }
     if (rc == SQLITE_CONSTRAINT_UNIQUE || rc == SQLITE_CONSTRAINT_PRIMARYKEY ||
         rc == SQLITE_CONSTRAINT_ROWID) {

@@ -5,6 +5,7 @@
 #include "core/db/drivers/sqlite/ddl_tables.h"
 #include "core/db/drivers/sqlite/table_rebuild.h"
 #include "core/db/drivers/sqlite/table_triggers.h"
+#include "core/db/jetsql/type_rules.h"
 #include "core/db/names.h"
 
 namespace tessel::db::sqlite {
@@ -136,6 +137,8 @@ void AlterColumnFromJet(Handle& handle, const jetsql::AlterColumn& alter) {
     replacement.name = column->name;
     replacement.writtenType = replacement.declaredType;
     replacement.constraints = column->constraints;
+    // The other fields keep their rules as stored; this one takes its new type's.
+    jetsql::ApplyTypeRules(replacement, table);
     *column = replacement;
     RebuildTable(handle, plan, [&] {
         MetadataStore(handle).PutColumn(table, ColumnMetaOf(replacement));

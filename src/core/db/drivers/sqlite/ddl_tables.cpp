@@ -7,6 +7,7 @@
 #include "core/db/drivers/sqlite/table_rebuild.h"
 #include "core/db/drivers/sqlite/table_triggers.h"
 #include "core/db/jetsql/quote.h"
+#include "core/db/jetsql/type_rules.h"
 #include "core/db/names.h"
 
 namespace tessel::db::sqlite {
@@ -287,6 +288,7 @@ void CreateTableFromJet(Handle& handle, const jetsql::CreateTable& create) {
                 physical.constraints.push_back(
                     {ConstraintKind::PrimaryKey, {}, {}, {}, {}, {}, {}});
             physical.type.autoIncrement = isRowidCounter;
+            jetsql::ApplyTypeRules(physical, create.table);
             sql += InlineColumnSql(physical);
         }
         for (auto& constraint : constraints) {
@@ -378,6 +380,7 @@ void AddColumnFromJet(Handle& handle, const jetsql::AddColumn& add) {
             physical.constraints.push_back(constraint);
         }
     }
+    jetsql::ApplyTypeRules(physical, table);
     auto describe = [&] {
         MetadataStore store(handle);
         store.PutColumn(table, ColumnMetaOf(column));

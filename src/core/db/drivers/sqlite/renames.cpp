@@ -3,8 +3,11 @@
 #include "core/db/drivers/sqlite/metadata_store.h"
 #include "core/db/drivers/sqlite/object_properties.h"
 #include "core/db/drivers/sqlite/schema_reader.h"
+#include "core/db/drivers/sqlite/table_rebuild.h"
 #include "core/db/drivers/sqlite/table_triggers.h"
+#include "core/db/jetsql/ddl_parser.h"
 #include "core/db/jetsql/quote.h"
+#include "core/db/jetsql/type_rules.h"
 #include "core/db/names.h"
 
 namespace tessel::db::sqlite {
@@ -39,6 +42,23 @@ void RefuseTakenInTable(long number, const std::string& table, const char* what,
         number, "The table '" + table + "' already has " + what + " named '" + existing + "'.");
 }
 
+// The type rules name their table and field for the messages of refused values; after a
+// rename the table is made again with the rules named anew. Inside a person's transaction a
+// table cannot be rebuilt, and the old names stay in the messages only.
+void RenameTypeRulesOf(Handle& handle, const std::string& table) {
+    if (handle.InTransaction())
+        return;
+    auto definition = jetsql::ParseStoredTable(SchemaReader(handle).RequireTable(table).sql);
+    if (!definition)
+        return;
+    RebuildPlan plan{table, std::move(*definition), {}};
+    if (!jetsql::RenameTypeRules(plan.definition, table))
+        return;
+    for (const auto& column : plan.definition.columns)
+        plan.copies.emplace_back(column.name, column.name);
+    RebuildTable(handle, plan, [] {});
+}
+
 }  // namespace
 
 void RenameTable(Handle& handle, const std::string& from, const std::string& to) {
@@ -59,6 +79,7 @@ void RenameTable(Handle& handle, const std::string& from, const std::string& to)
         MetadataStore(handle).RenameTable(table.name, to);
         RebuildTableTriggers(handle, to);
     });
+    RenameTypeRulesOf(handle, to);
 }
 
 void RenameQuery(Handle& handle, const std::string& from, const std::string& to) {
@@ -103,6 +124,7 @@ void RenameField(Handle& handle, const std::string& table, const std::string& fr
         MetadataStore(handle).RenameColumn(found.name, current, to);
         RebuildTableTriggers(handle, found.name);
     });
+    RenameTypeRulesOf(handle, found.name);
 }
 
 void RenameIndex(Handle& handle, const std::string& table, const std::string& from,

@@ -1,5 +1,8 @@
 #include "core/db/drivers/sqlite/table_rebuild.h"
 
+#include <algorithm>
+#include <cctype>
+
 #include "core/db/drivers/sqlite/ddl_support.h"
 #include "core/db/drivers/sqlite/schema_reader.h"
 #include "core/db/jetsql/ddl_parser.h"
@@ -30,6 +33,14 @@ std::string References(const Constraint& constraint) {
     return text + constraint.actions;
 }
 
+// NOCASE as every tool writes it; any other name quoted.
+std::string CollationName(const std::string& name) {
+    const bool plain = std::all_of(
+        name.begin(), name.end(), [](unsigned char c) { return std::isalnum(c) != 0 || c == '_'; });
+    return plain && std::isdigit(static_cast<unsigned char>(name.front())) == 0 ? name
+                                                                                : QuoteName(name);
+}
+
 }  // namespace
 
 std::string InlineColumnSql(const jetsql::ColumnDefinition& column) {
@@ -37,6 +48,8 @@ std::string InlineColumnSql(const jetsql::ColumnDefinition& column) {
     const std::string& type = column.writtenType.empty() ? column.declaredType : column.writtenType;
     if (!type.empty())
         text.append(1, ' ').append(type);
+    if (!column.collation.empty())
+        text += " COLLATE " + CollationName(column.collation);
     for (const auto& constraint : column.constraints) {
         text.append(1, ' ').append(Named(constraint));
         switch (constraint.kind) {
