@@ -74,6 +74,8 @@ TEST_F(JetTopTies, KeysNamedByAliasPositionOrAggregate) {
               (Rows{{"Eve", "120"}, {"Fay", "120"}, {"Gus", "120"}}));
     EXPECT_EQ(Sorted("SELECT TOP 2 Name, Points FROM Scores ORDER BY 2 DESC"),
               (Rows{{"Ann", "90"}, {"Bob", "80"}, {"Cy", "80"}}));
+    // A position past "*" names a column the rewrite cannot see: cut at n, never all rows.
+    EXPECT_EQ(Sorted("SELECT TOP 2 * FROM Scores ORDER BY 3 DESC").size(), 2u);
     EXPECT_EQ(Sorted("SELECT TOP 1 Points, count(*) AS N FROM Scores GROUP BY Points "
                      "ORDER BY count(*) DESC"),
               (Rows{{"60", "3"}}));

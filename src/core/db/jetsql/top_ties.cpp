@@ -60,8 +60,9 @@ class Keys {
         }
     }
 
-    // Each key's expression, and its direction as written.
-    std::vector<std::pair<std::string, std::string>> Read(Span order) const {
+    // Each key's expression, and its direction as written; nothing when a position names no
+    // single item (one of "*", or one past a "*", whose columns are not known here).
+    std::optional<std::vector<std::pair<std::string, std::string>>> Read(Span order) const {
         std::vector<std::pair<std::string, std::string>> keys;
         for (Span key : SplitAtCommas(tokens_, order.first, order.last, depth_)) {
             std::string direction;
@@ -70,24 +71,31 @@ class Keys {
                 direction = std::string(tokens_[key.last - 1].Spelling());
                 --key.last;
             }
-            keys.emplace_back(Expression(key), direction);
+            auto expression = Expression(key);
+            if (!expression)
+                return std::nullopt;
+            keys.emplace_back(std::move(*expression), direction);
         }
         return keys;
     }
 
   private:
-    std::string Expression(Span key) const {
+    std::optional<std::string> Expression(Span key) const {
         const std::string_view written = TextOf(text_, tokens_, key);
         if (key.last - key.first != 1)
             return std::string(written);
         const Token& token = tokens_[key.first];
         if (token.kind == TokenKind::Number) {
             const std::size_t position = std::strtoul(std::string(written).c_str(), nullptr, 10);
-            if (position >= 1 && position <= items_.size() &&
-                items_[position - 1].expression != "*") {
-                return std::string(items_[position - 1].expression);
+            if (position < 1 || position > items_.size())
+                return std::nullopt;
+            for (std::size_t i = 0; i < position; ++i) {
+                if (items_[i].expression.ends_with("*"))
+                    return std::nullopt;
             }
-        } else if (token.IsName()) {
+            return std::string(items_[position - 1].expression);
+        }
+        if (token.IsName()) {
             const std::string name = token.Value();
             for (const auto& item : items_) {
                 if (!item.alias.empty() && base::LowerAscii(item.alias) == base::LowerAscii(name))
@@ -122,7 +130,10 @@ std::optional<std::string> TopWithTiesLimit(std::string_view text, const std::ve
         return std::nullopt;
     Keys keys(text, tokens, depth);
     keys.ReadList({select.list, from.value_or(*order)});
-    const auto ordered = keys.Read({*order + 2, select.end});
+    const auto read = keys.Read({*order + 2, select.end});
+    if (!read)
+        return std::nullopt;
+    const auto& ordered = *read;
     const std::string rest(from ? TextOf(text, tokens, {*from, *order}) : std::string_view{});
 
     // Row numbers and ranks over the same rows in the same order; the first row ranked past

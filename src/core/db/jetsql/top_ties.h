@@ -21,7 +21,9 @@ struct TopSelect {
 
 // The LIMIT expression for that SELECT when it has an ORDER BY: the number of rows up to the
 // last one that ties with row `count` (SQL, already rewritten), or all rows when there are fewer.
-// Nothing when the SELECT is not ordered; then TOP n is simply its first n rows.
+// Nothing when the SELECT is not ordered, and TOP n is simply its first n rows; nothing too
+// when a key is a position at or past a "*" of the select list, whose columns are not known
+// here (those rows are cut at n, ties or not).
 std::optional<std::string> TopWithTiesLimit(std::string_view text, const std::vector<Token>& tokens,
                                             const TopSelect& select, const std::string& count);
 
