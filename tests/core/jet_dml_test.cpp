@@ -187,18 +187,6 @@ TEST_F(JetDml, NumberFunctionsRoundAsTheClassicEngineDoes) {
     EXPECT_EQ(ErrorNumber([&] { Q("SELECT Space(2000000000)"); }) != 0, true);
 }
 
-TEST_F(JetDml, CrosstabQueriesAreNotSupportedYet) {
-    std::string description;
-    EXPECT_EQ(ErrorNumber(
-                  [&] {
-                      Q("TRANSFORM Sum(Amount) SELECT Customer FROM Orders GROUP BY Customer "
-                        "PIVOT Paid");
-                  },
-                  &description),
-              err::kNotSupported);
-    EXPECT_NE(description.find("Crosstab"), std::string::npos);
-}
-
 TEST_F(JetDml, AttachCannotReachAProtectedDatabasePastItsPassword) {
     const std::string locked = dir.File("locked.mdb");
     {

@@ -10,6 +10,7 @@
 #include "core/db/jetsql/operands.h"
 #include "core/db/jetsql/quote.h"
 #include "core/db/jetsql/text_edits.h"
+#include "core/db/jetsql/top_ties.h"
 
 namespace tessel::db::jetsql {
 namespace {
@@ -201,7 +202,9 @@ class Rewriter {
         int opened = 0;
         bool compoundMember = false;
         std::size_t end = text_.size();
+        std::size_t endToken = tokens_.size();
         for (std::size_t j = last + 1; j < tokens_.size(); ++j) {
+            endToken = j;
             if (tokens_[j].IsSymbol("("))
                 ++opened;
             if (tokens_[j].IsSymbol(")") && opened-- == 0) {
@@ -218,11 +221,22 @@ class Rewriter {
                 break;
             }
             end = tokens_[j].end;
+            endToken = j + 1;
         }
         if (compoundMember)
             edits_.push_back({tokens_[select].begin, tokens_[select].begin, "SELECT * FROM ("});
+        // A later member of a compound has no ORDER BY of its own: one there orders the whole.
+        const bool laterMember =
+            select > 0 &&
+            (tokens_[select - 1].IsWord("UNION") || tokens_[select - 1].IsWord("ALL") ||
+             tokens_[select - 1].IsWord("INTERSECT") || tokens_[select - 1].IsWord("EXCEPT"));
+        const TopSelect top{select, last + 1, endToken,
+                            i > select + 1 && !tokens_[select + 1].IsWord("ALL")};
         if (!percent) {
-            edits_.push_back({end, end, " LIMIT " + std::string(count.Spelling())});
+            const std::string rows(count.Spelling());
+            const auto ties =
+                laterMember ? std::nullopt : TopWithTiesLimit(text_, tokens_, top, rows);
+            edits_.push_back({end, end, " LIMIT " + ties.value_or(rows)});
             if (compoundMember)
                 edits_.push_back({end, end, ")"});
             return;
@@ -234,11 +248,12 @@ class Rewriter {
         const std::size_t rest = last + 1 < tokens_.size() ? tokens_[last + 1].begin : end;
         inner += std::string(text_.substr(rest, end > rest ? end - rest : 0));
         inner = RewriteJetSql(inner, Tokenize(inner));
-        edits_.push_back({end, end,
-                          " LIMIT (SELECT CAST(x AS INTEGER) + (x > CAST(x AS INTEGER)) FROM "
-                          "(SELECT count(*) * " +
-                              std::string(count.Spelling()) + " / 100.0 AS x FROM (" + inner +
-                              ")))"});
+        const std::string rows =
+            "(SELECT CAST(x AS INTEGER) + (x > CAST(x AS INTEGER)) FROM "
+            "(SELECT count(*) * " +
+            std::string(count.Spelling()) + " / 100.0 AS x FROM (" + inner + ")))";
+        const auto ties = laterMember ? std::nullopt : TopWithTiesLimit(text_, tokens_, top, rows);
+        edits_.push_back({end, end, " LIMIT " + ties.value_or(rows)});
         if (compoundMember)
             edits_.push_back({end, end, ")"});
     }

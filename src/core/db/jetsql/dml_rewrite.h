@@ -1,7 +1,8 @@
 // Rewrites of Jet-only syntax into SQLite's, on tokens:
 //   #date# literals            -> 'yyyy-mm-dd[ hh:mm:ss]'
 //   True / False               -> 1 / 0
-//   SELECT [DISTINCT] TOP n    -> SELECT [DISTINCT] ... LIMIT n (at the end of that SELECT)
+//   SELECT [DISTINCT] TOP n    -> SELECT [DISTINCT] ... LIMIT n (at the end of that SELECT);
+//                                 ordered, the rows that tie with the n-th come too
 //   TOP n PERCENT              -> LIMIT of n percent of that SELECT's rows, rounded up
 //   DISTINCTROW                -> DISTINCT
 //   a & b                      -> JetConcat(a, b) (Null only when both are Null)

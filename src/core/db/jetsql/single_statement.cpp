@@ -51,10 +51,10 @@ class ParameterCount {
 };
 
 // A token that a pass after this one reads: the DDL translation and the check of created names
-// (from the first token), SELECT ... INTO, and the Jet rewrites.
+// (from the first token), the crosstab's reading, SELECT ... INTO, and the Jet rewrites.
 bool ReadLater(const Token& token, bool first) {
     if (first && (token.IsWord("CREATE") || token.IsWord("DROP") || token.IsWord("ALTER") ||
-                  token.IsWord("REINDEX"))) {
+                  token.IsWord("REINDEX") || token.IsWord("TRANSFORM"))) {
         return true;
     }
     return token.IsWord("INTO") || StartsJetRewrite(token) || StartsArithmeticRewrite(token);
@@ -113,12 +113,6 @@ SingleStatement ReadSingleStatement(const std::string& statement) {
                                                   std::to_string(parameters.Total()) + ".");
     }
     const Token& front = head.front();
-    if (front.IsWord("TRANSFORM")) {
-        throw EngineError(err::kNotSupported,
-                          "Crosstab queries (TRANSFORM ... PIVOT) cannot be run by this program; "
-                          "write a SELECT with GROUP BY and one IIf column for each value "
-                          "instead.");
-    }
     // A database reached through ATTACH would be read and changed without its password ever
     // being asked for; other databases are reached only by opening them.
     if (front.IsWord("ATTACH") || front.IsWord("DETACH")) {

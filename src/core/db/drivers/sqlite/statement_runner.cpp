@@ -1,5 +1,6 @@
 #include "core/db/drivers/sqlite/statement_runner.h"
 
+#include "core/db/drivers/sqlite/crosstab_runner.h"
 #include "core/db/drivers/sqlite/cursor.h"
 #include "core/db/drivers/sqlite/date_fields.h"
 #include "core/db/drivers/sqlite/ddl_executor.h"
@@ -21,6 +22,8 @@ std::unique_ptr<Cursor> ExecuteJetStatement(Handle& handle, const std::string& s
     // SQLite's own forms of CREATE make objects too; their names follow the same rules.
     if (auto created = jetsql::CreatedObjectName(tokens))
         CheckObjectName(*created);
+    if (auto crosstab = jetsql::ReadCrosstab(text, tokens))
+        return RunCrosstab(handle, *crosstab);
     if (auto into = jetsql::FindSelectInto(tokens))
         return RunSelectInto(handle, text, tokens, *into);
     if (ReindexJetIndex(handle, tokens))
