@@ -94,7 +94,7 @@ TEST_F(JetDateArithmetic, DateMinusDateIsTheDaysBetween) {
 TEST_F(JetDateArithmetic, ResultsOutsideTheYearsOfADateOverflow) {
     std::string description;
     EXPECT_EQ(ErrorNumber([&] { Q("SELECT D + 3000000 FROM E"); }, &description), err::kOverflow);
-    EXPECT_EQ(description, "Overflow");
+    EXPECT_EQ(description, "Overflow: the sum gives a date outside the years 100 to 9999.");
     EXPECT_EQ(ErrorNumber([&] { Q("SELECT #0100-01-01# - 1"); }), err::kOverflow);
 }
 

@@ -72,34 +72,34 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         RefusalCase{"BYTE", "256", err::kNumericOverflow, "255"},
         RefusalCase{"BYTE", "-1", err::kNumericOverflow, "0"},
-        RefusalCase{"BYTE", "'abc'", err::kTypeMismatch, "'12'"},
+        RefusalCase{"BYTE", "'abc'", err::kDataTypeMismatch, "'12'"},
         RefusalCase{"SHORT", "32768", err::kNumericOverflow, "-32768"},
-        RefusalCase{"SMALLINT", "1.5", err::kTypeMismatch, "32767"},
+        RefusalCase{"SMALLINT", "1.5", err::kDataTypeMismatch, "32767"},
         RefusalCase{"LONG", "3000000000", err::kNumericOverflow, "-2147483648"},
-        RefusalCase{"INTEGER", "'abc'", err::kTypeMismatch, "2147483647"},
-        RefusalCase{"COUNTER", "'abc'", err::kTypeMismatch, "7"},
-        RefusalCase{"BIGINT", "'abc'", err::kTypeMismatch, "3000000000"},
+        RefusalCase{"INTEGER", "'abc'", err::kDataTypeMismatch, "2147483647"},
+        RefusalCase{"COUNTER", "'abc'", err::kDataTypeMismatch, "7"},
+        RefusalCase{"BIGINT", "'abc'", err::kDataTypeMismatch, "3000000000"},
         RefusalCase{"SINGLE", "1E+39", err::kNumericOverflow, "3.4E+38"},
-        RefusalCase{"DOUBLE", "'abc'", err::kTypeMismatch, "1E+300"},
+        RefusalCase{"DOUBLE", "'abc'", err::kDataTypeMismatch, "1E+300"},
         RefusalCase{"CURRENCY", "922337203685478", err::kNumericOverflow, "922337203685477"},
-        RefusalCase{"CURRENCY", "1.23456", err::kTypeMismatch, "1.2345"},
+        RefusalCase{"CURRENCY", "1.23456", err::kDataTypeMismatch, "1.2345"},
         RefusalCase{"TEXT (5)", "'abcdef'", err::kFieldTooSmall, "'abcde'"},
         RefusalCase{"VARCHAR (3)", "1234", err::kFieldTooSmall, "123"},
         RefusalCase{"CHAR (2)", "'abc'", err::kFieldTooSmall, "'ab'"},
-        RefusalCase{"MEMO", "X'00'", err::kTypeMismatch, "'any text at all'"},
-        RefusalCase{"DATETIME", "'not a date'", err::kTypeMismatch, "#2001-02-03#"},
-        RefusalCase{"DATETIME", "'2021-02-30'", err::kTypeMismatch, "'2020-02-29'"},
-        RefusalCase{"DATETIME", "'1900-02-29'", err::kTypeMismatch, "'2001-02-03 04:05:06'"},
-        RefusalCase{"DATETIME", "'0099-01-01'", err::kTypeMismatch, "'0100-01-01'"},
-        RefusalCase{"DATETIME", "'24:00:00'", err::kTypeMismatch, "'23:59:59'"},
-        RefusalCase{"DATETIME", "2021", err::kTypeMismatch, "'9999-12-31'"},
-        RefusalCase{"BIT", "2", err::kTypeMismatch, "-1"},
-        RefusalCase{"YESNO", "'abc'", err::kTypeMismatch, "True"},
-        RefusalCase{"GUID", "'{1234}'", err::kTypeMismatch,
+        RefusalCase{"MEMO", "X'00'", err::kDataTypeMismatch, "'any text at all'"},
+        RefusalCase{"DATETIME", "'not a date'", err::kDataTypeMismatch, "#2001-02-03#"},
+        RefusalCase{"DATETIME", "'2021-02-30'", err::kDataTypeMismatch, "'2020-02-29'"},
+        RefusalCase{"DATETIME", "'1900-02-29'", err::kDataTypeMismatch, "'2001-02-03 04:05:06'"},
+        RefusalCase{"DATETIME", "'0099-01-01'", err::kDataTypeMismatch, "'0100-01-01'"},
+        RefusalCase{"DATETIME", "'24:00:00'", err::kDataTypeMismatch, "'23:59:59'"},
+        RefusalCase{"DATETIME", "2021", err::kDataTypeMismatch, "'9999-12-31'"},
+        RefusalCase{"BIT", "2", err::kDataTypeMismatch, "-1"},
+        RefusalCase{"YESNO", "'abc'", err::kDataTypeMismatch, "True"},
+        RefusalCase{"GUID", "'{1234}'", err::kDataTypeMismatch,
                     "'{6F9619FF-8B86-D011-B42D-00C04FC964FF}'"},
         RefusalCase{"BINARY (2)", "X'010203'", err::kFieldTooSmall, "X'0102'"},
-        RefusalCase{"VARBINARY (2)", "'ab'", err::kTypeMismatch, "X'01'"},
-        RefusalCase{"LONGBINARY", "12", err::kTypeMismatch, "X'0102030405'"}));
+        RefusalCase{"VARBINARY (2)", "'ab'", err::kDataTypeMismatch, "X'01'"},
+        RefusalCase{"LONGBINARY", "12", err::kDataTypeMismatch, "X'0102030405'"}));
 
 TEST_F(TypeRules, TheMessageNamesTableAndFieldWithBlanksQuotesAndPunctuation) {
     Run({"CREATE TABLE [My \"Odd\" Table] ([Qty: it's #1 (a;b)] LONG, [x y] TEXT (2))"});
@@ -110,7 +110,7 @@ TEST_F(TypeRules, TheMessageNamesTableAndFieldWithBlanksQuotesAndPunctuation) {
               "Numeric field overflow: the value does not fit the Long field 'My \"Odd\" "
               "Table.Qty: it's #1 (a;b)'.");
     EXPECT_EQ(Refusal("INSERT INTO [My \"Odd\" Table] VALUES ('x', NULL)", &description),
-              err::kTypeMismatch);
+              err::kDataTypeMismatch);
     EXPECT_EQ(description,
               "Data type mismatch: the Long field 'My \"Odd\" Table.Qty: it's #1 (a;b)' cannot "
               "hold that value.");
@@ -125,7 +125,7 @@ TEST_F(TypeRules, AMultiRowInsertWithOneBadRowWritesNothing) {
     Run({"CREATE TABLE Src (Id, Qty)", "INSERT INTO Src VALUES (1, 10)",
          "INSERT INTO Src VALUES (2, 'many')", "INSERT INTO Src VALUES (3, 30)",
          "CREATE TABLE T (Id LONG, Qty BYTE)"});
-    EXPECT_EQ(Refusal("INSERT INTO T SELECT Id, Qty FROM Src"), err::kTypeMismatch);
+    EXPECT_EQ(Refusal("INSERT INTO T SELECT Id, Qty FROM Src"), err::kDataTypeMismatch);
     EXPECT_EQ(Select("SELECT count(*) FROM T").at(0).at(0), "0");
     EXPECT_EQ(Refusal("UPDATE Src SET Qty = Qty * 10"), 0);  // the source has no rules
     EXPECT_EQ(Refusal("INSERT INTO T SELECT Id, Qty FROM Src WHERE Id <> 2"),
@@ -175,7 +175,7 @@ TEST_F(TypeRules, AlterColumnGivesTheNewTypesRuleAndKeepsTheOthers) {
     Run({"CREATE TABLE T (A TEXT (10), B BYTE, CONSTRAINT Small CHECK (B < 100))",
          "INSERT INTO T VALUES ('12', 5)", "ALTER TABLE T ALTER COLUMN A SHORT"});
     EXPECT_EQ(Refusal("INSERT INTO T VALUES (40000, 1)"), err::kNumericOverflow);
-    EXPECT_EQ(Refusal("INSERT INTO T VALUES ('abc', 1)"), err::kTypeMismatch);
+    EXPECT_EQ(Refusal("INSERT INTO T VALUES ('abc', 1)"), err::kDataTypeMismatch);
     EXPECT_EQ(Refusal("INSERT INTO T VALUES (1, 300)"), err::kNumericOverflow);
     EXPECT_EQ(Refusal("INSERT INTO T VALUES (1, 150)"), err::kValidationFailed);
     Run({"INSERT INTO T VALUES (32767, 1)"});
@@ -189,7 +189,7 @@ TEST_F(TypeRules, AlterColumnGivesTheNewTypesRuleAndKeepsTheOthers) {
 TEST_F(TypeRules, DroppingAFieldKeepsTheOthersRules) {
     Run({"CREATE TABLE T (A TEXT (2), B BYTE, C LONG)", "ALTER TABLE T DROP COLUMN B"});
     EXPECT_EQ(Refusal("INSERT INTO T VALUES ('abc', 1)"), err::kFieldTooSmall);
-    EXPECT_EQ(Refusal("INSERT INTO T VALUES ('ab', 'x')"), err::kTypeMismatch);
+    EXPECT_EQ(Refusal("INSERT INTO T VALUES ('ab', 'x')"), err::kDataTypeMismatch);
 }
 
 TEST_F(TypeRules, RenamedTablesAndFieldsAreNamedInTheMessage) {
@@ -207,7 +207,7 @@ TEST_F(TypeRules, RenamedTablesAndFieldsAreNamedInTheMessage) {
 TEST_F(TypeRules, SelectIntoMakesATableWithRules) {
     Run({"CREATE TABLE S (N BYTE, T TEXT (4))", "INSERT INTO S VALUES (1, 'ab')",
          "SELECT * INTO Copy FROM S"});
-    EXPECT_EQ(Refusal("INSERT INTO Copy (N) VALUES ('abc')"), err::kTypeMismatch);
+    EXPECT_EQ(Refusal("INSERT INTO Copy (N) VALUES ('abc')"), err::kDataTypeMismatch);
     EXPECT_EQ(Select("SELECT count(*) FROM Copy WHERE T = 'AB'").at(0).at(0), "1");
 }
 
@@ -223,7 +223,7 @@ TEST_F(TypeRules, TablesOfEarlierBuildsKeepWorking) {
               (platform_tests::Rows{{"abc", "far too long", "not a date", "3"}}));
     EXPECT_EQ(Refusal("UPDATE Old SET Extra = 300"), err::kNumericOverflow);
     Run({"UPDATE Old SET Id = 1", "ALTER TABLE Old ALTER COLUMN Id SHORT"});
-    EXPECT_EQ(Refusal("UPDATE Old SET Id = 'x'"), err::kTypeMismatch);
+    EXPECT_EQ(Refusal("UPDATE Old SET Id = 'x'"), err::kDataTypeMismatch);
     Run({"UPDATE Old SET Name = 'still too long'"});  // kept as it was
     auto db = engine.OpenDatabase(path, false, false, "");
     EXPECT_EQ(db->Fields("Old").at(1).size, 5);

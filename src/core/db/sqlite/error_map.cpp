@@ -4,8 +4,8 @@
 #include <optional>
 #include <vector>
 
-#include "core/db/sqlite/jet_operators.h"
 #include "core/db/jetsql/type_rules.h"
+#include "core/db/sqlite/jet_operators.h"
 #include "core/db/system_error.h"
 
 namespace tessel::db::sqlite {
@@ -46,13 +46,14 @@ std::optional<std::pair<long, std::string>> FunctionFailure(const std::string& m
         const std::string rest = After(message, failure.error);
         // "Type mismatch: DateAdd cannot read ..." is already the whole sentence.
         if (StartsWith(rest, ": "))
-            return std::pair<long, std::string>{failure.number, message};
+            return std::pair<long, std::string>{failure.number, message + "."};
         if (!rest.empty() && !StartsWith(rest, " in "))
             continue;
         const std::string function =
             rest.empty() ? "a function" : "the function " + After(rest, " in ");
-        return std::pair<long, std::string>{
-            failure.number, std::string(failure.error) + ": " + function + " " + failure.why};
+        return std::pair<long, std::string>{failure.number, std::string(failure.error) + ": " +
+                                                                function + " " + failure.why +
+                                                                " (SQLite: " + message + ")."};
     }
     return std::nullopt;
 }
@@ -79,8 +80,8 @@ std::pair<long, std::string> DescribeTypeRule(const jetsql::TypeRuleName& rule) 
         case jetsql::RuleKind::Kind:
             break;
     }
-    return {err::kTypeMismatch, "Data type mismatch: the " + rule.type + " field " + field +
-                                    " cannot hold that value."};
+    return {err::kDataTypeMismatch, "Data type mismatch: the " + rule.type + " field " + field +
+                                        " cannot hold that value."};
 }
 
 // Number and sentence for a SQLite failure; the message is quoted in every sentence.
@@ -115,7 +116,7 @@ std::pair<long, std::string> DescribeCode(int rc, const std::string& message,
                                        "' in the statement" + sqliteSays + "."};
     }
     if (auto failure = FunctionFailure(message))
-        return {failure->first, failure->second + sqliteSays + "."};
+        return *failure;
     for (const char* kind : {"table ", "view ", "index ", "trigger "}) {
         const std::string tail = " already exists";
         if (StartsWith(message, kind) && message.size() > tail.size() &&
@@ -157,8 +158,6 @@ std::pair<long, std::string> DescribeCode(int rc, const std::string& message,
                     sqliteSays + "."};
     }
     // Errors of the classic operators (jet_operators.h) keep the classic texts.
-    if (primary == SQLITE_ERROR && message == kOverflowText)
-        return {err::kOverflow, message};
     if (primary == SQLITE_ERROR && message == kDivisionByZeroText)
         return {err::kDivisionByZero, message};
     switch (primary) {

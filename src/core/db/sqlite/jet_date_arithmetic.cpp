@@ -25,7 +25,7 @@ std::optional<double> DateSerialOf(sqlite3_value* value) {
 void ResultDate(sqlite3_context* context, double serial) {
     const auto date = base::DateTimeOfSerial(serial);
     if (!date)
-        return sqlite3_result_error(context, kOverflowText, -1);
+        return sqlite3_result_error(context, kDateOverflowText, -1);
     const std::string text = base::IsoText(*date);
     sqlite3_result_text(context, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
 }
@@ -39,8 +39,8 @@ void ResultDays(sqlite3_context* context, double days) {
 
 // SQLite's own a + b or a - b, for operands none of which is a date.
 void ResultPlain(sqlite3_context* context, sqlite3_value* a, sqlite3_value* b, bool subtract) {
-    const SqlNumber x = NumberOf(a);
-    const SqlNumber y = NumberOf(b);
+    const SqlNumber x = SqlNumberOf(a);
+    const SqlNumber y = SqlNumberOf(b);
     if (x.whole && y.whole) {
         sqlite3_int64 sum = 0;
         const bool overflow = subtract ? __builtin_sub_overflow(x.integer, y.integer, &sum)
@@ -59,8 +59,8 @@ void Arithmetic(sqlite3_context* context, sqlite3_value** argv, bool subtract) {
     const auto b = DateSerialOf(argv[1]);
     if (!a && !b)
         return ResultPlain(context, argv[0], argv[1], subtract);
-    const double x = a ? *a : NumberOf(argv[0]).AsDouble();
-    const double y = b ? *b : NumberOf(argv[1]).AsDouble();
+    const double x = a ? *a : SqlNumberOf(argv[0]).AsDouble();
+    const double y = b ? *b : SqlNumberOf(argv[1]).AsDouble();
     if (subtract && a && b)
         return ResultDays(context, x - y);
     ResultDate(context, subtract ? x - y : x + y);
@@ -68,11 +68,11 @@ void Arithmetic(sqlite3_context* context, sqlite3_value** argv, bool subtract) {
 
 }  // namespace
 
-void JetDateAdd(sqlite3_context* context, int, sqlite3_value** argv) {
+void JetAddOperator(sqlite3_context* context, int, sqlite3_value** argv) {
     Arithmetic(context, argv, false);
 }
 
-void JetDateSub(sqlite3_context* context, int, sqlite3_value** argv) {
+void JetSubtractOperator(sqlite3_context* context, int, sqlite3_value** argv) {
     Arithmetic(context, argv, true);
 }
 

@@ -197,8 +197,8 @@ constexpr Function kFunctions[] = {
     {"CSng", 1, JetCSng, true},
     {"CDbl", 1, JetCDbl, true},
     {"CVar", 1, JetCVar, true},
-    {"JetDateAdd", 2, JetDateAdd, true},
-    {"JetDateSub", 2, JetDateSub, true},
+    {"JetDateAdd", 2, JetAddOperator, true},
+    {"JetDateSub", 2, JetSubtractOperator, true},
     {"JetIntDiv", 2, JetIntDiv, true},
 };
 

@@ -11,12 +11,15 @@
 
 namespace tessel::db::sqlite {
 
-void JetDateAdd(sqlite3_context* context, int argc, sqlite3_value** argv);
-void JetDateSub(sqlite3_context* context, int argc, sqlite3_value** argv);
+void JetAddOperator(sqlite3_context* context, int argc, sqlite3_value** argv);
+void JetSubtractOperator(sqlite3_context* context, int argc, sqlite3_value** argv);
 void JetIntDiv(sqlite3_context* context, int argc, sqlite3_value** argv);
 
 // The texts of those errors, which the error map turns into the classic numbers.
-inline constexpr const char* kOverflowText = "Overflow";
+inline constexpr const char* kDateOverflowText =
+    "Overflow: the sum gives a date outside the years 100 to 9999";
+inline constexpr const char* kDivisionOverflowText =
+    "Overflow: the integer division \\ gives a number outside the Long Integer range";
 inline constexpr const char* kDivisionByZeroText = "Division by zero";
 
 }  // namespace tessel::db::sqlite

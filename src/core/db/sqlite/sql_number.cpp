@@ -7,7 +7,7 @@
 
 namespace tessel::db::sqlite {
 
-SqlNumber NumberOf(sqlite3_value* value) {
+SqlNumber SqlNumberOf(sqlite3_value* value) {
     switch (sqlite3_value_type(value)) {
         case SQLITE_INTEGER:
             return {true, sqlite3_value_int64(value), 0};

@@ -15,6 +15,6 @@ struct SqlNumber {
     double AsDouble() const { return whole ? static_cast<double>(integer) : real; }
 };
 
-SqlNumber NumberOf(sqlite3_value* value);
+SqlNumber SqlNumberOf(sqlite3_value* value);
 
 }  // namespace tessel::db::sqlite
