@@ -73,6 +73,20 @@ TEST_F(JetDml, TopBeforeAUnionLimitsOnlyItsOwnSelect) {
               (Rows{{"2"}}));
 }
 
+// The classic engine's True is -1; this program writes 1 and other programs write -1, and the
+// classic functions answer -1: every one of them is True in a comparison with True.
+TEST_F(JetDml, EveryStoredTrueEqualsTrue) {
+    Q("UPDATE Orders SET Paid = -1 WHERE ID = 3");
+    EXPECT_EQ(Q("SELECT ID FROM Orders WHERE Paid = True ORDER BY ID"), (Rows{{"1"}, {"3"}}));
+    EXPECT_EQ(Q("SELECT ID FROM Orders WHERE True = Paid ORDER BY ID"), (Rows{{"1"}, {"3"}}));
+    EXPECT_EQ(Q("SELECT ID FROM Orders WHERE Paid <> True ORDER BY ID"), (Rows{{"2"}, {"4"}}));
+    EXPECT_EQ(Q("SELECT ID FROM Orders WHERE IsNull(Customer) = False AND IsNumeric('12') = True "
+                "AND ID < 3 ORDER BY ID"),
+              (Rows{{"1"}, {"2"}}));
+    Q("UPDATE Orders SET Paid = True WHERE Paid = True AND ID = 3");
+    EXPECT_EQ(Q("SELECT Paid FROM Orders WHERE ID = 3"), (Rows{{"1"}}));
+}
+
 TEST_F(JetDml, IsTrueStaysATruthTest) {
     EXPECT_EQ(Q("SELECT 5 IS TRUE, 0 IS NOT TRUE, 0 IS FALSE"), (Rows{{"1", "1", "1"}}));
     EXPECT_EQ(Q("SELECT count(*) FROM Orders WHERE Paid IS TRUE"), (Rows{{"2"}}));

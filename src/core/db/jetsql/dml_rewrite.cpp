@@ -66,6 +66,45 @@ class Rewriter {
         return i >= 2 && tokens_[i - 1].IsWord("NOT") && tokens_[i - 2].IsWord("IS");
     }
 
+    // The assignments of an UPDATE's SET list: "=" there is no comparison.
+    bool InSetList(std::size_t i) const {
+        if (tokens_.empty() || !tokens_[0].IsWord("UPDATE") || tokens_[i].depth != 0)
+            return false;
+        for (std::size_t j = i; j-- > 0;) {
+            if (tokens_[j].depth != 0)
+                continue;
+            if (tokens_[j].IsWord("WHERE"))
+                return false;
+            if (tokens_[j].IsWord("SET"))
+                return true;
+        }
+        return false;
+    }
+
+    // x = True, x <> True (either way round): True is -1 to the classic engine and this
+    // program stores 1, so both count as True and the comparison becomes x <> 0, x = 0.
+    bool ComparedWithTrue(std::size_t i) {
+        auto isEquality = [](const Token& t) {
+            return t.IsSymbol("=") || t.IsSymbol("==") || t.IsSymbol("<>") || t.IsSymbol("!=");
+        };
+        std::optional<std::size_t> op;
+        if (i >= 1 && isEquality(tokens_[i - 1]) && !InSetList(i - 1))
+            op = i - 1;
+        else if (i + 1 < tokens_.size() && isEquality(tokens_[i + 1]))
+            op = i + 1;
+        if (!op)
+            return false;
+        const bool equal = tokens_[*op].IsSymbol("=") || tokens_[*op].IsSymbol("==");
+        if (*op < i) {
+            Replace(tokens_[*op], equal ? "<>" : "=");
+            Replace(tokens_[i], "0");
+        } else {
+            Replace(tokens_[i], "0");
+            Replace(tokens_[*op], equal ? "<>" : "=");
+        }
+        return true;
+    }
+
     bool PrecededByDot(std::size_t i) const { return i > 0 && tokens_[i - 1].IsSymbol("."); }
     bool FollowedBy(std::size_t i, std::string_view symbol) const {
         return i + 1 < tokens_.size() && tokens_[i + 1].IsSymbol(symbol);
@@ -79,6 +118,8 @@ class Rewriter {
             Replace(token, DateText(token));
         } else if ((token.IsWord("TRUE") || token.IsWord("FALSE")) && !PrecededByDot(i) &&
                    !FollowedBy(i, "(") && !FollowedBy(i, ".") && !TruthTest(i)) {
+            if (token.IsWord("TRUE") && ComparedWithTrue(i))
+                return;
             Replace(token, token.IsWord("TRUE") ? "1" : "0");
         } else if ((token.IsWord("LEFT") || token.IsWord("RIGHT") || token.IsWord("ISNULL")) &&
                    FollowedBy(i, "(") && !PrecededByDot(i)) {
