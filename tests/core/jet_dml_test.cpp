@@ -71,6 +71,14 @@ TEST_F(JetDml, TopBeforeAUnionLimitsOnlyItsOwnSelect) {
               (Rows{{"1"}, {"2"}, {"9"}}));
     EXPECT_EQ(Q("SELECT count(*) FROM (SELECT TOP 1 ID FROM Orders UNION SELECT 7)"),
               (Rows{{"2"}}));
+    // A TOP in the last member limits that member; the ORDER BY after it orders the union.
+    EXPECT_EQ(Q("SELECT ID FROM Orders WHERE ID = 4 UNION SELECT TOP 1 ID FROM Orders"),
+              (Rows{{"1"}, {"4"}}));
+    EXPECT_EQ(Q("SELECT ID FROM Orders WHERE ID = 4 UNION ALL SELECT TOP 2 ID FROM Orders WHERE "
+                "ID < 4 ORDER BY ID DESC"),
+              (Rows{{"4"}, {"2"}, {"1"}}));
+    EXPECT_EQ(Q("SELECT 9 UNION ALL SELECT TOP 50 PERCENT ID FROM Orders ORDER BY 1"),
+              (Rows{{"1"}, {"2"}, {"9"}}));
 }
 
 // The classic engine's True is -1; this program writes 1 and other programs write -1, and the

@@ -239,9 +239,15 @@ class Rewriter {
         // Groups opened inside the SELECT (function calls, subqueries) close before it does.
         // A SELECT that a UNION (INTERSECT, EXCEPT) follows ends there; its limit is its own,
         // so it becomes a subquery of its own, where SQLite takes a LIMIT.
+        // A later member of a compound has no ORDER BY of its own: one there orders the whole,
+        // so the member ends before it; its limit is its own too.
+        const bool laterMember =
+            select > 0 &&
+            (tokens_[select - 1].IsWord("UNION") || tokens_[select - 1].IsWord("ALL") ||
+             tokens_[select - 1].IsWord("INTERSECT") || tokens_[select - 1].IsWord("EXCEPT"));
         const std::uint32_t depth = tokens_[select].depth;
         int opened = 0;
-        bool compoundMember = false;
+        bool compoundMember = laterMember;
         std::size_t end = text_.size();
         std::size_t endToken = tokens_.size();
         for (std::size_t j = last + 1; j < tokens_.size(); ++j) {
@@ -261,16 +267,16 @@ class Rewriter {
                 compoundMember = true;
                 break;
             }
+            if (laterMember && opened == 0 && tokens_[j].IsWord("ORDER") &&
+                j + 1 < tokens_.size() && tokens_[j + 1].IsWord("BY")) {
+                end = tokens_[j].begin;
+                break;
+            }
             end = tokens_[j].end;
             endToken = j + 1;
         }
         if (compoundMember)
             edits_.push_back({tokens_[select].begin, tokens_[select].begin, "SELECT * FROM ("});
-        // A later member of a compound has no ORDER BY of its own: one there orders the whole.
-        const bool laterMember =
-            select > 0 &&
-            (tokens_[select - 1].IsWord("UNION") || tokens_[select - 1].IsWord("ALL") ||
-             tokens_[select - 1].IsWord("INTERSECT") || tokens_[select - 1].IsWord("EXCEPT"));
         const TopSelect top{select, last + 1, endToken,
                             i > select + 1 && !tokens_[select + 1].IsWord("ALL")};
         if (!percent) {
