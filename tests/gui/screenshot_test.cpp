@@ -22,7 +22,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* kDemoScript =
-    "// Make a database, fill a table and read it back.\r\n"
+    "// Make a database, fill a table and read it back, the classic way.\r\n"
     "dbmake shop;\r\n"
     "CREATE TABLE Customers (CustomerID COUNTER, Name TEXT(50), City TEXT(30),"
     " Joined DATETIME);\r\n"
@@ -31,7 +31,12 @@ constexpr const char* kDemoScript =
     "INSERT INTO Customers (Name, City, Joined) VALUES ('Grace', 'Arlington', #2001-12-09#);\r\n"
     "INSERT INTO Customers (Name, City, Joined) VALUES ('Edsger', 'Nuenen', #2002-05-11#);\r\n"
     "SELECT Name FROM Customers WHERE City = 'London';\r\n"
-    "SELECT * FROM Customers ORDER BY Name;\r\n";
+    "SELECT * FROM Customers ORDER BY Name;\r\n"
+    "TRANSFORM Count(*) SELECT City FROM Customers GROUP BY City PIVOT Year(Joined);\r\n"
+    "ALTER TABLE Customers ADD COLUMN Member BIT;\r\n"
+    "UPDATE Customers SET Member = -1 WHERE City = 'LONDON';\r\n"
+    "SELECT Name, Joined + 30 AS Due, Member FROM Customers WHERE Member = True OR "
+    "Name LIKE '[e-g]*' ORDER BY Name;\r\n";
 
 class ScreenshotTest : public MainWindowTest {
   protected:
@@ -59,10 +64,10 @@ TEST_F(ScreenshotTest, MainWindowAfterStartAndAfterRunningAScript) {
     Settle(100);
 
     EXPECT_TRUE(Sess().state.current.databaseOpen);
-    EXPECT_EQ(Sess().state.recordsets.recordsetCount, 2);
-    EXPECT_EQ(Window().ListPane().Grid()->rowCount(), 3);
+    EXPECT_EQ(Sess().state.recordsets.recordsetCount, 4);
+    EXPECT_EQ(Window().ListPane().Grid()->rowCount(), 5);
     EXPECT_GT(Window().TreePane().Tree()->topLevelItemCount(), 0);
-    EXPECT_EQ(Std(Window().ViewPane().Caption()), "recordset2");
+    EXPECT_EQ(Std(Window().ViewPane().Caption()), "recordset4");
     const std::string after = Save("main-window-after-run.png");
     EXPECT_FALSE(QImage(QString::fromStdString(after)).isNull());
 }
