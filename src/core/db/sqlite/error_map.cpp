@@ -179,9 +179,13 @@ std::pair<long, std::string> DescribeCode(int rc, const std::string& message,
         case SQLITE_NOTADB:
         case SQLITE_CORRUPT:
             return {err::kUnreadableDatabase, DamagedSentence(file) + sqliteSays + "."};
+        case SQLITE_TOOBIG:
+            return {err::kOutOfStringSpace,
+                    "Out of string space: a text or binary value would be longer than the "
+                    "engine allows" +
+                        sqliteSays + "."};
         case SQLITE_FULL:
         case SQLITE_NOMEM:
-        case SQLITE_TOOBIG:
             return {err::kDiskFull,
                     "The disk is full or another resource ran out while working "
                     "on " +
