@@ -6,61 +6,11 @@
 #include <cstring>
 #include <iterator>
 
+#include "core/db/sqlite/decimal_digits.h"
 #include "core/db/sqlite/jet_format.h"
 
 namespace tessel::db::sqlite {
 namespace {
-
-// A magnitude as decimal digits, 0.d1d2d3... times ten to `exponent`; no digits for zero.
-// Fifteen significant digits, as the classic engine prints a Double, so that 2.675 rounds
-// as written and not as stored.
-struct Decimal {
-    std::string digits;
-    int exponent = 0;
-};
-
-void Trim(Decimal& value) {
-    while (!value.digits.empty() && value.digits.back() == '0')
-        value.digits.pop_back();
-    if (value.digits.empty())
-        value.exponent = 0;
-}
-
-Decimal DecimalOf(double magnitude) {
-    Decimal value;
-    if (magnitude == 0 || !std::isfinite(magnitude))
-        return value;
-    char text[40];
-    std::snprintf(text, sizeof text, "%.14e", magnitude);  // d.dddddddddddddde+XX
-    value.digits = std::string(1, text[0]) + std::string(text + 2, 14);
-    value.exponent = std::atoi(std::strchr(text, 'e') + 1) + 1;
-    Trim(value);
-    return value;
-}
-
-// Rounded to `decimals` places after the point, halves away from zero.
-Decimal RoundAt(Decimal value, int decimals) {
-    const long keep = static_cast<long>(value.exponent) + decimals;
-    if (keep < 0 || value.digits.empty())
-        return {};
-    if (keep >= static_cast<long>(value.digits.size()))
-        return value;
-    const bool up = value.digits[static_cast<std::size_t>(keep)] >= '5';
-    value.digits.resize(static_cast<std::size_t>(keep));
-    if (up) {
-        long at = keep - 1;
-        while (at >= 0 && value.digits[static_cast<std::size_t>(at)] == '9')
-            value.digits[static_cast<std::size_t>(at--)] = '0';
-        if (at < 0) {
-            value.digits.insert(value.digits.begin(), '1');
-            ++value.exponent;
-        } else {
-            ++value.digits[static_cast<std::size_t>(at)];
-        }
-    }
-    Trim(value);
-    return value;
-}
 
 std::string IntegerDigits(const Decimal& value) {
     if (value.exponent <= 0)
@@ -154,13 +104,13 @@ std::string Render(const Section& section, double magnitude) {
         const int leading = std::max(section.integerPlaces, 1);
         exponent = value.exponent - leading;
         value.exponent = leading;
-        value = RoundAt(value, section.decimalPlaces);
+        value = RoundAt(value, section.decimalPlaces, Halves::AwayFromZero);
         if (value.exponent > leading) {  // 9.99 rounded up to 10.0
             ++exponent;
             value.exponent = leading;
         }
     } else {
-        value = RoundAt(value, section.decimalPlaces);
+        value = RoundAt(value, section.decimalPlaces, Halves::AwayFromZero);
     }
     const std::string integer = IntegerDigits(value);
     const std::string fraction = FractionDigits(value, section.decimalPlaces);

@@ -1,5 +1,7 @@
 #include "core/db/sqlite/jet_values.h"
 
+#include "core/db/sqlite/decimal_digits.h"
+
 #include <locale.h>
 #include <clocale>
 #include <cmath>
@@ -247,33 +249,10 @@ void ResultNumber(sqlite3_context* context, double value) {
 double RoundHalfEven(double value, int digits) {
     if (!std::isfinite(value) || value == 0)
         return value;
-    char text[40];
-    // d.dddddddddddddde[+-]x: fifteen significant digits and the exponent.
-    std::snprintf(text, sizeof text, "%.14e", std::fabs(value));
-    std::string mantissa;
-    mantissa += text[0];
-    mantissa.append(text + 2, 14);
-    const int exponent = std::atoi(std::strchr(text, 'e') + 1);
-    const int keep = exponent + 1 + digits;  // significant digits that stay
-    if (keep >= 15)
-        return value;
-    if (keep < 0)
-        return value < 0 ? -0.0 : 0.0;
-    const bool rest =
-        mantissa.find_first_not_of('0', static_cast<std::size_t>(keep) + 1) != std::string::npos;
-    const int next = mantissa[static_cast<std::size_t>(keep)] - '0';
-    const int last = keep > 0 ? mantissa[static_cast<std::size_t>(keep) - 1] - '0' : 0;
-    const bool up = next > 5 || (next == 5 && (rest || last % 2 == 1));
-    std::string kept = "0" + mantissa.substr(0, static_cast<std::size_t>(keep));
-    if (up) {
-        std::size_t at = kept.size() - 1;
-        while (kept[at] == '9')
-            kept[at--] = '0';
-        ++kept[at];
-    }
-    // kept holds the digits of value * 10^digits, a leading zero in front.
-    const std::string scaled = kept + "e" + std::to_string(-digits);
-    const double rounded = std::strtod(scaled.c_str(), nullptr);
+    const Decimal decimal = DecimalOf(value);
+    if (decimal.exponent + digits >= static_cast<int>(decimal.digits.size()))
+        return value;  // nothing to round away
+    const double rounded = MagnitudeOf(RoundAt(decimal, digits, Halves::ToEven));
     return value < 0 ? -rounded : rounded;
 }
 
