@@ -23,10 +23,11 @@ struct sigaction gPrevious[std::size(kEndingSignals)]{};
 
 void RestoreEchoAndEnd(int signal) {
     tcsetattr(gTerminal, TCSAFLUSH, &gSaved);  // async-signal-safe
-    for (std::size_t i = 0; i < std::size(kEndingSignals); ++i) {
-        if (kEndingSignals[i] == signal)
-            sigaction(signal, &gPrevious[i], nullptr);
-    }
+    // A signal at the prompt ends the program at once, whatever handler the run installed.
+    struct sigaction ending {};
+    ending.sa_handler = SIG_DFL;
+    sigemptyset(&ending.sa_mask);
+    sigaction(signal, &ending, nullptr);
     raise(signal);
 }
 

@@ -7,6 +7,7 @@
 #include "cli/command_arguments.h"
 #include "cli/commands.h"
 #include "cli/console_ui.h"
+#include "cli/interrupt_watch.h"
 #include "cli/script_input.h"
 #include "core/script/recordset_file.h"
 #include "core/script/script_runner.h"
@@ -41,6 +42,7 @@ int RunCommand(const std::vector<std::string>& args) {
         return kUsageErrorStatus;
     }
 
+    InterruptWatch interrupts;  // from here on a signal stops the run instead of ending it
     ConsoleUi ui(parsed.console, std::cout, std::cerr);
     Session session(ui);
     if (!StartConsoleSession(session))
@@ -49,11 +51,14 @@ int RunCommand(const std::vector<std::string>& args) {
     // As Script > Execute: an empty script does nothing, a run numbers its recordsets from 1.
     if (!script.empty()) {
         session.state.recordsets.recordsetCount = 0;
+        const auto keepGoing = [] { return !InterruptWatch::Requested(); };
+        session.engine.SetProgressHook(keepGoing);
         try {
-            RunScript(session, script);
+            RunScript(session, script, keepGoing);
         } catch (const std::exception& error) {
             ShowStandardError(ui, AsEngineError(error));
         }
+        session.engine.SetProgressHook({});
     }
 
     // Closing, as the program does when its window closes.
@@ -61,6 +66,11 @@ int RunCommand(const std::vector<std::string>& args) {
     if (!keepRecordsets)
         CleanRecordsets(session);
     std::cout.flush();
+    if (InterruptWatch::Requested()) {
+        std::cerr << "tessel-cli run: interrupted; the statement that was running was cancelled "
+                     "and the rest of the script was not run.\n";
+        return kInterruptedStatus;
+    }
     return ui.ExitStatus();
 }
 

@@ -1,11 +1,13 @@
 // The console program: tessel-cli run prints captured rows, reports boxes on standard error,
 // answers dialogs from its options, and exits 0, 1 or 2.
 #include <gtest/gtest.h>
+
 #include <poll.h>
 #include <pty.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
+#include <chrono>
 
 #include <csignal>
 #include <cstdlib>
@@ -293,6 +295,33 @@ TEST_F(CliOnATerminal, CtrlCAtThePasswordPromptGivesTheTerminalItsEchoBack) {
     termios after{};
     ASSERT_EQ(tcgetattr(terminal, &after), 0);
     EXPECT_NE(after.c_lflag & ECHO, 0u) << "the terminal was left without echo";
+}
+
+// Ctrl-C during a long statement: the statement is cancelled, the rest of the script does not
+// run, what ran before stays, the recordset files go, and the exit status says so.
+TEST_F(Cli, InterruptCancelsTheRunningStatementAndEndsTheRun) {
+    WriteScript("long.sqv",
+                "dbMake long.mdb;\r\n"
+                "CREATE TABLE T (N LONG);\r\n"
+                "INSERT INTO T VALUES (1);\r\n"
+                "SELECT N FROM T;\r\n"
+                "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c "
+                "WHERE x < 4000000000) SELECT count(*) AS Many FROM c;\r\n"
+                "INSERT INTO T VALUES (2);\r\n");
+    const auto started = std::chrono::steady_clock::now();
+    const CliResult result = Run("run long.sqv", "timeout --preserve-status -s INT 5");
+    const auto took = std::chrono::steady_clock::now() - started;
+    EXPECT_EQ(result.status, 130) << result.err;
+    EXPECT_LT(took, std::chrono::seconds(20));
+    EXPECT_NE(result.err.find("DBEngine error: 3059: Operation cancelled"), std::string::npos)
+        << result.err;
+    EXPECT_NE(result.err.find("tessel-cli run: interrupted"), std::string::npos) << result.err;
+    EXPECT_FALSE(fs::exists(home + "/recordset1.rst"));
+    EXPECT_FALSE(fs::exists(home + "/recordset2.rst"));
+    WriteScript("check.sqv", "dbOpen long.mdb;\r\nSELECT N FROM T ORDER BY N;\r\n");
+    const CliResult check = Run("run check.sqv");
+    EXPECT_EQ(check.status, 0) << check.err;
+    EXPECT_EQ(check.out, "recordset1\nN\n-\n1\n(1 row)\n") << check.out;
 }
 
 TEST_F(Cli, ScriptBytesThatAreNotUtf8ReadAsWindows1252) {

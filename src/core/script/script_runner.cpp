@@ -45,10 +45,13 @@ void EndOpenTransactions(Session& session) {
 
 }  // namespace
 
-void RunScript(Session& session, const std::string& script) {
+void RunScript(Session& session, const std::string& script,
+               const std::function<bool()>& keepGoing) {
     try {
         ScriptSplitter splitter(script);
         while (auto statement = splitter.Next()) {
+            if (keepGoing && !keepGoing())
+                break;
             if (statement->isCommand) {
                 SQLdb(session, statement->text);
             } else {

@@ -17,6 +17,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -36,7 +37,10 @@ void ExecuteSQL(Session& session);
 // Runs a script's statements in order, each to SQLdb or SQL. A failed SQL statement is shown
 // in its own box by SQL and the script goes on; a failed script command, or a text that ends
 // inside quotes, throws EngineError once the statements before it have run.
-void RunScript(Session& session, const std::string& script);
+// `keepGoing`, when given, is asked before each statement; once it says no, the rest of the
+// script is not run (a person or a signal stopped it).
+void RunScript(Session& session, const std::string& script,
+               const std::function<bool()>& keepGoing = {});
 // Runs one script command ("db..." without its ";"). Failures propagate as EngineError.
 void SQLdb(Session& session, const std::string& SQLcmd);
 // Runs one SQL statement; reports its own failure in the "DBEngine error" box.

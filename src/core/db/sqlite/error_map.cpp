@@ -202,7 +202,10 @@ std::pair<long, std::string> DescribeCode(int rc, const std::string& message,
             return {err::kReserved, "Reading or writing " + FileLabel(file) + " failed" +
                                         systemSays + sqliteSays + "."};
         case SQLITE_INTERRUPT:
-            return {err::kQueryCancelled, "The statement was cancelled" + sqliteSays + "."};
+            return {err::kQueryCancelled,
+                    "Operation cancelled: the statement was stopped before it ended, and "
+                    "nothing it changed is kept" +
+                        sqliteSays + "."};
         case SQLITE_CONSTRAINT:
             return {err::kValidationFailed,
                     "A validation rule or constraint of the table "
