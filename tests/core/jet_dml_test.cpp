@@ -188,6 +188,14 @@ TEST_F(JetDml, EverydayFunctionsOfTheClassicEngine) {
     EXPECT_EQ(Q("SELECT Left('Grüße', 3), Right('Grüße', 2), Mid('Grüße', 2, 3), Mid('abc', 2), "
                 "Len(NULL) IS NULL"),
               (Rows{{"Grü", "ße", "rüß", "bc", "1"}}));
+    // Beyond the text is empty; before its first character, or a negative length, is error 5.
+    EXPECT_EQ(Q("SELECT Left('abc', 9), Right('abc', 0), Mid('abc', 9), Mid('abc', 2, 0)"),
+              (Rows{{"abc", "", "", ""}}));
+    for (const char* wrong :
+         {"SELECT Mid('abc', 0)", "SELECT Mid('abc', -5, 2)", "SELECT Mid('abc', 1, -1)",
+          "SELECT Left('abc', -1)", "SELECT Right('abc', -1)"}) {
+        EXPECT_EQ(ErrorNumber([&] { Q(wrong); }), err::kInvalidArgument) << wrong;
+    }
     EXPECT_EQ(Q("SELECT Year(Placed), Month(Placed), Day(Placed) FROM Orders WHERE ID = 2"),
               (Rows{{"2001", "2", "3"}}));
     EXPECT_EQ(Q("SELECT CLng(2.5), CInt(3.5), CDbl('1.25'), CStr(12)"),

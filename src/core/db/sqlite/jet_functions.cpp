@@ -68,6 +68,9 @@ void Len(sqlite3_context* context, int argc, sqlite3_value** argv) {
 void Left(sqlite3_context* context, int argc, sqlite3_value** argv) {
     if (AnyNull(argc, argv))
         return sqlite3_result_null(context);
+    // A negative length, like a Mid start before the first character, is the classic error 5.
+    if (sqlite3_value_int64(argv[1]) < 0)
+        return ResultFailure(context, kInvalidArgument);
     const auto text = TextOf(argv[0]);
     ResultText(context, text.substr(0, CharacterOffset(text, sqlite3_value_int64(argv[1]))));
 }
@@ -75,6 +78,8 @@ void Left(sqlite3_context* context, int argc, sqlite3_value** argv) {
 void Right(sqlite3_context* context, int argc, sqlite3_value** argv) {
     if (AnyNull(argc, argv))
         return sqlite3_result_null(context);
+    if (sqlite3_value_int64(argv[1]) < 0)
+        return ResultFailure(context, kInvalidArgument);
     const auto text = TextOf(argv[0]);
     const long long keep = sqlite3_value_int64(argv[1]);
     const long long skip = std::max(0LL, CharacterCount(text) - std::max(0LL, keep));
@@ -84,8 +89,10 @@ void Right(sqlite3_context* context, int argc, sqlite3_value** argv) {
 void Mid(sqlite3_context* context, int argc, sqlite3_value** argv) {
     if (AnyNull(argc, argv))
         return sqlite3_result_null(context);
+    if (sqlite3_value_int64(argv[1]) < 1 || (argc > 2 && sqlite3_value_int64(argv[2]) < 0))
+        return ResultFailure(context, kInvalidArgument);
     const auto text = TextOf(argv[0]);
-    const long long start = std::max(1LL, sqlite3_value_int64(argv[1])) - 1;
+    const long long start = sqlite3_value_int64(argv[1]) - 1;
     const std::size_t begin = CharacterOffset(text, start);
     std::size_t end = text.size();
     if (argc > 2) {
@@ -117,10 +124,10 @@ constexpr Function kFunctions[] = {
     {"NZ", 1, Nz, true},
     {"NZ", 2, Nz, true},
     {"LEN", 1, Len, true},
-    {"LEFT", 2, Left, true},
-    {"RIGHT", 2, Right, true},
-    {"MID", 2, Mid, true},
-    {"MID", 3, Mid, true},
+    {"Left", 2, Left, true},
+    {"Right", 2, Right, true},
+    {"Mid", 2, Mid, true},
+    {"Mid", 3, Mid, true},
     {"UCase", 1, JetUCase, true},
     {"LCase", 1, JetLCase, true},
     {"NOW", 0, JetNow, false},
