@@ -6,6 +6,7 @@
 #include <ostream>
 #include <vector>
 
+#include "core/base/text.h"
 #include "core/script/recordset_file.h"
 
 namespace tessel::cli {
@@ -23,13 +24,7 @@ std::string RealText(double value) {
 }
 
 std::string HexText(const std::string& bytes) {
-    static const char kDigits[] = "0123456789ABCDEF";
-    std::string text = "X'";
-    for (unsigned char byte : bytes) {
-        text += kDigits[byte >> 4];
-        text += kDigits[byte & 0xF];
-    }
-    return text + "'";
+    return "X'" + base::HexDigits(bytes) + "'";
 }
 
 std::string CellText(const RecordsetCell& cell, const char* nullText) {

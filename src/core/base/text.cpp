@@ -35,4 +35,15 @@ std::string Trim(std::string_view text, std::string_view characters) {
     return std::string(text.substr(begin, end - begin + 1));
 }
 
+std::string HexDigits(std::string_view bytes) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string hex;
+    hex.reserve(bytes.size() * 2);
+    for (const unsigned char byte : bytes) {
+        hex += kDigits[byte >> 4];
+        hex += kDigits[byte & 0xF];
+    }
+    return hex;
+}
+
 }  // namespace tessel::base

@@ -14,6 +14,9 @@ char UpperAscii(char c);
 std::string UpperAscii(std::string_view text);
 std::string LowerAscii(std::string_view text);
 
+// Each byte as two upper-case hexadecimal digits ("\x01\xAB" is "01AB").
+std::string HexDigits(std::string_view bytes);
+
 // `text` without the leading and trailing characters that are in `characters`.
 std::string Trim(std::string_view text, std::string_view characters = kBlanks);
 

@@ -95,13 +95,8 @@ class Rewriter {
         if (!op)
             return false;
         const bool equal = tokens_[*op].IsSymbol("=") || tokens_[*op].IsSymbol("==");
-        if (*op < i) {
-            Replace(tokens_[*op], equal ? "<>" : "=");
-            Replace(tokens_[i], "0");
-        } else {
-            Replace(tokens_[i], "0");
-            Replace(tokens_[*op], equal ? "<>" : "=");
-        }
+        Replace(tokens_[*op], equal ? "<>" : "=");
+        Replace(tokens_[i], "0");
         return true;
     }
 
@@ -148,51 +143,19 @@ class Rewriter {
         }
     }
 
-    // Words that end an operand of "&": operators of lower precedence and clause keywords.
-    static bool EndsOperand(const Token& token) {
-        static constexpr std::string_view kWords[] = {
-            "LIKE",  "IS",     "BETWEEN",  "IN",          "NOT",    "AND",    "OR",    "XOR",
-            "EQV",   "IMP",    "SELECT",   "FROM",        "WHERE",  "AS",     "SET",   "VALUES",
-            "ON",    "WHEN",   "THEN",     "ELSE",        "END",    "CASE",   "GROUP", "ORDER",
-            "BY",    "HAVING", "DISTINCT", "DISTINCTROW", "TOP",    "INTO",   "ASC",   "DESC",
-            "UNION", "LIMIT",  "JOIN",     "ALL",         "ESCAPE", "COLLATE"};
-        if (token.kind == TokenKind::Word) {
-            for (auto word : kWords) {
-                if (token.IsWord(word))
-                    return true;
-            }
-            return false;
-        }
-        if (token.kind != TokenKind::Symbol)
-            return false;
-        static constexpr std::string_view kSymbols[] = {
-            "=", "<>", "<", ">", "<=", ">=", "!=", "==", ",", ";"};
-        for (auto symbol : kSymbols) {
-            if (token.Spelling() == symbol)
-                return true;
-        }
-        return false;
-    }
-
     // a & b -> JetConcat(a, b): Null only when both are Null, as the classic engine has it.
     // "&" binds looser than arithmetic and tighter than comparisons, from left to right.
     void Concatenate(std::size_t at) {
-        const std::uint32_t depth = tokens_[at].depth;
-        std::size_t first = at;
-        while (first > 0) {
-            const std::size_t j = first - 1;
-            if (tokens_[j].depth < depth || (tokens_[j].depth == depth && EndsOperand(tokens_[j])))
-                break;
-            if (tokens_[j].depth == depth && tokens_[j].IsSymbol("&")) {
-                // a & b & c: the operand of this "&" starts where that of the one before did;
-                // walking back again would take time in the square of the chain's length.
-                first = concatFirst_.at(j);
-                break;
-            }
-            first = j;
+        const Operands operands(tokens_);
+        std::size_t first = operands.LeftStart(at, Binding::Concatenation);
+        // a & b & c: the operand of this "&" starts where that of the one before did; walking
+        // back again would take time in the square of the chain's length.
+        if (first != at && first > 0 && tokens_[first - 1].IsSymbol("&") &&
+            tokens_[first - 1].depth == tokens_[at].depth) {
+            first = concatFirst_.at(first - 1);
         }
         concatFirst_[at] = first;
-        const std::size_t last = Operands(tokens_).RightEnd(at, Binding::Concatenation);
+        const std::size_t last = operands.RightEnd(at, Binding::Concatenation);
         if (first == at || last == at) {
             Replace(tokens_[at], "||");  // an operand this reading cannot delimit
             return;

@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "core/base/date_serial.h"
+#include "core/base/text.h"
 #include "core/db/drivers/sqlite/cursor.h"
 #include "core/db/jetsql/dml_rewrite.h"
 #include "core/db/jetsql/quote.h"
@@ -37,13 +38,9 @@ jetsql::PivotValue ValueOf(sqlite3_value* value) {
             return {NumberText(number), ValueToText(number), false};
         }
         case SQLITE_BLOB: {
-            const auto* bytes = static_cast<const unsigned char*>(sqlite3_value_blob(value));
-            static constexpr char kDigits[] = "0123456789ABCDEF";
-            std::string hex;
-            for (int i = 0; i < sqlite3_value_bytes(value); ++i) {
-                hex += kDigits[bytes[i] >> 4];
-                hex += kDigits[bytes[i] & 15];
-            }
+            const std::string hex = base::HexDigits(
+                std::string_view(static_cast<const char*>(sqlite3_value_blob(value)),
+                                 static_cast<std::size_t>(sqlite3_value_bytes(value))));
             return {"X'" + hex + "'", hex, false};
         }
         default: {
