@@ -9,15 +9,6 @@
 namespace tessel::test::platform_tests {
 namespace {
 
-std::vector<std::string> UserTables(db::Database& database) {
-    std::vector<std::string> names;
-    for (const auto& table : database.TableDefs()) {
-        if ((table.attributes & db::attr::kSystemObjectMask) == 0)
-            names.push_back(table.name);
-    }
-    return names;
-}
-
 void RunOutside(const std::string& file, const std::string& sql) {
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);

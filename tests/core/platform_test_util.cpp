@@ -51,4 +51,13 @@ Rows ReadRows(db::Cursor& rowsOf) {
     return rows;
 }
 
+std::vector<std::string> UserTables(db::Database& database) {
+    std::vector<std::string> names;
+    for (const auto& table : database.TableDefs()) {
+        if ((table.attributes & db::attr::kSystemObjectMask) == 0)
+            names.push_back(table.name);
+    }
+    return names;
+}
+
 }  // namespace tessel::test::platform_tests

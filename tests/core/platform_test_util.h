@@ -30,6 +30,9 @@ Rows Query(db::Engine& engine, const std::string& file, const std::string& state
 // The remaining rows of a cursor, each value as text as Query gives it.
 Rows ReadRows(db::Cursor& cursor);
 
+// The names of a database's tables that are not system tables, in the engine's order.
+std::vector<std::string> UserTables(db::Database& database);
+
 // The number of the EngineError that `action` throws, 0 when it throws none.
 template <typename Action>
 long ErrorNumber(Action&& action, std::string* description = nullptr) {

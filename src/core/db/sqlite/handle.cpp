@@ -1,7 +1,10 @@
 #include "core/db/sqlite/handle.h"
 
+#include <cstring>
+
 #include "core/db/sqlite/error_map.h"
 #include "core/db/sqlite/jet_functions.h"
+#include "core/db/sqlite/statement_effects.h"
 
 namespace tessel::db::sqlite {
 namespace {
@@ -14,6 +17,11 @@ void Configure(sqlite3* db, const std::string& path) {
     char* message = nullptr;
     int rc = sqlite3_exec(db, "PRAGMA foreign_keys = ON", nullptr, nullptr, &message);
     sqlite3_free(message);
+    // A schema of a thousand tables with their type rules outgrows SQLite's default cache of
+    // 2 MB, and every change of structure scans the schema table: it has to stay in memory.
+    // Setting the size reads the schema, which fails for a damaged file: that file keeps the
+    // default and is reported by what reads it next.
+    sqlite3_exec(db, "PRAGMA cache_size = -16384", nullptr, nullptr, nullptr);
     if (rc == SQLITE_OK)
         rc = RegisterJetFunctions(db);
     if (rc != SQLITE_OK)
@@ -79,9 +87,15 @@ Statement& Statement::BindNull(int index) {
 }
 
 bool Statement::Step() {
+    const bool starting = sqlite3_stmt_busy(stmt_) == 0;
+    if (starting)
+        handle_->NoteWrite(stmt_);
     const int rc = sqlite3_step(stmt_);
     if (rc == SQLITE_ROW)
         return true;
+    if (!sqlite3_stmt_readonly(stmt_) || !starting)
+        handle_->NoteWrite(stmt_);
+    handle_->AfterCommit();
     if (rc == SQLITE_DONE)
         return false;
     const SqliteFailure failure = ReadFailure(handle_->Raw(), rc);
@@ -104,7 +118,130 @@ std::string Statement::Text(int column) const {
 // ---- Handle ----
 
 Handle::Handle(Connection db, std::string path, bool readOnly)
-    : db_(std::move(db)), path_(std::move(path)), readOnly_(readOnly) {}
+    : db_(std::move(db)), path_(std::move(path)), readOnly_(readOnly) {
+    WatchWrites();
+}
+
+void Handle::WatchWrites() {
+    // Rows that a trigger writes to the properties show in no statement's text.
+    sqlite3_update_hook(
+        db_.get(),
+        [](void* self, int, const char*, const char* table, sqlite3_int64) {
+            auto* handle = static_cast<Handle*>(self);
+            if (table != nullptr && handle->propertyWriters_ == 0 && IsPropertiesTableName(table))
+                ++handle->generations_.properties;
+        },
+        this);
+    sqlite3_commit_hook(
+        db_.get(),
+        [](void* self) {
+            static_cast<Handle*>(self)->BeforeCommit();
+            return 0;
+        },
+        this);
+}
+
+void Handle::NoteWrite(sqlite3_stmt* stmt) {
+    const char* sql = sqlite3_sql(stmt);
+    Bump(EffectsOf(sql == nullptr ? std::string_view() : std::string_view(sql),
+                   sqlite3_stmt_readonly(stmt) != 0));
+}
+
+void Handle::Bump(const StatementEffects& effects) {
+    if (effects.data)
+        ++generations_.data;
+    if (effects.schema)
+        ++generations_.schema;
+    if (effects.properties && propertyWriters_ == 0)
+        ++generations_.properties;
+    if (effects.schemaRewrite)
+        ++generations_.schemaRewrite;
+}
+
+std::optional<Handle::Header> Handle::ReadHeader() {
+    sqlite3_file* file = nullptr;
+    if (sqlite3_file_control(db_.get(), "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK ||
+        file == nullptr || file->pMethods == nullptr) {
+        return std::nullopt;
+    }
+    Header header;
+    unsigned char* bytes = header.bytes.data();
+    const int rc = file->pMethods->xRead(file, bytes, static_cast<int>(header.bytes.size()), 0);
+    header.sqlite = rc == SQLITE_OK && std::memcmp(bytes, "SQLite format 3", 16) == 0;
+    // In write-ahead-log mode commits leave the header alone.
+    header.trustworthy = header.sqlite && bytes[18] != 2 && bytes[19] != 2;
+    const auto word = [&](int at) {
+        return (std::uint32_t{bytes[at]} << 24) | (std::uint32_t{bytes[at + 1]} << 16) |
+               (std::uint32_t{bytes[at + 2]} << 8) | std::uint32_t{bytes[at + 3]};
+    };
+    header.changeCounter = word(24);
+    header.schemaCookie = word(40);
+    return header;
+}
+
+void Handle::Compare(const Header& header) {
+    if (!header.trustworthy || !seen_) {
+        // Nothing to compare with (the first look, or the last one no longer describes the
+        // file): what was read before may be stale.
+        Bump({true, true, true, true});
+    } else {
+        // Another connection committed: its rows may include stored properties.
+        if (header.changeCounter != seen_->changeCounter)
+            Bump({true, false, true, false});
+        if (header.schemaCookie != seen_->schemaCookie)
+            Bump({true, true, true, true});
+    }
+    seen_.reset();
+    if (header.trustworthy)
+        seen_ = header;
+}
+
+bool Handle::Revalidate(std::array<unsigned char, 100>* bytes) {
+    const std::optional<Header> header = ReadHeader();
+    if (!header)
+        return true;  // a database in memory: only this connection changes it
+    if (bytes != nullptr)
+        *bytes = header->bytes;
+    Compare(*header);
+    return header->sqlite;
+}
+
+// This connection's own commits change the header too. Its write lock is held here, so no other
+// connection commits between this look and the commit, which adds one to the change counter.
+void Handle::BeforeCommit() {
+    // Statements run as one text commit one after the other with no look in between.
+    if (pendingCommit_)
+        LookAfterCommit();
+    const std::optional<Header> header = ReadHeader();
+    if (!header)
+        return;
+    Compare(*header);
+    pendingCommit_ = PendingCommit{};
+    if (seen_) {
+        pendingCommit_->expectedCounter = seen_->changeCounter + 1;
+        seen_.reset();
+    }
+}
+
+void Handle::AfterCommit() {
+    if (pendingCommit_ && !InTransaction())
+        LookAfterCommit();
+}
+
+void Handle::LookAfterCommit() {
+    const std::optional<std::uint32_t> expected = pendingCommit_->expectedCounter;
+    pendingCommit_.reset();
+    const std::optional<Header> header = ReadHeader();
+    if (!header || !header->trustworthy)
+        return;
+    // Without an expectation the caches were all emptied before the commit, so whatever they
+    // read from now on matches this look.
+    if (!expected || header->changeCounter == *expected) {
+        seen_ = header;
+        return;
+    }
+    Compare(*header);
+}
 
 Handle::~Handle() {
     // The statements go before the connection they belong to.
@@ -137,6 +274,14 @@ std::shared_ptr<Handle> Handle::OpenMemory(const std::string& label) {
         new Handle(OpenRaw(":memory:", SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE), label, false));
     Configure(handle->Raw(), label);
     return handle;
+}
+
+std::unordered_map<std::string, std::optional<Property>>& Handle::PropertyMemo() {
+    if (propertyMemoGeneration_ != generations_.properties) {
+        propertyMemo_.clear();
+        propertyMemoGeneration_ = generations_.properties;
+    }
+    return propertyMemo_;
 }
 
 Statement Handle::Prepare(std::string_view sql) {
@@ -182,9 +327,13 @@ void Handle::SetProgressHook(std::shared_ptr<const std::function<bool()>> keepGo
 }
 
 void Handle::Exec(const std::string& sql) {
+    const StatementEffects effects = EffectsOfScript(sql);
+    Bump(effects);
     char* message = nullptr;
     const int rc = sqlite3_exec(db_.get(), sql.c_str(), nullptr, nullptr, &message);
     sqlite3_free(message);
+    Bump(effects);
+    AfterCommit();
     if (rc != SQLITE_OK)
         ThrowSqliteError(db_.get(), rc, path_);
 }

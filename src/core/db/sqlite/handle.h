@@ -7,19 +7,37 @@
 
 #include <sqlite3.h>
 
+#include <array>
+#include <cstdint>
 #include <functional>
 #include <list>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 
+#include "core/db/engine.h"
 #include "core/db/sqlite/owners.h"
 #include "core/db/sqlite/schema_catalog.h"
+#include "core/db/sqlite/statement_effects.h"
 
 namespace tessel::db::sqlite {
 
 class Handle;
+
+// What a connection knows of its file is kept for one generation of the file. A generation
+// ends when this connection writes, or when a look at the file's header shows that another
+// connection committed since the last look. The data generation counts every change, the
+// schema generation changes of structure, the properties generation changes of the stored
+// properties (the password digest and the version among them).
+struct FileGenerations {
+    std::uint64_t data = 1;
+    std::uint64_t schema = 1;
+    std::uint64_t properties = 1;
+    std::uint64_t schemaRewrite = 1;  // changes of structure other than new objects
+};
 
 // A prepared statement borrowed from a handle; goes back to the handle's cache when destroyed.
 class Statement {
@@ -92,6 +110,31 @@ class Handle : public std::enable_shared_from_this<Handle> {
     // The file's schema table, re-read only after a schema change.
     SchemaCatalog& Catalog() { return catalog_; }
 
+    const FileGenerations& Generations() const { return generations_; }
+    // Stored properties read in the current properties generation, by object and name (see
+    // MetadataStore::GetProperty); emptied when that generation ends.
+    std::unordered_map<std::string, std::optional<Property>>& PropertyMemo();
+    // While one lives, this connection's writes of stored properties leave the memo's
+    // generation alone: the writer forgets what it changes itself (ForgetProperty).
+    class PropertyWriteScope {
+      public:
+        explicit PropertyWriteScope(Handle& handle) : handle_(handle) {
+            ++handle_.propertyWriters_;
+        }
+        ~PropertyWriteScope() { --handle_.propertyWriters_; }
+        PropertyWriteScope(const PropertyWriteScope&) = delete;
+        PropertyWriteScope& operator=(const PropertyWriteScope&) = delete;
+
+      private:
+        Handle& handle_;
+    };
+    void ForgetProperty(const std::string& key) { PropertyMemo().erase(key); }
+    // Compares the file's header (one read, without a lock) with the last look and starts new
+    // generations for what another connection changed. False when the file no longer starts
+    // like a SQLite file (replaced in place by something else). `header`, when given, receives
+    // the bytes read (zeros for a database in memory).
+    bool Revalidate(std::array<unsigned char, 100>* header = nullptr);
+
     // True while a transaction is open on this connection.
     bool InTransaction() const { return sqlite3_get_autocommit(db_.get()) == 0; }
 
@@ -104,6 +147,37 @@ class Handle : public std::enable_shared_from_this<Handle> {
     friend class Statement;
     Handle(Connection db, std::string path, bool readOnly);
     void GiveBack(sqlite3_stmt* stmt, std::string sql);
+    // Ends the generations that running `stmt` (or `sql` for Exec) may change; called before
+    // and after it runs, so that nothing read while it ran outlives it.
+    void NoteWrite(sqlite3_stmt* stmt);
+    void Bump(const StatementEffects& effects);
+    void WatchWrites();
+
+    // What a look at the file's first 100 bytes tells.
+    struct Header {
+        std::array<unsigned char, 100> bytes{};
+        bool sqlite = false;       // starts like a SQLite file
+        bool trustworthy = false;  // its change counter counts every commit (no write-ahead log)
+        std::uint32_t changeCounter = 0;
+        std::uint32_t schemaCookie = 0;
+    };
+    std::optional<Header> ReadHeader();
+    // Starts new generations for what changed since the last look, and remembers this one.
+    void Compare(const Header& header);
+    void BeforeCommit();
+    void AfterCommit();
+    void LookAfterCommit();
+
+    FileGenerations generations_;
+    std::optional<Header> seen_;  // the last trustworthy look, while it still describes the file
+    // A commit of this connection under way: the change counter it will leave, when known.
+    struct PendingCommit {
+        std::optional<std::uint32_t> expectedCounter;
+    };
+    std::optional<PendingCommit> pendingCommit_;
+    std::unordered_map<std::string, std::optional<Property>> propertyMemo_;
+    std::uint64_t propertyMemoGeneration_ = 0;
+    int propertyWriters_ = 0;
 
     Connection db_;
     std::string path_;
@@ -124,6 +198,7 @@ void Handle::InTransaction(Work&& work) {
         work();
     } catch (...) {
         --savepointDepth_;
+        Bump({true, true, true, true});
         sqlite3_exec(db_.get(), ("ROLLBACK TO " + name + "; RELEASE " + name).c_str(), nullptr,
                      nullptr, nullptr);
         throw;

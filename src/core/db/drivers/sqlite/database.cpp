@@ -122,6 +122,8 @@ class SqliteDatabase : public Database {
             throw EngineError(err::kObjectClosed, "The database '" + state_.name +
                                                       "' was closed; open it again to use it.");
         }
+        // The person may browse long after the open, while other programs change the file.
+        handle_->Revalidate();
         return *handle_;
     }
 

@@ -1,9 +1,9 @@
 // The names of the date fields of a database's tables, for the rewrite of date arithmetic on
-// fields. Read on first use, in one query of SQLite's schema: a field's declared type says its
-// Jet type (the metadata keeps a type code only while the declared type still matches it).
+// fields. Read on first use, in one query of SQLite's schema, once for each version of the schema:
+// a field's declared type says its Jet type (the metadata keeps a type code only while the declared
+// type still matches it).
 #pragma once
 
-#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -26,7 +26,7 @@ class DateFieldNames {
     const std::set<std::string>& Names();
 
     Handle& handle_;
-    std::optional<std::set<std::string>> names_;  // upper case
+    SchemaCatalog::Names names_;  // upper case
 };
 
 }  // namespace tessel::db::sqlite

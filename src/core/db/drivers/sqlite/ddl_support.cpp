@@ -31,13 +31,9 @@ void StampTable(MetadataStore& store, const std::string& table, bool created) {
 }
 
 std::string FreeSchemaName(Handle& handle, const std::string& base) {
-    auto taken = handle.Prepare("SELECT 1 FROM sqlite_master WHERE name = ?1 COLLATE NOCASE");
     std::string candidate = base;
     for (int number = 2;; ++number) {
-        taken.Bind(1, candidate);
-        const bool exists = taken.Step();
-        sqlite3_reset(taken.Raw());
-        if (!exists)
+        if (handle.Catalog().Named(handle, candidate) == nullptr)
             return candidate;
         candidate = base + "_" + std::to_string(number);
     }

@@ -70,6 +70,15 @@ void CheckSqliteHeader(const std::string& path, const unsigned char* header, lon
 
 }  // namespace
 
+bool SqliteHeaderFitsLength(const unsigned char* header, long long size) {
+    try {
+        CheckSqliteHeader("", header, size);
+        return true;
+    } catch (const EngineError&) {
+        return false;
+    }
+}
+
 void ThrowJetReaderMissing(const std::string& path) {
     throw EngineError(err::kNoDriver,
                       "The file '" + path +

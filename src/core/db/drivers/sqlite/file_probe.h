@@ -24,6 +24,10 @@ struct FileIdentity {
 FileKind ProbeDatabaseFile(const std::string& path, bool acceptDamage = false,
                            FileIdentity* identity = nullptr);
 
+// Whether a SQLite file's first 100 bytes agree with its length, as the probe requires of a
+// file it lets pass (page size, whole pages, no truncation).
+bool SqliteHeaderFitsLength(const unsigned char* header, long long size);
+
 // Throws the error for a Jet/ACE file whose reader is not available.
 [[noreturn]] void ThrowJetReaderMissing(const std::string& path);
 

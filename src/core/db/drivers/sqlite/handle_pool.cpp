@@ -1,8 +1,10 @@
 #include "core/db/drivers/sqlite/handle_pool.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 
 #include "core/db/drivers/sqlite/file_probe.h"
 #include "core/db/errors.h"
@@ -14,13 +16,39 @@ constexpr std::size_t kPooledHandles = 6;
 
 }  // namespace
 
+// The handle of a file this name still stands for, after one look at the name (stat) and one
+// at the header through the handle's own descriptor; null when the full probe must decide.
+std::shared_ptr<Handle> HandlePool::Reuse(const std::string& path, bool readOnly) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return nullptr;
+    const bool effectiveReadOnly = readOnly || ::access(path.c_str(), W_OK) != 0;
+    for (auto& entry : entries_) {
+        if (entry.path != path || entry.device != info.st_dev || entry.inode != info.st_ino ||
+            entry.readOnly != effectiveReadOnly) {
+            continue;
+        }
+        // A file damaged in place (cut short, bytes appended) goes to the probe, which says so.
+        std::array<unsigned char, 100> header{};
+        if (!entry.handle->Revalidate(&header) ||
+            !SqliteHeaderFitsLength(header.data(), static_cast<long long>(info.st_size))) {
+            return nullptr;
+        }
+        entry.lastUse = clock_;
+        return entry.handle;
+    }
+    return nullptr;
+}
+
 std::shared_ptr<Handle> HandlePool::Acquire(const std::string& path, bool readOnly) {
+    ++clock_;
+    if (auto handle = Reuse(path, readOnly))
+        return handle;
     FileIdentity file;
     if (ProbeDatabaseFile(path, false, &file) == FileKind::Jet) {
         ThrowJetReaderMissing(path);
     }
     const bool effectiveReadOnly = readOnly || ::access(path.c_str(), W_OK) != 0;
-    ++clock_;
     // A handle on a file that this name no longer has (moved aside, replaced) would write to
     // the wrong file or report it read-only: it goes, unless a transaction keeps it.
     std::erase_if(entries_, [&](const Entry& entry) {
@@ -30,6 +58,8 @@ std::shared_ptr<Handle> HandlePool::Acquire(const std::string& path, bool readOn
     for (auto& entry : entries_) {
         if (entry.path == path && entry.device == file.device && entry.inode == file.inode &&
             entry.readOnly == effectiveReadOnly) {
+            // The probe found a sound SQLite file under the same identity again.
+            entry.handle->Revalidate();
             entry.lastUse = clock_;
             return entry.handle;
         }

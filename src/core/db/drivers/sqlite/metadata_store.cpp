@@ -77,6 +77,11 @@ Value ReadValue(const Statement& statement, int column, int type) {
     }
 }
 
+std::string PropertyKey(const std::string& kind, const std::string& object,
+                        const std::string& name) {
+    return kind + '\n' + object + '\n' + name;
+}
+
 std::string FieldObject(const std::string& table, const std::string& field) {
     return table + "." + field;
 }
@@ -210,9 +215,25 @@ void MetadataStore::DeleteIndex(const std::string& table, const std::string& nam
     statement.Bind(1, table).Bind(2, name).Run();
 }
 
+// Every statement reopens the database, and an open reads the password digest and the
+// version: kept until the metadata changes, they cost no read of the file.
 std::optional<Property> MetadataStore::GetProperty(const std::string& kind,
                                                    const std::string& object,
                                                    const std::string& name) {
+    auto& memo = handle_.PropertyMemo();
+    std::string key = PropertyKey(kind, object, name);
+    if (const auto known = memo.find(key); known != memo.end())
+        return known->second;
+    std::optional<Property> found = ReadProperty(kind, object, name);
+    // Reading may have started a new generation (a first look at the schema): keep the value
+    // only in the memo of the generation it was read in.
+    handle_.PropertyMemo().emplace(std::move(key), found);
+    return found;
+}
+
+std::optional<Property> MetadataStore::ReadProperty(const std::string& kind,
+                                                    const std::string& object,
+                                                    const std::string& name) {
     if (!Exists())
         return std::nullopt;
     auto statement = handle_.Prepare(
@@ -250,6 +271,8 @@ std::vector<Property> MetadataStore::Properties(const std::string& kind,
 void MetadataStore::PutProperty(const std::string& kind, const std::string& object,
                                 const Property& property) {
     EnsureTables();
+    const Handle::PropertyWriteScope writing(handle_);
+    handle_.ForgetProperty(PropertyKey(kind, object, property.name));
     // An update keeps the row (and so the property's place in the collection).
     auto update = handle_.Prepare(
         "UPDATE MSysProperties SET TypeCode = ?4, Value = ?5 WHERE ObjectKind = ?1 AND "
@@ -258,8 +281,10 @@ void MetadataStore::PutProperty(const std::string& kind, const std::string& obje
     update.Bind(4, static_cast<long long>(property.type));
     BindValue(update, 5, property.value);
     update.Run();
-    if (sqlite3_changes(handle_.Raw()) > 0)
+    if (sqlite3_changes(handle_.Raw()) > 0) {
+        handle_.ForgetProperty(PropertyKey(kind, object, property.name));
         return;
+    }
     auto insert = handle_.Prepare(
         "INSERT INTO MSysProperties (ObjectKind, ObjectName, PropertyName, TypeCode, Value) "
         "VALUES (?1, ?2, ?3, ?4, ?5)");
@@ -267,6 +292,7 @@ void MetadataStore::PutProperty(const std::string& kind, const std::string& obje
     insert.Bind(4, static_cast<long long>(property.type));
     BindValue(insert, 5, property.value);
     insert.Run();
+    handle_.ForgetProperty(PropertyKey(kind, object, property.name));
 }
 
 void MetadataStore::DeleteProperty(const std::string& kind, const std::string& object,
@@ -276,7 +302,9 @@ void MetadataStore::DeleteProperty(const std::string& kind, const std::string& o
     auto statement = handle_.Prepare(
         "DELETE FROM MSysProperties WHERE ObjectKind = ?1 AND ObjectName = ?2 AND PropertyName = "
         "?3");
+    const Handle::PropertyWriteScope writing(handle_);
     statement.Bind(1, kind).Bind(2, object).Bind(3, name).Run();
+    handle_.ForgetProperty(PropertyKey(kind, object, name));
 }
 
 void MetadataStore::RenameTable(const std::string& from, const std::string& to) {

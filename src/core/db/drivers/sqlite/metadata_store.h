@@ -91,6 +91,8 @@ class MetadataStore {
     void ForgetQuery(const std::string& query);
 
   private:
+    std::optional<Property> ReadProperty(const std::string& kind, const std::string& object,
+                                         const std::string& name);
     Handle& handle_;
 };
 

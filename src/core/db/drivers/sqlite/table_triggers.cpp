@@ -47,14 +47,10 @@ void CreateCounter(Handle& handle, const std::string& table, const std::string& 
 
 void DropTableTriggers(Handle& handle, const std::string& table) {
     std::vector<std::string> names;
-    {
-        auto statement = handle.Prepare(
-            "SELECT name FROM sqlite_master WHERE type = 'trigger' AND tbl_name = ?1 COLLATE "
-            "NOCASE AND (substr(name, 1, 10) = 'MSysGuard_' OR substr(name, 1, 12) = "
-            "'MSysCounter_')");
-        statement.Bind(1, table);
-        while (statement.Step())
-            names.push_back(statement.Text(0));
+    for (const CatalogEntry* trigger : handle.Catalog().OfTable(handle, table, "trigger")) {
+        if (trigger->name.rfind("MSysGuard_", 0) == 0 ||
+            trigger->name.rfind("MSysCounter_", 0) == 0)
+            names.push_back(trigger->name);
     }
     for (const auto& name : names)
         handle.Exec("DROP TRIGGER " + QuoteName(name));
