@@ -1,0 +1,233 @@
+#include "bench_support.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <csignal>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+
+extern char** environ;
+
+namespace tessel::bench {
+
+namespace {
+
+std::string Describe(const std::vector<std::string>& argv) {
+    return argv.empty() ? std::string("(nothing)") : argv[0];
+}
+
+// Reaps the child, with its resource use; the end time is when wait4 returned.
+Ended Reap(Child& child) {
+    Ended ended;
+    rusage usage{};
+    while (wait4(child.pid, &ended.status, 0, &usage) < 0 && errno == EINTR) {
+    }
+    ended.end = Clock::now();
+    ended.finished = true;
+    ended.measure = {std::chrono::duration<double>(ended.end - child.start).count(),
+                     usage.ru_maxrss};
+    if (child.handle >= 0)
+        close(child.handle);
+    child.handle = -1;
+    return ended;
+}
+
+// True when the child exited within the time left; with a pidfd the wake-up is immediate,
+// without one (an old kernel) it is polled every millisecond.
+bool WaitUntil(const Child& child, std::optional<Clock::time_point> deadline) {
+    for (;;) {
+        int timeout = -1;
+        if (deadline) {
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(*deadline - Clock::now())
+                    .count();
+            if (left <= 0)
+                return false;
+            timeout = static_cast<int>(std::min<long long>(left, 1000));
+        }
+        if (child.handle >= 0) {
+            pollfd wanted{child.handle, POLLIN, 0};
+            if (poll(&wanted, 1, timeout) > 0)
+                return true;
+        } else {
+            siginfo_t info{};
+            if (waitid(P_PID, static_cast<id_t>(child.pid), &info, WEXITED | WNOHANG | WNOWAIT) ==
+                    0 &&
+                info.si_pid == child.pid) {
+                return true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+}
+
+}  // namespace
+
+Child Start(const Launch& launch) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (!launch.input.empty())
+        posix_spawn_file_actions_addopen(&actions, 0, launch.input.c_str(), O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, launch.output.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (!launch.errors.empty()) {
+        posix_spawn_file_actions_addopen(&actions, 2, launch.errors.c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    }
+    std::vector<char*> args;
+    for (const auto& arg : launch.argv)
+        args.push_back(const_cast<char*>(arg.c_str()));
+    args.push_back(nullptr);
+    std::vector<std::string> environmentText(launch.environment);
+    for (char** entry = environ; *entry != nullptr; ++entry)
+        environmentText.push_back(*entry);
+    std::vector<char*> environment;
+    for (auto& entry : environmentText)
+        environment.push_back(entry.data());
+    environment.push_back(nullptr);
+
+    Child child;
+    child.start = Clock::now();
+    const int spawned =
+        posix_spawnp(&child.pid, args[0], &actions, nullptr, args.data(), environment.data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0)
+        throw std::runtime_error("cannot start " + Describe(launch.argv));
+    child.handle = static_cast<int>(syscall(SYS_pidfd_open, child.pid, 0));
+    return child;
+}
+
+Ended Wait(Child& child, std::optional<double> timeoutSeconds) {
+    std::optional<Clock::time_point> deadline;
+    if (timeoutSeconds) {
+        deadline = child.start + std::chrono::duration_cast<Clock::duration>(
+                                     std::chrono::duration<double>(*timeoutSeconds));
+    }
+    if (WaitUntil(child, deadline))
+        return Reap(child);
+    kill(child.pid, SIGKILL);
+    Ended ended = Reap(child);
+    ended.finished = false;
+    return ended;
+}
+
+std::optional<Measure> RunProgramWithin(const Launch& launch,
+                                        std::optional<double> timeoutSeconds) {
+    Child child = Start(launch);
+    const Ended ended = Wait(child, timeoutSeconds);
+    if (!ended.finished)
+        return std::nullopt;
+    if (!WIFEXITED(ended.status) || WEXITSTATUS(ended.status) != 0) {
+        throw std::runtime_error(Describe(launch.argv) + " failed (status " +
+                                 std::to_string(ended.status) + ")");
+    }
+    return ended.measure;
+}
+
+Measure RunProgram(const Launch& launch) {
+    return *RunProgramWithin(launch, std::nullopt);
+}
+
+std::pair<Measure, Measure> BestOfRounds(int repeat, const Contender& first,
+                                         const Contender& second) {
+    std::pair<Measure, Measure> best;
+    auto keep = [](Measure& kept, const Measure& measure, bool firstRound) {
+        if (firstRound || measure.seconds < kept.seconds)
+            kept.seconds = measure.seconds;
+        kept.peakKilobytes = std::max(kept.peakKilobytes, measure.peakKilobytes);
+    };
+    for (int round = 0; round < repeat; ++round) {
+        first.prepare();
+        keep(best.first, first.run(), round == 0);
+        second.prepare();
+        keep(best.second, second.run(), round == 0);
+    }
+    return best;
+}
+
+void WriteText(const fs::path& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
+    if (!out)
+        throw std::runtime_error("cannot write " + path.string());
+}
+
+std::string ReadText(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw std::runtime_error("cannot read " + path.string());
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+Launch CliLaunch(const CommonSettings& settings, std::vector<std::string> args,
+                 const fs::path& home) {
+    args.insert(args.begin(), settings.cli);
+    return Launch(std::move(args)).With("TESSEL_HOME=" + home.string());
+}
+
+std::string NextValue(int argc, char** argv, int& i) {
+    if (i + 1 >= argc)
+        throw std::runtime_error(std::string(argv[i]) + " needs a value");
+    return argv[++i];
+}
+
+bool ParseCommonOption(int argc, char** argv, int& i, CommonSettings& settings) {
+    const std::string arg = argv[i];
+    if (arg == "--cli") {
+        settings.cli = NextValue(argc, argv, i);
+    } else if (arg == "--sqlite3") {
+        settings.sqlite3 = NextValue(argc, argv, i);
+    } else if (arg == "--dir") {
+        settings.dir = NextValue(argc, argv, i);
+    } else if (arg == "--repeat") {
+        settings.repeat = std::max(1, std::stoi(NextValue(argc, argv, i)));
+    } else {
+        return false;
+    }
+    return true;
+}
+
+void CommonDefaults(CommonSettings& settings, const std::string& benchName) {
+    if (settings.cli.empty()) {
+        // The tessel-cli built with this benchmark: build/bench/X -> build/src/cli/tessel-cli.
+        std::error_code code;
+        const fs::path self = fs::read_symlink("/proc/self/exe", code);
+        settings.cli = (self.parent_path().parent_path() / "src" / "cli" / "tessel-cli").string();
+    }
+    settings.cli = fs::absolute(settings.cli).string();
+    if (settings.dir.empty())
+        settings.dir = fs::current_path() / (benchName + "-" + std::to_string(getpid()));
+    settings.dir = fs::absolute(settings.dir);
+    fs::create_directories(settings.dir);
+}
+
+std::string CommonOptionsHelp() {
+    return "  --cli PATH       tessel-cli to measure (default: the one of this build)\n"
+           "  --sqlite3 PATH   the reference shell (default: sqlite3)\n"
+           "  --dir DIR        work directory, on the disk to measure (e.g. /tmp, /dev/shm)\n"
+           "  --repeat N       rounds; the best counts (default 1)\n";
+}
+
+void RemoveWork(const fs::path& dir, const std::vector<std::string>& made) {
+    for (const auto& name : made)
+        fs::remove_all(dir / name);
+    std::error_code ignored;
+    fs::remove(dir, ignored);
+}
+
+std::string Verdict(bool met) {
+    return met ? "met" : "MISSED";
+}
+
+}  // namespace tessel::bench
