@@ -9,8 +9,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <csignal>
+#include <cstdio>
 #include <fstream>
+#include <limits>
 #include <sstream>
 #include <stdexcept>
 #include <thread>
@@ -120,12 +123,11 @@ Ended Wait(Child& child, std::optional<double> timeoutSeconds) {
     return ended;
 }
 
-std::optional<Measure> RunProgramWithin(const Launch& launch,
-                                        std::optional<double> timeoutSeconds) {
+Measure RunProgramWithin(const Launch& launch, std::optional<double> timeoutSeconds) {
     Child child = Start(launch);
     const Ended ended = Wait(child, timeoutSeconds);
     if (!ended.finished)
-        return std::nullopt;
+        return {std::numeric_limits<double>::infinity(), ended.measure.peakKilobytes};
     if (!WIFEXITED(ended.status) || WEXITSTATUS(ended.status) != 0) {
         throw std::runtime_error(Describe(launch.argv) + " failed (status " +
                                  std::to_string(ended.status) + ")");
@@ -134,7 +136,7 @@ std::optional<Measure> RunProgramWithin(const Launch& launch,
 }
 
 Measure RunProgram(const Launch& launch) {
-    return *RunProgramWithin(launch, std::nullopt);
+    return RunProgramWithin(launch, std::nullopt);
 }
 
 std::pair<Measure, Measure> BestOfRounds(int repeat, const Contender& first,
@@ -228,6 +230,14 @@ void RemoveWork(const fs::path& dir, const std::vector<std::string>& made) {
 
 std::string Verdict(bool met) {
     return met ? "met" : "MISSED";
+}
+
+std::string SecondsText(double seconds) {
+    if (std::isinf(seconds))
+        return "unfinished";
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f s", seconds);
+    return text;
 }
 
 }  // namespace tessel::bench

@@ -19,7 +19,7 @@ namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
 struct Measure {
-    double seconds = 0;
+    double seconds = 0;  // infinity for a run stopped at its timeout
     long peakKilobytes = 0;
 };
 
@@ -71,8 +71,8 @@ Ended Wait(Child& child, std::optional<double> timeoutSeconds = std::nullopt);
 
 // Starts, waits and throws unless the program exits with 0.
 Measure RunProgram(const Launch& launch);
-// As RunProgram, but a run that passes the timeout gives nothing instead of waiting on.
-std::optional<Measure> RunProgramWithin(const Launch& launch, std::optional<double> timeoutSeconds);
+// As RunProgram, but a run that passes the timeout is killed and measured as taking forever.
+Measure RunProgramWithin(const Launch& launch, std::optional<double> timeoutSeconds);
 
 // One contender: what to clear before a run, and the run itself.
 struct Contender {
@@ -114,5 +114,7 @@ std::string CommonOptionsHelp();
 void RemoveWork(const fs::path& dir, const std::vector<std::string>& made);
 
 std::string Verdict(bool met);
+// "12.34 s", or "unfinished" for a run stopped at its timeout.
+std::string SecondsText(double seconds);
 
 }  // namespace tessel::bench
