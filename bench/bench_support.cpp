@@ -1,9 +1,11 @@
 #include "bench_support.h"
 
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <poll.h>
 #include <spawn.h>
 #include <sys/resource.h>
+#include <sys/statfs.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -226,6 +228,11 @@ void RemoveWork(const fs::path& dir, const std::vector<std::string>& made) {
         fs::remove_all(dir / name);
     std::error_code ignored;
     fs::remove(dir, ignored);
+}
+
+bool OnTmpfs(const fs::path& dir) {
+    struct statfs info {};
+    return statfs(dir.c_str(), &info) == 0 && info.f_type == TMPFS_MAGIC;
 }
 
 std::string Verdict(bool met) {

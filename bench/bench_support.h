@@ -113,6 +113,9 @@ std::string CommonOptionsHelp();
 // directory given with --dir stays if it holds more.
 void RemoveWork(const fs::path& dir, const std::vector<std::string>& made);
 
+// True when `dir` is on tmpfs, where no write waits for a disk.
+bool OnTmpfs(const fs::path& dir);
+
 std::string Verdict(bool met);
 // "12.34 s", or "unfinished" for a run stopped at its timeout.
 std::string SecondsText(double seconds);
