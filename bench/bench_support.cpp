@@ -30,7 +30,19 @@ std::string Describe(const std::vector<std::string>& argv) {
     return argv.empty() ? std::string("(nothing)") : argv[0];
 }
 
-// Reaps the child, with its resource use; the end time is when wait4 returned.
+// The child's peak resident memory so far (VmHWM), 0 when it cannot be read. Not the
+// ru_maxrss of wait4: a child started by posix_spawn shares the benchmark's memory until it
+// executes the program, and the kernel keeps that peak (the benchmark's own) as the child's.
+long PeakSoFar(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::atol(line.c_str() + 6);
+    }
+    return 0;
+}
+
+// Reaps the child; the end time is when wait4 returned.
 Ended Reap(Child& child) {
     Ended ended;
     rusage usage{};
@@ -38,30 +50,34 @@ Ended Reap(Child& child) {
     }
     ended.end = Clock::now();
     ended.finished = true;
-    ended.measure = {std::chrono::duration<double>(ended.end - child.start).count(),
-                     usage.ru_maxrss};
+    // A child that ended before its first sample only has the shared figure.
+    const long peak = child.peakKilobytes > 0 ? child.peakKilobytes : usage.ru_maxrss;
+    ended.measure = {std::chrono::duration<double>(ended.end - child.start).count(), peak};
     if (child.handle >= 0)
         close(child.handle);
     child.handle = -1;
     return ended;
 }
 
-// True when the child exited within the time left; with a pidfd the wake-up is immediate,
-// without one (an old kernel) it is polled every millisecond.
-bool WaitUntil(const Child& child, std::optional<Clock::time_point> deadline) {
+// True when the child exited within the time left. Its peak memory is sampled every few
+// milliseconds meanwhile: VmHWM only grows, so a late sample misses only the last moments.
+// With a pidfd the wake-up at the exit is immediate; without one (an old kernel) it comes
+// within a millisecond.
+bool WaitUntil(Child& child, std::optional<Clock::time_point> deadline) {
+    constexpr long long kSampleMilliseconds = 5;
     for (;;) {
-        int timeout = -1;
+        long long timeout = kSampleMilliseconds;
         if (deadline) {
             const auto left =
                 std::chrono::duration_cast<std::chrono::milliseconds>(*deadline - Clock::now())
                     .count();
             if (left <= 0)
                 return false;
-            timeout = static_cast<int>(std::min<long long>(left, 1000));
+            timeout = std::min<long long>(left, timeout);
         }
         if (child.handle >= 0) {
             pollfd wanted{child.handle, POLLIN, 0};
-            if (poll(&wanted, 1, timeout) > 0)
+            if (poll(&wanted, 1, static_cast<int>(timeout)) > 0)
                 return true;
         } else {
             siginfo_t info{};
@@ -72,6 +88,7 @@ bool WaitUntil(const Child& child, std::optional<Clock::time_point> deadline) {
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
+        child.peakKilobytes = std::max(child.peakKilobytes, PeakSoFar(child.pid));
     }
 }
 

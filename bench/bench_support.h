@@ -55,6 +55,7 @@ struct Child {
     pid_t pid = 0;
     int handle = -1;  // a pidfd, so that its end can be waited for with a timeout
     Clock::time_point start;
+    long peakKilobytes = 0;  // sampled while waiting
 };
 
 struct Ended {
