@@ -76,34 +76,26 @@ std::string StatusText(int status) {
 
 Settings ParseSettings(int argc, char** argv) {
     Settings settings;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (ParseCommonOption(argc, argv, i, settings)) {
-        } else if (arg == "--seconds") {
-            settings.seconds = std::stod(NextValue(argc, argv, i));
-        } else if (arg == "--after") {
-            settings.after = std::stod(NextValue(argc, argv, i));
-        } else {
-            throw std::runtime_error("unknown option " + arg + "\n" + CommonOptionsHelp() +
-                                     "  --seconds S      how long the statement runs (default 10)\n"
-                                     "  --after S        when SIGINT is sent (default 1)\n");
-        }
-    }
+    ParseOptions(
+        argc, argv, "bench-cancel",
+        "  --seconds S      how long the statement runs (default 10)\n"
+        "  --after S        when SIGINT is sent (default 1)\n",
+        settings,
+        {{"--seconds", [&](const std::string& value) { settings.seconds = std::stod(value); }},
+         {"--after", [&](const std::string& value) { settings.after = std::stod(value); }}});
     if (settings.after >= settings.seconds)
         throw std::runtime_error("--after must come before the statement ends (--seconds)");
-    CommonDefaults(settings, "bench-cancel");
     return settings;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    try {
+    return GuardedMain("bench_cancel", [&] {
         const Settings settings = ParseSettings(argc, argv);
         const fs::path dir = settings.dir / "cancel";
         fs::create_directories(dir);
-        std::printf("tessel-cli: %s\nwork directory: %s\n\n", settings.cli.c_str(),
-                    settings.dir.string().c_str());
+        PrintHeader(settings);
 
         const long count = Calibrate(settings);
         const std::string statement = CountStatement(count);
@@ -147,8 +139,5 @@ int main(int argc, char** argv) {
             worst, Verdict(allMet).c_str(), worstShell, worst / worstShell);
         RemoveWork(settings.dir, {"cancel"});
         return 0;
-    } catch (const std::exception& error) {
-        std::fprintf(stderr, "bench_cancel: %s\n", error.what());
-        return 1;
-    }
+    });
 }

@@ -174,30 +174,20 @@ void CaptureBenchmark(const Settings& settings, double& ratio, double& csvRatio,
 
 Settings ParseSettings(int argc, char** argv) {
     Settings settings;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (ParseCommonOption(argc, argv, i, settings)) {
-        } else if (arg == "--inserts") {
-            settings.inserts = std::stoi(NextValue(argc, argv, i));
-        } else if (arg == "--selects") {
-            settings.selects = std::stoi(NextValue(argc, argv, i));
-        } else if (arg == "--rows") {
-            settings.rows = std::stol(NextValue(argc, argv, i));
-        } else {
-            throw std::runtime_error("unknown option " + arg + "\n" + CommonOptionsHelp());
-        }
-    }
-    CommonDefaults(settings, "bench-execute");
+    ParseOptions(
+        argc, argv, "bench-execute", "", settings,
+        {{"--inserts", [&](const std::string& value) { settings.inserts = std::stoi(value); }},
+         {"--selects", [&](const std::string& value) { settings.selects = std::stoi(value); }},
+         {"--rows", [&](const std::string& value) { settings.rows = std::stol(value); }}});
     return settings;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    try {
+    return GuardedMain("bench_execute", [&] {
         const Settings settings = ParseSettings(argc, argv);
-        std::printf("tessel-cli: %s\nwork directory: %s\n\n", settings.cli.c_str(),
-                    settings.dir.string().c_str());
+        PrintHeader(settings);
         double statementsRatio = 0;
         double captureRatio = 0;
         double csvRatio = 0;
@@ -218,8 +208,5 @@ int main(int argc, char** argv) {
             Verdict(peakMegabytes < 64).c_str());
         RemoveWork(settings.dir, {"statements", "capture"});
         return 0;
-    } catch (const std::exception& error) {
-        std::fprintf(stderr, "bench_execute: %s\n", error.what());
-        return 1;
-    }
+    });
 }

@@ -115,29 +115,22 @@ std::string CountObjects(const Settings& settings, const fs::path& dir, const st
 
 Settings ParseSettings(int argc, char** argv) {
     Settings settings;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (ParseCommonOption(argc, argv, i, settings)) {
-        } else if (arg == "--tables") {
-            settings.tables = std::max(1, std::stoi(NextValue(argc, argv, i)));
-        } else {
-            throw std::runtime_error("unknown option " + arg + "\n" + CommonOptionsHelp() +
-                                     "  --tables N       tables of the database (default 1000)\n");
-        }
-    }
-    CommonDefaults(settings, "bench-generated-ddl");
+    ParseOptions(argc, argv, "bench-generated-ddl",
+                 "  --tables N       tables of the database (default 1000)\n", settings,
+                 {{"--tables", [&](const std::string& value) {
+                       settings.tables = std::max(1, std::stoi(value));
+                   }}});
     return settings;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    try {
+    return GuardedMain("bench_generated_ddl", [&] {
         const Settings settings = ParseSettings(argc, argv);
         const fs::path dir = settings.dir / "generated-ddl";
         fs::create_directories(dir);
-        std::printf("tessel-cli: %s\nwork directory: %s\n\n", settings.cli.c_str(),
-                    settings.dir.string().c_str());
+        PrintHeader(settings);
 
         const std::string source = (dir / "source.mdb").string();
         fs::remove(source);
@@ -194,8 +187,5 @@ int main(int argc, char** argv) {
                     Verdict(ratio <= 2).c_str());
         RemoveWork(settings.dir, {"generated-ddl"});
         return 0;
-    } catch (const std::exception& error) {
-        std::fprintf(stderr, "bench_generated_ddl: %s\n", error.what());
-        return 1;
-    }
+    });
 }

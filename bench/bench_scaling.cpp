@@ -157,42 +157,36 @@ std::vector<std::string> SplitList(const std::string& text) {
 
 Settings ParseSettings(int argc, char** argv) {
     Settings settings;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (ParseCommonOption(argc, argv, i, settings)) {
-        } else if (arg == "--sizes") {
-            settings.sizes.clear();
-            for (const auto& size : SplitList(NextValue(argc, argv, i)))
-                settings.sizes.push_back(std::max(1, std::stoi(size)));
-            std::sort(settings.sizes.begin(), settings.sizes.end());
-        } else if (arg == "--kinds") {
-            settings.kinds = SplitList(NextValue(argc, argv, i));
-        } else if (arg == "--timeout") {
-            settings.timeout = std::stod(NextValue(argc, argv, i));
-        } else {
-            throw std::runtime_error("unknown option " + arg + "\n" + CommonOptionsHelp() +
-                                     "  --sizes A,B,...   statement counts (default 10000,100000)\n"
-                                     "  --kinds insert,select\n"
-                                     "  --timeout SECONDS  per run (default 900)\n");
-        }
-    }
+    ParseOptions(
+        argc, argv, "bench-scaling",
+        "  --sizes A,B,...   statement counts (default 10000,100000)\n"
+        "  --kinds insert,select\n"
+        "  --timeout SECONDS  per run (default 900)\n",
+        settings,
+        {{"--sizes",
+          [&](const std::string& value) {
+              settings.sizes.clear();
+              for (const auto& size : SplitList(value))
+                  settings.sizes.push_back(std::max(1, std::stoi(size)));
+              std::sort(settings.sizes.begin(), settings.sizes.end());
+          }},
+         {"--kinds", [&](const std::string& value) { settings.kinds = SplitList(value); }},
+         {"--timeout", [&](const std::string& value) { settings.timeout = std::stod(value); }}});
     if (settings.sizes.size() < 2)
         throw std::runtime_error("--sizes needs at least two sizes");
     for (const auto& kind : settings.kinds) {
         if (kind != "insert" && kind != "select")
             throw std::runtime_error("unknown kind " + kind + " (insert or select)");
     }
-    CommonDefaults(settings, "bench-scaling");
     return settings;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    try {
+    return GuardedMain("bench_scaling", [&] {
         const Settings settings = ParseSettings(argc, argv);
-        std::printf("tessel-cli: %s\nwork directory: %s\n", settings.cli.c_str(),
-                    settings.dir.string().c_str());
+        PrintHeader(settings);
         std::vector<std::string> summary;
         for (const auto& kind : settings.kinds) {
             const fs::path dir = settings.dir / kind;
@@ -216,8 +210,5 @@ int main(int argc, char** argv) {
         std::printf("\n");
         RemoveWork(settings.dir, settings.kinds);
         return 0;
-    } catch (const std::exception& error) {
-        std::fprintf(stderr, "bench_scaling: %s\n", error.what());
-        return 1;
-    }
+    });
 }

@@ -197,6 +197,9 @@ Launch CliLaunch(const CommonSettings& settings, std::vector<std::string> args,
     return Launch(std::move(args)).With("TESSEL_HOME=" + home.string());
 }
 
+namespace {
+
+// The value after option argv[i]; moves i onto it.
 std::string NextValue(int argc, char** argv, int& i) {
     if (i + 1 >= argc)
         throw std::runtime_error(std::string(argv[i]) + " needs a value");
@@ -233,11 +236,43 @@ void CommonDefaults(CommonSettings& settings, const std::string& benchName) {
     fs::create_directories(settings.dir);
 }
 
-std::string CommonOptionsHelp() {
-    return "  --cli PATH       tessel-cli to measure (default: the one of this build)\n"
-           "  --sqlite3 PATH   the reference shell (default: sqlite3)\n"
-           "  --dir DIR        work directory, on the disk to measure (e.g. /tmp, /dev/shm)\n"
-           "  --repeat N       rounds; the best counts (default 1)\n";
+}  // namespace
+
+void ParseOptions(int argc, char** argv, const std::string& benchName, const std::string& ownHelp,
+                  CommonSettings& settings, const OwnOptions& own) {
+    for (int i = 1; i < argc; ++i) {
+        if (ParseCommonOption(argc, argv, i, settings))
+            continue;
+        const auto option = std::find_if(own.begin(), own.end(),
+                                         [&](const auto& entry) { return entry.first == argv[i]; });
+        if (option != own.end()) {
+            option->second(NextValue(argc, argv, i));
+        } else {
+            throw std::runtime_error(std::string("unknown option ") + argv[i] + "\n" +
+                                     "  --cli PATH       tessel-cli to measure (default: the one "
+                                     "of this build)\n"
+                                     "  --sqlite3 PATH   the reference shell (default: sqlite3)\n"
+                                     "  --dir DIR        work directory, on the disk to measure "
+                                     "(e.g. /tmp, /dev/shm)\n"
+                                     "  --repeat N       rounds; the best counts (default 1)\n" +
+                                     ownHelp);
+        }
+    }
+    CommonDefaults(settings, benchName);
+}
+
+void PrintHeader(const CommonSettings& settings) {
+    std::printf("tessel-cli: %s\nwork directory: %s (%s)\n\n", settings.cli.c_str(),
+                settings.dir.c_str(), OnTmpfs(settings.dir) ? "tmpfs" : "disk");
+}
+
+int GuardedMain(const std::string& name, const std::function<int()>& body) {
+    try {
+        return body();
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "%s: %s\n", name.c_str(), error.what());
+        return 1;
+    }
 }
 
 void RemoveWork(const fs::path& dir, const std::vector<std::string>& made) {

@@ -101,14 +101,17 @@ struct CommonSettings {
 Launch CliLaunch(const CommonSettings& settings, std::vector<std::string> args,
                  const fs::path& home);
 
-// The value after option argv[i]; moves i onto it.
-std::string NextValue(int argc, char** argv, int& i);
-// Takes argv[i] when it is one of the common options (and its value); false otherwise.
-bool ParseCommonOption(int argc, char** argv, int& i, CommonSettings& settings);
-// The defaults: tessel-cli of the same build, a new directory named after the benchmark.
-void CommonDefaults(CommonSettings& settings, const std::string& benchName);
-// The usage lines of the common options.
-std::string CommonOptionsHelp();
+// A benchmark's own options, each with a value, and what takes that value.
+using OwnOptions = std::vector<std::pair<std::string, std::function<void(const std::string&)>>>;
+// Reads the common options and the benchmark's own; throws with the usage (`ownHelp` after the
+// common lines) on any other. Then fills in the defaults: the tessel-cli of the same build, a
+// new directory named after the benchmark.
+void ParseOptions(int argc, char** argv, const std::string& benchName, const std::string& ownHelp,
+                  CommonSettings& settings, const OwnOptions& own);
+// The benchmark's first lines: what it measures and where.
+void PrintHeader(const CommonSettings& settings);
+// Runs a benchmark's main body: a failure is printed with the benchmark's name and exits 1.
+int GuardedMain(const std::string& name, const std::function<int()>& body);
 
 // Removes what a benchmark made under `dir`, and `dir` itself when that leaves it empty: a
 // directory given with --dir stays if it holds more.
