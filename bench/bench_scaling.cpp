@@ -193,7 +193,7 @@ int main(int argc, char** argv) {
             fs::create_directories(dir);
             if (kind == "select")
                 MakeSelectDatabase(settings, dir, (dir / "select.mdb").string());
-            std::printf("\n%s-only scripts\n", kind == "insert" ? "INSERT" : "SELECT");
+            std::printf("%s-only scripts\n", kind == "insert" ? "INSERT" : "SELECT");
             std::printf("  %8s   %12s  %10s   %12s  %10s   %7s   %10s\n", "size", "tessel-cli",
                         "peak", "sqlite3", "peak", "ratio", "script");
             std::vector<Row> rows;
@@ -203,8 +203,9 @@ int main(int argc, char** argv) {
                 std::fflush(stdout);
             }
             summary.push_back(kind + " " + Verdict(PrintGrowth(rows, settings.timeout)));
+            std::printf("\n");
         }
-        std::printf("\nsummary:");
+        std::printf("summary:");
         for (const auto& item : summary)
             std::printf(" %s;", item.c_str());
         std::printf("\n");
