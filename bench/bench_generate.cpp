@@ -15,54 +15,16 @@
 #include "core/generate/schema_script.h"
 #include "core/session/session.h"
 #include "silent_ui.h"
+#include "wide_database.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr int kTables = 1000;
-constexpr int kFieldsPerTable = 10;
 constexpr std::size_t kExportBytes = 1 << 20;
 
 double SecondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-// Names of their own per table, so that no two column definitions are alike.
-std::string FieldName(int table, int field) {
-    std::string name = "T";
-    name += std::to_string(table);
-    name += "Field";
-    name += std::to_string(field);
-    return name;
-}
-
-// The data: every table has fields of several types and three indexes of different forms.
-void MakeDatabase(tessel::Session& session, const std::string& path) {
-    session.engine.CreateDatabase(path, "", tessel::db::dbformat::kVersion30);
-    auto connection = session.engine.OpenConnection(
-        "Provider=MSDASQL.1;Extended Properties=DSN=MS Access 97 Database;DBQ=" + path + ";");
-    static const char* kTypes[kFieldsPerTable] = {"LONG",      "TEXT (50)", "MEMO",  "DOUBLE",
-                                                  "DATETIME",  "BIT",       "SHORT", "CURRENCY",
-                                                  "TEXT (10)", "LONGBINARY"};
-    connection->Execute("BEGIN");
-    for (int t = 0; t < kTables; ++t) {
-        const std::string table = "Table" + std::to_string(t);
-        std::string create = "CREATE TABLE " + table + " (";
-        for (int f = 0; f < kFieldsPerTable; ++f) {
-            if (f > 0)
-                create += ", ";
-            create += FieldName(t, f) + " " + kTypes[f];
-        }
-        connection->Execute(create + ")");
-        connection->Execute("CREATE UNIQUE INDEX " + table + "Key ON " + table + " (" +
-                            FieldName(t, 0) + ")");
-        connection->Execute("CREATE INDEX " + table + "Name ON " + table + " (" + FieldName(t, 1) +
-                            ", " + FieldName(t, 4) + " DESC)");
-        connection->Execute("CREATE INDEX " + table + "Amount ON " + table + " (" +
-                            FieldName(t, 7) + ")");
-    }
-    connection->Execute("COMMIT");
 }
 
 }  // namespace
@@ -79,10 +41,10 @@ int main(int argc, char** argv) {
     tessel::bench::SilentUi ui;
     tessel::Session session(ui);
     tessel::FillTypeLists(session.state.types);
-    std::cout << "making " << kTables << " tables x " << kFieldsPerTable
-              << " fields x 3 indexes ...\n";
+    std::cout << "making " << tessel::bench::kWideTables << " tables x "
+              << tessel::bench::kWideFieldsPerTable << " fields x 3 indexes ...\n";
     try {
-        MakeDatabase(session, path);
+        tessel::bench::MakeWideDatabase(session, path);
         session.state.current.currentDatabase = session.engine.OpenDatabase(path, false, true, "");
     } catch (const tessel::db::EngineError& error) {
         std::cerr << "could not make the database: " << error.Description() << '\n';
