@@ -74,22 +74,36 @@ std::string WidgetUi::AskPassword() {
 }
 
 void WidgetUi::ReloadTree() {
-    if (treeReloadPending_)
-        return;
     treeReloadPending_ = true;
+    ScheduleTreeFlush();
+}
+
+void WidgetUi::ScheduleTreeFlush() {
+    if (treeFlushScheduled_)
+        return;
+    treeFlushScheduled_ = true;
     QTimer::singleShot(0, this, &WidgetUi::FlushTreeReload);
 }
 
 void WidgetUi::FlushTreeReload() {
-    if (!treeReloadPending_)
-        return;
+    treeFlushScheduled_ = false;
+    const bool reload = treeReloadPending_;
+    const bool clear = treeClearPending_;
     treeReloadPending_ = false;
-    window_.TreePane().LoadDatabase();
+    treeClearPending_ = false;
+    // A clear followed by a reload is the close and reopen after a statement: the tree is
+    // brought up to date instead of being emptied and built again.
+    if (reload) {
+        window_.TreePane().LoadDatabase();
+    } else if (clear) {
+        window_.TreePane().ClearTree();
+    }
 }
 
 void WidgetUi::ClearTree() {
     treeReloadPending_ = false;
-    window_.TreePane().ClearTree();
+    treeClearPending_ = true;
+    ScheduleTreeFlush();
 }
 
 void WidgetUi::AddRecordsetRow(int count, const std::string& statement) {

@@ -1,9 +1,9 @@
 // The core's Ui on widgets: message boxes, status panel 1, the busy pointer, the common file
 // dialog, the password prompt, and the notifications for the panes of the main window.
 //
-// Tree reloads are coalesced: a script of thousands of statements asks for thousands of them,
-// and the tree is rebuilt once when control returns to the event loop, from the database as it
-// is then.
+// Tree reloads and clears are coalesced: a script of thousands of statements asks for
+// thousands of them, and the tree is brought up to date once when control returns to the event
+// loop, from the database as it is then.
 #pragma once
 
 #include <QObject>
@@ -34,14 +34,18 @@ class WidgetUi : public QObject, public Ui {
     std::string EditorText() override;
     void SetEditorText(const std::string& text) override;
 
-    // Rebuilds the tree now when a reload is waiting.
+    // Reloads or clears the tree now when either is waiting.
     void FlushTreeReload();
     bool TreeReloadPending() const { return treeReloadPending_; }
 
   private:
+    void ScheduleTreeFlush();
+
     MainWindow& window_;
     bool busy_ = false;
     bool treeReloadPending_ = false;
+    bool treeClearPending_ = false;
+    bool treeFlushScheduled_ = false;
 };
 
 }  // namespace tessel::app

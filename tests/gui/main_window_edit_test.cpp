@@ -10,7 +10,6 @@
 #include <QRadioButton>
 #include <QStatusBar>
 #include <QTableView>
-#include <QTableWidget>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -213,14 +212,15 @@ TEST_F(EditDeleteFocusTest, DeleteInTheDatabaseTreeLeavesTheScriptAlone) {
 
 TEST_F(EditDeleteFocusTest, DeleteInTheRecordsetListLeavesTheScriptAndTheRowAlone) {
     RunWithResults("keep this");
-    QTableWidget* grid = Window().ListPane().Grid();
-    ASSERT_GT(grid->rowCount(), 0);
-    grid->setCurrentCell(0, 0);
-    const QString cell = grid->item(0, 0)->text();
+    QTableView* grid = Window().ListPane().Grid();
+    ASSERT_GT(grid->model()->rowCount(), 1);
+    grid->setCurrentIndex(grid->model()->index(1, 0));
+    const QString cell = grid->model()->index(1, 1).data().toString();
     grid->setFocus();
     Window().RunMenuCommand("mnuEditDelete");
     EXPECT_EQ(Ed().Text(), "keep this");
-    EXPECT_EQ(grid->item(0, 0)->text(), cell);
+    EXPECT_EQ(grid->model()->rowCount(), 2);
+    EXPECT_EQ(grid->model()->index(1, 1).data().toString(), cell);
 }
 
 TEST_F(EditDeleteFocusTest, DeleteInTheRecordsetViewLeavesTheScriptAlone) {

@@ -3,7 +3,7 @@
 // otherwise to the test's temporary directory.
 #include <QImage>
 #include <QPixmap>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTest>
 #include <QTreeWidget>
 #include <cstdlib>
@@ -65,7 +65,7 @@ TEST_F(ScreenshotTest, MainWindowAfterStartAndAfterRunningAScript) {
 
     EXPECT_TRUE(Sess().state.current.databaseOpen);
     EXPECT_EQ(Sess().state.recordsets.recordsetCount, 4);
-    EXPECT_EQ(Window().ListPane().Grid()->rowCount(), 5);
+    EXPECT_EQ(Window().ListPane().Grid()->model()->rowCount(), 5);
     EXPECT_GT(Window().TreePane().Tree()->topLevelItemCount(), 0);
     EXPECT_EQ(Std(Window().ViewPane().Caption()), "recordset4");
     const std::string after = Save("main-window-after-run.png");

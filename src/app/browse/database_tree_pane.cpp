@@ -5,6 +5,8 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QScrollBar>
+#include <QSet>
 #include <QStyledItemDelegate>
 #include <QTreeWidget>
 
@@ -113,10 +115,20 @@ void DatabaseTreePane::SetContextMenu(QMenu* toolsMenu) {
 }
 
 void DatabaseTreePane::ClearTree() {
+    if (loaded_ && tree_->topLevelItemCount() > 0) {
+        savedView_ = SaveTreeViewState(*tree_, kKeyRole);
+        savedView_.database = loadedDatabase_;
+    }
+    ResetTree();
+}
+
+void DatabaseTreePane::ResetTree() {
     ++treeGeneration_;
     currentNode_ = nullptr;
     editNode_ = nullptr;
     keyIndex_.clear();
+    loaded_ = false;
+    loadedDatabase_.clear();
     tree_->clear();
 }
 
@@ -169,52 +181,95 @@ void DatabaseTreePane::ShowError(const db::EngineError& error) {
 
 void DatabaseTreePane::LoadDatabase() {
     BusyPointer busy(*this);
-    ClearTree();
     db::Database* database = session_.state.current.currentDatabase.get();
     if (database == nullptr) {
+        ClearTree();
         return;
     }
+    const QString file = Qs(session_.state.current.currentDatabaseFileName);
+    if (loaded_ && file == loadedDatabase_ && UpdateTree(*database)) {
+        return;
+    }
+    // A tree that showed this file keeps what the person made of it; so does one cleared
+    // while it showed this file.
+    TreeViewState view;
+    if (loaded_ && file == loadedDatabase_) {
+        view = SaveTreeViewState(*tree_, kKeyRole);
+    } else if (!loaded_ && savedView_.database == file) {
+        view = savedView_;
+    }
+    ResetTree();
+    savedView_ = TreeViewState();
+    BuildTree(*database);
+    loaded_ = true;
+    loadedDatabase_ = file;
+    RestoreView(view);
+}
+
+std::vector<DatabaseTreePane::RootNode> DatabaseTreePane::ReadRoots(db::Database& database) const {
+    std::vector<RootNode> roots;
+    roots.push_back({Qs(treekeys::DatabasePropertiesKey()), treekeys::kTagProperties,
+                     treekeys::kImageProperty, treekeys::kTagProperties, false, QString()});
+    for (const db::TableInfo& table : database.TableDefs()) {
+        if (treekeys::IsSystemObject(table.attributes) && !includeSystemTables_) {
+            continue;
+        }
+        const bool attached = treekeys::IsAttachedTable(table.attributes);
+        roots.push_back({Qs(treekeys::TableKey(table.name)), Qs(table.name),
+                         attached ? treekeys::kImageAttached : treekeys::kImageTable,
+                         treekeys::kTagTable, attached,
+                         attached ? Qs(treekeys::AttachTypeText(table.connect)) : QString()});
+    }
+    for (const std::string& query : database.QueryDefs()) {
+        roots.push_back({Qs(treekeys::QueryKey(query)), Qs(query), treekeys::kImageQuery,
+                         treekeys::kTagQuery, false, QString()});
+    }
+    return roots;
+}
+
+QTreeWidgetItem* DatabaseTreePane::BuildRoot(const RootNode& root) {
+    QTreeWidgetItem* node = AddNode(nullptr, root.key, root.text, root.image, root.tag);
+    const std::string name = Std(root.text);
+    if (root.tag == treekeys::kTagTable) {
+        AddNode(node, Qs(treekeys::TableFieldsKey(name)), treekeys::kTagFields,
+                treekeys::kImageField, treekeys::kTagFields);
+        AddNode(node, Qs(treekeys::TableIndexesKey(name)), treekeys::kTagIndexes,
+                treekeys::kImageIndex, treekeys::kTagIndexes);
+        AddNode(node, Qs(treekeys::TablePropertiesKey(name)), treekeys::kTagProperties,
+                treekeys::kImageProperty, treekeys::kTagProperties);
+        if (root.attached) {
+            AddNode(node, Qs(treekeys::AttachTypeKey(name)), root.attachText,
+                    treekeys::kImageAttached, QString());
+        }
+    } else if (root.tag == treekeys::kTagQuery) {
+        AddNode(node, Qs(treekeys::QueryPropertiesKey(name)), treekeys::kTagProperties,
+                treekeys::kImageProperty, treekeys::kTagProperties);
+    }
+    return node;
+}
+
+bool DatabaseTreePane::SameRoot(const QTreeWidgetItem* node, const RootNode& root) {
+    if (KeyOf(node) != root.key || ImageOf(node) != root.image || TagOf(node) != root.tag) {
+        return false;
+    }
+    // A table's attachment shows as a fourth child.
+    const bool attached = root.tag == treekeys::kTagTable && node->childCount() == 4;
+    return attached == root.attached && (!attached || node->child(3)->text(0) == root.attachText);
+}
+
+void DatabaseTreePane::BuildTree(db::Database& database) {
     tree_->setUpdatesEnabled(false);
     // Root nodes are gathered and handed to the tree in one call; whatever was built before a
     // failure is still shown.
     QList<QTreeWidgetItem*> roots;
     try {
-        QTreeWidgetItem* properties =
-            AddNode(nullptr, Qs(treekeys::DatabasePropertiesKey()), treekeys::kTagProperties,
-                    treekeys::kImageProperty, treekeys::kTagProperties);
+        const std::vector<RootNode> wanted = ReadRoots(database);
+        QTreeWidgetItem* properties = BuildRoot(wanted.front());
         tree_->addTopLevelItem(properties);
         ClickNode(properties);
         properties->setExpanded(false);
-
-        const bool includeSystem = includeSystemTables_;
-        for (const db::TableInfo& table : database->TableDefs()) {
-            if (treekeys::IsSystemObject(table.attributes) && !includeSystem) {
-                continue;
-            }
-            const bool attached = treekeys::IsAttachedTable(table.attributes);
-            const QString name = Qs(table.name);
-            QTreeWidgetItem* tableNode = AddNode(
-                nullptr, Qs(treekeys::TableKey(table.name)), name,
-                attached ? treekeys::kImageAttached : treekeys::kImageTable, treekeys::kTagTable);
-            roots.append(tableNode);
-            AddNode(tableNode, Qs(treekeys::TableFieldsKey(table.name)), treekeys::kTagFields,
-                    treekeys::kImageField, treekeys::kTagFields);
-            AddNode(tableNode, Qs(treekeys::TableIndexesKey(table.name)), treekeys::kTagIndexes,
-                    treekeys::kImageIndex, treekeys::kTagIndexes);
-            AddNode(tableNode, Qs(treekeys::TablePropertiesKey(table.name)),
-                    treekeys::kTagProperties, treekeys::kImageProperty, treekeys::kTagProperties);
-            if (attached) {
-                AddNode(tableNode, Qs(treekeys::AttachTypeKey(table.name)),
-                        Qs(treekeys::AttachTypeText(table.connect)), treekeys::kImageAttached,
-                        QString());
-            }
-        }
-        for (const std::string& query : database->QueryDefs()) {
-            QTreeWidgetItem* queryNode = AddNode(nullptr, Qs(treekeys::QueryKey(query)), Qs(query),
-                                                 treekeys::kImageQuery, treekeys::kTagQuery);
-            roots.append(queryNode);
-            AddNode(queryNode, Qs(treekeys::QueryPropertiesKey(query)), treekeys::kTagProperties,
-                    treekeys::kImageProperty, treekeys::kTagProperties);
+        for (std::size_t i = 1; i < wanted.size(); ++i) {
+            roots.append(BuildRoot(wanted[i]));
         }
         tree_->addTopLevelItems(roots);
         tree_->setUpdatesEnabled(true);
@@ -223,6 +278,151 @@ void DatabaseTreePane::LoadDatabase() {
         tree_->setUpdatesEnabled(true);
         ShowError(AsEngineError(failure));
     }
+}
+
+bool DatabaseTreePane::UpdateTree(db::Database& database) {
+    try {
+        if (!UpdateRoots(ReadRoots(database))) {
+            return false;
+        }
+    } catch (const std::exception&) {
+        return false;  // the rebuild shows the failure
+    }
+    UpdateFilledLevels(tree_->invisibleRootItem(), database);
+    return true;
+}
+
+bool DatabaseTreePane::UpdateRoots(const std::vector<RootNode>& roots) {
+    // Inserting nodes one at a time costs more than a rebuild once there are many.
+    constexpr int kMostInserted = 64;
+    QHash<QString, const RootNode*> wanted;
+    for (const RootNode& root : roots) {
+        wanted.insert(root.key, &root);
+    }
+    if (wanted.size() != static_cast<qsizetype>(roots.size())) {
+        return false;  // a key twice: the rebuild reports it
+    }
+    QTreeWidgetItem* top = tree_->invisibleRootItem();
+    for (int i = top->childCount() - 1; i >= 0; --i) {
+        const RootNode* root = wanted.value(KeyOf(top->child(i)), nullptr);
+        if (root == nullptr || !SameRoot(top->child(i), *root)) {
+            RemoveNode(top->child(i));
+        }
+    }
+    if (static_cast<qsizetype>(roots.size()) - top->childCount() > kMostInserted) {
+        return false;
+    }
+    int position = 0;
+    for (const RootNode& root : roots) {
+        if (position < top->childCount() && KeyOf(top->child(position)) == root.key) {
+            ++position;
+            continue;
+        }
+        if (keyIndex_.contains(root.key)) {
+            return false;  // the order changed, or the key is taken below
+        }
+        top->insertChild(position++, BuildRoot(root));
+    }
+    return true;
+}
+
+void DatabaseTreePane::UpdateFilledLevels(QTreeWidgetItem* node, db::Database& database) {
+    for (int i = 0; i < node->childCount(); ++i) {
+        QTreeWidgetItem* child = node->child(i);
+        if (child->childCount() == 0) {
+            continue;  // never read, or nothing to show: a click reads it
+        }
+        ChildList children;
+        try {
+            children = ReadChildren(child, database);
+        } catch (const std::exception&) {
+            // Left unread, as a rebuild would leave it: a click reads it and says what failed.
+            while (child->childCount() > 0) {
+                RemoveNode(child->child(child->childCount() - 1));
+            }
+            continue;
+        }
+        if (children.fills) {
+            UpdateChildren(child, children);
+        }
+        UpdateFilledLevels(child, database);
+    }
+}
+
+void DatabaseTreePane::UpdateChildren(QTreeWidgetItem* node, const ChildList& children) {
+    // The nodes AddChildren would add: a key already elsewhere in the tree is skipped.
+    std::vector<std::pair<QString, QString>> wanted;
+    QSet<QString> keys;
+    for (const ChildNode& child : children.nodes) {
+        const QString key = Qs(child.key);
+        const QTreeWidgetItem* holder = keyIndex_.value(key, nullptr);
+        if ((holder != nullptr && holder->parent() != node) || keys.contains(key)) {
+            continue;
+        }
+        keys.insert(key);
+        wanted.emplace_back(key, Qs(child.text));
+    }
+    for (int i = node->childCount() - 1; i >= 0; --i) {
+        if (!keys.contains(KeyOf(node->child(i)))) {
+            RemoveNode(node->child(i));
+        }
+    }
+    int position = 0;
+    for (const auto& [key, text] : wanted) {
+        if (position < node->childCount() && KeyOf(node->child(position)) == key) {
+            QTreeWidgetItem* kept = node->child(position++);
+            if (kept->text(0) != text) {
+                kept->setText(0, text);
+            }
+            continue;
+        }
+        if (keyIndex_.contains(key)) {
+            // The order changed: this level is read afresh.
+            while (node->childCount() > 0) {
+                RemoveNode(node->child(node->childCount() - 1));
+            }
+            AddChildren(node, children.nodes, children.image, children.tag);
+            return;
+        }
+        QTreeWidgetItem* added = AddNode(nullptr, key, text, children.image, children.tag);
+        node->insertChild(position++, added);
+    }
+}
+
+void DatabaseTreePane::RemoveNode(QTreeWidgetItem* node) {
+    ForEachNode(node, [this](QTreeWidgetItem* gone) {
+        keyIndex_.remove(KeyOf(gone));
+        if (gone == currentNode_) {
+            currentNode_ = nullptr;
+        }
+        if (gone == editNode_) {
+            editNode_ = nullptr;
+        }
+    });
+    // A label edit confirmed before the removal must not reach a deleted node.
+    ++treeGeneration_;
+    delete node;
+}
+
+void DatabaseTreePane::RestoreView(const TreeViewState& state) {
+    if (state.expandedKeys.isEmpty() && state.currentKey.isEmpty()) {
+        return;
+    }
+    for (const QString& key : state.expandedKeys) {
+        QTreeWidgetItem* node = FindNode(key);
+        if (node == nullptr) {
+            continue;
+        }
+        if (node->childCount() == 0) {
+            PopulateNode(node);
+        }
+        node->setExpanded(true);
+    }
+    if (QTreeWidgetItem* current = FindNode(state.currentKey)) {
+        currentNode_ = current;
+        tree_->setCurrentItem(current);
+    }
+    tree_->verticalScrollBar()->setValue(state.scroll);
 }
 
 void DatabaseTreePane::ClickNode(QTreeWidgetItem* node) {
@@ -242,56 +442,75 @@ void DatabaseTreePane::PopulateNode(QTreeWidgetItem* node) {
         return;
     }
     const QString tag = TagOf(node);
-    QTreeWidgetItem* parent = node->parent();
     try {
-        if (tag == treekeys::kTagFields && parent != nullptr) {
-            const std::string tableNodeKey = Std(KeyOf(parent));
-            std::vector<ChildNode> children;
-            for (const db::FieldInfo& field : database->Fields(Std(parent->text(0)))) {
-                children.push_back({treekeys::FieldKey(tableNodeKey, field.name), field.name});
-            }
-            AddChildren(node, children, treekeys::kImageField, treekeys::kTagField);
-            node->setExpanded(true);
-        } else if (tag == treekeys::kTagIndexes && parent != nullptr) {
-            const std::string tableNodeKey = Std(KeyOf(parent));
-            std::vector<ChildNode> children;
-            for (const db::IndexInfo& index : database->Indexes(Std(parent->text(0)))) {
-                children.push_back({treekeys::IndexKey(tableNodeKey, index.name), index.name});
-            }
-            AddChildren(node, children, treekeys::kImageIndex, treekeys::kTagIndex);
-            node->setExpanded(true);
-        } else if ((tag == treekeys::kTagField || tag == treekeys::kTagIndex) &&
-                   parent != nullptr && parent->parent() != nullptr) {
-            const std::string table = Std(parent->parent()->text(0));
-            const std::string member = Std(node->text(0));
-            const bool isField = tag == treekeys::kTagField;
-            AddPropertyNodes(node,
-                             isField ? database->FieldProperties(table, member)
-                                     : database->IndexProperties(table, member),
-                             /*cutLongText=*/false, /*skipValue=*/isField);
-            node->setExpanded(true);
+        const ChildList children = ReadChildren(node, *database);
+        if (!children.fills) {
+            return;
+        }
+        AddChildren(node, children.nodes, children.image, children.tag);
+        node->setExpanded(true);
+        if (tag == treekeys::kTagField || tag == treekeys::kTagIndex) {
             tree_->setCurrentItem(node);
-        } else if (tag == treekeys::kTagProperties) {
-            const QString parentTag = TagOf(parent);
-            if (parent == nullptr) {
-                AddPropertyNodes(node, database->Properties(), true, false);
-            } else if (parentTag == treekeys::kTagTable) {
-                AddPropertyNodes(node, database->TableProperties(Std(parent->text(0))), true,
-                                 false);
-            } else if (parentTag == treekeys::kTagQuery) {
-                AddPropertyNodes(node, database->QueryProperties(Std(parent->text(0))), true,
-                                 false);
-            }
-            node->setExpanded(true);
         }
     } catch (const std::exception& failure) {
         ShowError(AsEngineError(failure));
     }
 }
 
-void DatabaseTreePane::AddPropertyNodes(QTreeWidgetItem* node,
-                                        const std::vector<db::Property>& properties,
-                                        bool cutLongText, bool skipValue) {
+DatabaseTreePane::ChildList DatabaseTreePane::ReadChildren(QTreeWidgetItem* node,
+                                                           db::Database& database) {
+    const QString tag = TagOf(node);
+    QTreeWidgetItem* parent = node->parent();
+    ChildList list;
+    if (tag == treekeys::kTagFields && parent != nullptr) {
+        const std::string tableNodeKey = Std(KeyOf(parent));
+        for (const db::FieldInfo& field : database.Fields(Std(parent->text(0)))) {
+            list.nodes.push_back({treekeys::FieldKey(tableNodeKey, field.name), field.name});
+        }
+        list.image = treekeys::kImageField;
+        list.tag = treekeys::kTagField;
+        list.fills = true;
+    } else if (tag == treekeys::kTagIndexes && parent != nullptr) {
+        const std::string tableNodeKey = Std(KeyOf(parent));
+        for (const db::IndexInfo& index : database.Indexes(Std(parent->text(0)))) {
+            list.nodes.push_back({treekeys::IndexKey(tableNodeKey, index.name), index.name});
+        }
+        list.image = treekeys::kImageIndex;
+        list.tag = treekeys::kTagIndex;
+        list.fills = true;
+    } else if ((tag == treekeys::kTagField || tag == treekeys::kTagIndex) && parent != nullptr &&
+               parent->parent() != nullptr) {
+        const std::string table = Std(parent->parent()->text(0));
+        const std::string member = Std(node->text(0));
+        const bool isField = tag == treekeys::kTagField;
+        list.nodes = PropertyNodes(node,
+                                   isField ? database.FieldProperties(table, member)
+                                           : database.IndexProperties(table, member),
+                                   /*cutLongText=*/false, /*skipValue=*/isField);
+        list.fills = true;
+    } else if (tag == treekeys::kTagProperties) {
+        const QString parentTag = TagOf(parent);
+        if (parent == nullptr) {
+            list.nodes = PropertyNodes(node, database.Properties(), true, false);
+        } else if (parentTag == treekeys::kTagTable) {
+            list.nodes =
+                PropertyNodes(node, database.TableProperties(Std(parent->text(0))), true, false);
+        } else if (parentTag == treekeys::kTagQuery) {
+            list.nodes =
+                PropertyNodes(node, database.QueryProperties(Std(parent->text(0))), true, false);
+        }
+        list.fills = true;
+    }
+    if (list.image.isEmpty()) {
+        list.image = treekeys::kImageProperty;
+        list.tag = treekeys::kTagProperty;
+    }
+    return list;
+}
+
+std::vector<DatabaseTreePane::ChildNode> DatabaseTreePane::PropertyNodes(
+    QTreeWidgetItem* node, const std::vector<db::Property>& properties, bool cutLongText,
+    bool skipValue) {
     // A field or index property's key begins with its holder's parent's key; a database, table
     // or query property's key with its owner's key (the node itself at the root).
     QTreeWidgetItem* parent = node->parent();
@@ -310,7 +529,7 @@ void DatabaseTreePane::AddPropertyNodes(QTreeWidgetItem* node,
         children.push_back(
             {key, treekeys::PropertyText(property.name, GetPropertyValue(property), cutLongText)});
     }
-    AddChildren(node, children, treekeys::kImageProperty, treekeys::kTagProperty);
+    return children;
 }
 
 void DatabaseTreePane::AddChildren(QTreeWidgetItem* node, const std::vector<ChildNode>& children,

@@ -5,10 +5,12 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScrollBar>
-#include <QTableWidget>
+#include <QTableView>
+#include <QTimer>
 
 #include <cmath>
 
+#include "app/browse/recordset_list_model.h"
 #include "app/browse/recordset_view_pane.h"
 #include "core/script/recordset_file.h"
 
@@ -18,26 +20,23 @@ namespace {
 
 inline constexpr const char* kListToolTip =
     "SQL resultsets - click on the row to display resultset in lower-right pane";
-inline constexpr const char* kHeadingRecordset = "Record set";
-inline constexpr const char* kHeadingStatement = "SQL source command";
 
 QString RecordsetName(long number) {
     return QString::fromStdString(tessel::RecordsetName(number));
-}
-
-QTableWidgetItem* ReadOnlyItem(const QString& text) {
-    auto* item = new QTableWidgetItem(text);
-    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-    return item;
 }
 
 }  // namespace
 
 RecordsetListPane::RecordsetListPane(tessel::Session& session, RecordsetViewPane& view,
                                      QWidget* parent)
-    : QWidget(parent), session_(session), view_(view), grid_(new QTableWidget(1, 2, this)) {
+    : QWidget(parent),
+      session_(session),
+      view_(view),
+      grid_(new QTableView(this)),
+      model_(new RecordsetListModel(this)) {
     setObjectName("recordsets");
     grid_->setObjectName("MSFlexGrd1");
+    grid_->setModel(model_);
     grid_->setToolTip(kListToolTip);
     grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -54,16 +53,17 @@ RecordsetListPane::RecordsetListPane(tessel::Session& session, RecordsetViewPane
     headingFont.setBold(true);
     grid_->horizontalHeader()->setFont(headingFont);
     grid_->viewport()->installEventFilter(this);
-    WriteHeadings();
 
-    connect(grid_, &QTableWidget::cellClicked, this, [this](int row, int) { SelectRow(row); });
-    connect(grid_, &QTableWidget::cellActivated, this, [this](int row, int) { SelectRow(row); });
+    connect(grid_, &QTableView::clicked, this,
+            [this](const QModelIndex& index) { SelectRow(index.row()); });
+    connect(grid_, &QTableView::activated, this,
+            [this](const QModelIndex& index) { SelectRow(index.row()); });
     grid_->hide();
 }
 
 RecordsetListPane::~RecordsetListPane() = default;
 
-QTableWidget* RecordsetListPane::Grid() {
+QTableView* RecordsetListPane::Grid() {
     return grid_;
 }
 
@@ -71,28 +71,28 @@ void RecordsetListPane::SetContextMenu(QMenu* scriptMenu) {
     scriptMenu_ = scriptMenu;
 }
 
-void RecordsetListPane::WriteHeadings() {
-    for (int column = 0; column < 2; ++column) {
-        const QString text = column == 0 ? kHeadingRecordset : kHeadingStatement;
-        QTableWidgetItem* heading = ReadOnlyItem(text);
-        QFont font = heading->font();
-        font.setBold(true);
-        heading->setFont(font);
-        heading->setFlags(Qt::ItemIsEnabled);
-        grid_->setItem(0, column, heading);
-        grid_->setHorizontalHeaderItem(column, new QTableWidgetItem(text));
-    }
-}
-
 void RecordsetListPane::AddRow(int count, const QString& statement) {
     if (count < 1) {
         return;
     }
     grid_->show();
-    grid_->setRowCount(count + 1);
-    grid_->setItem(count, 0, ReadOnlyItem(RecordsetName(count)));
-    grid_->setItem(count, 1, ReadOnlyItem(statement));
-    grid_->setCurrentCell(count, 0, QItemSelectionModel::NoUpdate);
+    model_->SetLastCapture(count, statement.toStdString());
+    // Moving to the new row measures the rows above it; a run adding thousands of rows does
+    // that once when the window next handles its events.
+    if (!lastRowPending_) {
+        lastRowPending_ = true;
+        QTimer::singleShot(0, this, &RecordsetListPane::ShowLastRow);
+    }
+}
+
+void RecordsetListPane::ShowLastRow() {
+    if (!lastRowPending_)
+        return;
+    lastRowPending_ = false;
+    const int last = model_->rowCount() - 1;
+    if (last >= 1)
+        grid_->selectionModel()->setCurrentIndex(model_->index(last, 0),
+                                                 QItemSelectionModel::NoUpdate);
 }
 
 void RecordsetListPane::HideGrid() {
@@ -103,7 +103,6 @@ void RecordsetListPane::SetColumnWidths(int innerWidthPixels) {
     const int width = std::max(innerWidthPixels, 0);
     const int quarter = static_cast<int>(std::lround(width * 0.25));
     grid_->setColumnWidth(0, quarter);
-    WriteHeadings();
     // When both halves round up they would overrun the width by one pixel and bring up a
     // horizontal scroll bar for nothing.
     grid_->setColumnWidth(1,

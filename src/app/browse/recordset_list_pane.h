@@ -1,6 +1,10 @@
 // The recordset list pane (window "recordsets"): one row per captured recordset with the
 // statement that produced it. Row 0 is the heading row; row k holds capture k. Selecting a row
 // reopens that recordset's file in the view pane.
+//
+// A row is added for every capture of a run, so adding one must not touch the others: the rows
+// live in a model that holds only their statements, and the grid is moved to the newest row
+// once the run lets the window catch up rather than after every row.
 #pragma once
 
 #include <QString>
@@ -9,10 +13,11 @@
 #include "core/session/session.h"
 
 class QMenu;
-class QTableWidget;
+class QTableView;
 
 namespace tessel::app {
 
+class RecordsetListModel;
 class RecordsetViewPane;
 
 class RecordsetListPane : public QWidget {
@@ -27,8 +32,9 @@ class RecordsetListPane : public QWidget {
     void HideGrid();
     // The menu popped up when the right mouse button is released over the pane or its grid.
     void SetContextMenu(QMenu* scriptMenu);
-    QTableWidget* Grid();
-    // Columns of a quarter and three quarters of the width; the heading texts are written again.
+    QTableView* Grid();
+    RecordsetListModel* Model() { return model_; }
+    // Columns of a quarter and three quarters of the width.
     void SetColumnWidths(int innerWidthPixels);
 
     // Row selection: reopens recordset `row` in the view (nothing when the count is 1 or less).
@@ -38,12 +44,15 @@ class RecordsetListPane : public QWidget {
     bool eventFilter(QObject* watched, QEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-    void WriteHeadings();
+    // Makes the newest row the grid's current one, as a person sees it after a run.
+    void ShowLastRow();
     void PopUpMenu(const QPoint& globalPosition);
 
     tessel::Session& session_;
     RecordsetViewPane& view_;
-    QTableWidget* grid_ = nullptr;
+    QTableView* grid_ = nullptr;
+    RecordsetListModel* model_ = nullptr;
+    bool lastRowPending_ = false;
     QMenu* scriptMenu_ = nullptr;
 };
 
