@@ -48,10 +48,11 @@ class ScriptRunTest : public MainWindowTest {
     void WhenStatusShows(const QString& status, int delayMs, std::function<void()> action) {
         auto poll = std::make_shared<QTimer>();
         poll->setInterval(5);
-        QObject::connect(poll.get(), &QTimer::timeout, [this, poll, status, delayMs, action] {
+        QTimer* timer = poll.get();
+        QObject::connect(timer, &QTimer::timeout, [this, timer, status, delayMs, action] {
             if (Status()->text() != status)
                 return;
-            poll->stop();
+            timer->stop();
             QTimer::singleShot(delayMs, action);
         });
         poll->start();
