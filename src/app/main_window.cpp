@@ -21,6 +21,7 @@
 #include "app/browse/recordset_list_pane.h"
 #include "app/browse/recordset_view_pane.h"
 #include "app/main_menus.h"
+#include "app/run_controller.h"
 #include "app/startup/tips_setting.h"
 #include "app/widget_ui.h"
 #include "app/workspace/find_dialog.h"
@@ -73,6 +74,7 @@ MainWindow::MainWindow(MainWindowOptions options)
     CreateMenus();
     CreateToolbar();
     CreateStatusBar();
+    runner_ = new RunController(*this, *ui_, *session_);
     BindOwnCommands();
 
     QList<QKeySequence> shortcuts;
@@ -205,7 +207,7 @@ void MainWindow::BindOwnCommands() {
     BindCommand("mnuEditDelete", [this] { EditDelete(); });
     BindCommand("mnuEditFind", [this] { EditFind(); });
     BindCommand("mnuEditFindNext", [this] { EditFindNext(); });
-    BindCommand("mnuScriptExecute", [&session] { ScriptExecute(session); });
+    BindCommand("mnuScriptExecute", [this] { runner_->Execute(); });
     BindCommand("mnuScriptGenerate", [&session] { ScriptGenerate(session); });
     BindCommand("mnuScriptExport", [&session] { ScriptExport(session); });
     BindCommand("mnuToolsSysTbls", [this, &session] {
@@ -247,6 +249,8 @@ void MainWindow::ShowUnavailable(const QString& menuItem) {
 }
 
 void MainWindow::RunMenuCommand(const QString& menuItem) {
+    if (runner_->Running() && !RunController::CommandAllowedDuringRun(menuItem))
+        return;
     const auto found = commands_.constFind(menuItem);
     if (found == commands_.constEnd()) {
         ShowUnavailable(menuItem);
@@ -263,6 +267,8 @@ void MainWindow::ToolbarButtonClick(const QString& key) {
         return;
     if (*item != '\0') {
         RunMenuCommand(item);
+    } else if (runner_->Running()) {
+        return;
     } else if (printNow_) {
         Guarded(printNow_);
     } else {
@@ -360,6 +366,11 @@ void MainWindow::EditDelete() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    if (runner_->Running()) {
+        runner_->StopThenClose();
+        event->ignore();
+        return;
+    }
     if (!shutDown_ && !ClosingQuestion(*session_)) {
         event->ignore();
         return;

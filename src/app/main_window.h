@@ -26,6 +26,7 @@ class DatabaseTreePane;
 class FindDialog;
 class PaneArea;
 class RecordsetListPane;
+class RunController;
 class RecordsetViewPane;
 class ScriptEditorPane;
 class WidgetUi;
@@ -54,6 +55,7 @@ class MainWindow : public QMainWindow {
     RecordsetViewPane& ViewPane() { return *view_; }
     PaneArea& Panes() { return *panes_; }
     KeyboardState& Keyboard() { return keyboard_; }
+    RunController& Runner() { return *runner_; }
 
     QAction* MenuItem(const QString& name) const { return menuItems_.value(name); }
     QMenu* Menu(const QString& name) const { return menus_.value(name); }
@@ -114,6 +116,7 @@ class MainWindow : public QMainWindow {
     RecordsetListPane* list_ = nullptr;
     RecordsetViewPane* view_ = nullptr;
     PaneArea* panes_ = nullptr;
+    RunController* runner_ = nullptr;
     QToolBar* toolbar_ = nullptr;
     QList<QLabel*> statusPanels_;
     QHash<QString, QAction*> menuItems_;

@@ -35,7 +35,7 @@ int WidgetUi::MessageBox(const std::string& text, int style, const std::string& 
 
 void WidgetUi::SetStatusText(const std::string& text) {
     QLabel* panel = window_.StatusPanel(1);
-    panel->setText(QString::fromStdString(text));
+    panel->setText(QString::fromStdString(text.empty() && running_ ? runProgress_ : text));
     // Long commands write progress before they return to the event loop.
     if (panel->isVisible())
         panel->repaint();
@@ -78,11 +78,34 @@ void WidgetUi::ReloadTree() {
     ScheduleTreeFlush();
 }
 
+// While a script runs, the events that keep the window painted come in the middle of a
+// statement's work: the tree waits for the end of the run.
 void WidgetUi::ScheduleTreeFlush() {
     if (treeFlushScheduled_)
         return;
     treeFlushScheduled_ = true;
-    QTimer::singleShot(0, this, &WidgetUi::FlushTreeReload);
+    QTimer::singleShot(0, this, [this] {
+        treeFlushScheduled_ = false;
+        if (!running_)
+            FlushTreeReload();
+    });
+}
+
+void WidgetUi::BeginRun() {
+    running_ = true;
+    runProgress_.clear();
+}
+
+void WidgetUi::SetRunProgress(const std::string& text) {
+    runProgress_ = text;
+    // Painted with the next events, which the run lets through often enough.
+    window_.StatusPanel(1)->setText(QString::fromStdString(text));
+}
+
+void WidgetUi::EndRun() {
+    running_ = false;
+    runProgress_.clear();
+    FlushTreeReload();
 }
 
 void WidgetUi::FlushTreeReload() {

@@ -38,6 +38,14 @@ class WidgetUi : public QObject, public Ui {
     void FlushTreeReload();
     bool TreeReloadPending() const { return treeReloadPending_; }
 
+    // While a script runs: the events that keep the window painted come while a statement is
+    // in the middle of its work, so the tree waits for the end of the run; and the run's
+    // progress stands in the status panel whenever a command empties it.
+    void BeginRun();
+    void SetRunProgress(const std::string& text);
+    // Rebuilds the tree when a reload waited for the run.
+    void EndRun();
+
   private:
     void ScheduleTreeFlush();
 
@@ -46,6 +54,8 @@ class WidgetUi : public QObject, public Ui {
     bool treeReloadPending_ = false;
     bool treeClearPending_ = false;
     bool treeFlushScheduled_ = false;
+    bool running_ = false;
+    std::string runProgress_;
 };
 
 }  // namespace tessel::app

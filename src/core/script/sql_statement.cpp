@@ -44,7 +44,7 @@ std::string DBEngineErrorText(const db::EngineError& error) {
     return text;
 }
 
-void SQL(Session& session, const std::string& SQLcmd) {
+bool SQL(Session& session, const std::string& SQLcmd) {
     Ui& ui = session.ui;
     SharedState& state = session.state;
     ui.SetPointer(Pointer::Busy);
@@ -66,10 +66,12 @@ void SQL(Session& session, const std::string& SQLcmd) {
         }
         ui.BindRecordsetView(RecordsetName(state.recordsets.recordsetCount), recordsetFile);
         ui.SetPointer(Pointer::Default);
+        return true;
     } catch (const std::exception& failure) {
         ui.SetPointer(Pointer::Default);
         ui.MessageBox(DBEngineErrorText(AsEngineError(failure)), msgbox::kCritical,
                       kDBEngineErrorCaption);
+        return false;
     }
 }
 
