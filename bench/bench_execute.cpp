@@ -35,13 +35,13 @@
 #include <utility>
 #include <vector>
 
+#include "bench_programs.h"
 #include "core/script/recordset_file.h"
-
-extern char** environ;
 
 namespace {
 
 namespace fs = std::filesystem;
+using namespace tessel::bench;
 
 struct Settings {
     std::string cli;
@@ -52,82 +52,6 @@ struct Settings {
     long rows = 1000000;
     int repeat = 1;
 };
-
-struct Measure {
-    double seconds = 0;
-    long peakKilobytes = 0;
-};
-
-// Runs a program with its standard input and output redirected, and measures its wall time and
-// peak resident memory. Throws when it cannot start or does not exit with 0.
-Measure RunProgram(const std::vector<std::string>& argv, const std::string& input,
-                   const std::string& output, const std::vector<std::string>& extraEnvironment) {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (!input.empty())
-        posix_spawn_file_actions_addopen(&actions, 0, input.c_str(), O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
-    std::vector<char*> args;
-    for (const auto& arg : argv)
-        args.push_back(const_cast<char*>(arg.c_str()));
-    args.push_back(nullptr);
-    std::vector<std::string> environmentText(extraEnvironment);
-    for (char** entry = environ; *entry != nullptr; ++entry)
-        environmentText.push_back(*entry);
-    std::vector<char*> environment;
-    for (auto& entry : environmentText)
-        environment.push_back(entry.data());
-    environment.push_back(nullptr);
-
-    const auto start = std::chrono::steady_clock::now();
-    pid_t pid = 0;
-    const int spawned =
-        posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environment.data());
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0)
-        throw std::runtime_error("cannot start " + argv[0]);
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
-    const auto end = std::chrono::steady_clock::now();
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        throw std::runtime_error(argv[0] + " failed (status " + std::to_string(status) + ")");
-    }
-    return {std::chrono::duration<double>(end - start).count(), usage.ru_maxrss};
-}
-
-// One contender: what to clear before a run, and the run itself.
-struct Contender {
-    std::function<void()> prepare;
-    std::function<Measure()> run;
-};
-
-// The best of `repeat` rounds for each; within a round the two run one after the other, so
-// that a busy spell of a shared disk falls on both alike.
-std::pair<Measure, Measure> BestOfRounds(int repeat, const Contender& first,
-                                         const Contender& second) {
-    std::pair<Measure, Measure> best;
-    auto keep = [](Measure& kept, const Measure& measure, bool firstRound) {
-        if (firstRound || measure.seconds < kept.seconds)
-            kept.seconds = measure.seconds;
-        kept.peakKilobytes = std::max(kept.peakKilobytes, measure.peakKilobytes);
-    };
-    for (int round = 0; round < repeat; ++round) {
-        first.prepare();
-        keep(best.first, first.run(), round == 0);
-        second.prepare();
-        keep(best.second, second.run(), round == 0);
-    }
-    return best;
-}
-
-void WriteText(const fs::path& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text;
-    if (!out)
-        throw std::runtime_error("cannot write " + path.string());
-}
 
 std::vector<std::string> Statements(const Settings& settings) {
     std::vector<std::string> statements = {
@@ -147,10 +71,6 @@ std::vector<std::string> Statements(const Settings& settings) {
         }
     }
     return statements;
-}
-
-std::string Environment(const fs::path& home) {
-    return "TESSEL_HOME=" + home.string();
 }
 
 void StatementsBenchmark(const Settings& settings, double& ratio, long& peak) {
@@ -192,19 +112,7 @@ void CaptureBenchmark(const Settings& settings, double& ratio, long& peak) {
     const fs::path home = dir / "home";
     fs::create_directories(dir);
     const std::string database = (dir / "big.mdb").string();
-    fs::remove(database);
-    WriteText(dir / "make.sqv", "dbMake " + database +
-                                    ";\r\nCREATE TABLE big (a LONG, b TEXT (20), c DOUBLE, d "
-                                    "LONG, e TEXT (40));\r\n");
-    RunProgram({settings.cli, "run", (dir / "make.sqv").string()}, "", "/dev/null",
-               {Environment(home)});
-    WriteText(dir / "fill.sql",
-              "WITH RECURSIVE s(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM s WHERE i < " +
-                  std::to_string(settings.rows) +
-                  ") INSERT INTO big SELECT i, 'name ' || i, i * 0.5, i % 1000, 'some text for "
-                  "row ' || i FROM s;\n");
-    RunProgram({settings.sqlite3, database}, (dir / "fill.sql").string(), "/dev/null", {});
-
+    MakeBigDatabase(settings.cli, settings.sqlite3, database, settings.rows, home);
     const std::string select = "SELECT a, b, c, d, e FROM big";
     WriteText(dir / "select.sqv", "dbOpen " + database + ";\r\n" + select + ";\r\n");
     const fs::path recordset = home / "recordset1.rst";

@@ -33,7 +33,7 @@ class OutputBuffer {
     }
     void Spaces(std::size_t count);
     void Integer(std::int64_t value);
-    // As printf's "%.15g" writes it (std::to_chars promises the same digits).
+    // Exactly as printf's "%.15g" writes it.
     void Real(double value);
 
     // Hands what is buffered to the stream and flushes the stream.

@@ -56,9 +56,11 @@ class RecordsetWriter {
     RecordsetWriter(const std::string& temporaryPath, const std::string& shownPath,
                     const std::string& statement, const std::vector<db::ColumnInfo>& columns)
         : shownPath_(shownPath), columnCount_(columns.size()), values_(columns.size()) {
-        // The writer made the file; SQLite only fills it, and never through a link.
-        db_ = Open(temporaryPath, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW, kWriteAction,
-                   shownPath_);
+        // The writer made the file; SQLite only fills it, and never through a link. One thread
+        // writes it, so SQLite's locking of the connection on every call is not needed.
+        db_ =
+            Open(temporaryPath, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW | SQLITE_OPEN_NOMUTEX,
+                 kWriteAction, shownPath_);
         // A scratch file written under a temporary name: a crash leaves only that name behind,
         // so neither a journal on disk nor waiting for the disk buys anything here (and the
         // defensive connection refuses to go without one at all).
