@@ -43,14 +43,9 @@ namespace {
 namespace fs = std::filesystem;
 using namespace tessel::bench;
 
-struct Settings {
-    std::string cli;
-    std::string sqlite3 = "sqlite3";
-    fs::path dir;
+struct Settings : RaceSettings {
     int inserts = 10000;
     int selects = 100;
-    long rows = 1000000;
-    int repeat = 1;
 };
 
 std::vector<std::string> Statements(const Settings& settings) {
@@ -145,41 +140,22 @@ void CaptureBenchmark(const Settings& settings, double& ratio, long& peak) {
     std::printf("  ratio            %8.2f   (target <= 2)\n", ratio);
 }
 
-std::string NextValue(int argc, char** argv, int& i) {
-    if (i + 1 >= argc)
-        throw std::runtime_error(std::string(argv[i]) + " needs a value");
-    return argv[++i];
-}
-
 Settings ParseSettings(int argc, char** argv) {
     Settings settings;
-    std::error_code code;
-    const fs::path self = fs::read_symlink("/proc/self/exe", code);
-    settings.cli = (self.parent_path().parent_path() / "src" / "cli" / "tessel-cli").string();
+    settings.cli = BuiltCli();
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg == "--cli") {
-            settings.cli = NextValue(argc, argv, i);
-        } else if (arg == "--sqlite3") {
-            settings.sqlite3 = NextValue(argc, argv, i);
-        } else if (arg == "--dir") {
-            settings.dir = NextValue(argc, argv, i);
+        if (ParseRaceOption(argc, argv, i, settings)) {
+            continue;
         } else if (arg == "--inserts") {
             settings.inserts = std::stoi(NextValue(argc, argv, i));
         } else if (arg == "--selects") {
             settings.selects = std::stoi(NextValue(argc, argv, i));
-        } else if (arg == "--rows") {
-            settings.rows = std::stol(NextValue(argc, argv, i));
-        } else if (arg == "--repeat") {
-            settings.repeat = std::max(1, std::stoi(NextValue(argc, argv, i)));
         } else {
             throw std::runtime_error("unknown option " + arg);
         }
     }
-    if (settings.dir.empty()) {
-        settings.dir = fs::current_path() / ("bench-execute-" + std::to_string(getpid()));
-    }
-    settings.cli = fs::absolute(settings.cli).string();
+    FinishRaceSettings(settings, "bench-execute");
     return settings;
 }
 

@@ -22,13 +22,7 @@ namespace {
 
 using namespace tessel::bench;
 
-struct Settings {
-    std::string cli;
-    std::string sqlite3 = "sqlite3";
-    fs::path dir;
-    long rows = 1000000;
-    int repeat = 3;
-};
+using Settings = RaceSettings;
 
 struct Race {
     const char* name;
@@ -72,36 +66,15 @@ double RunRace(const Settings& settings, const Race& race, const fs::path& scrip
     return ratio;
 }
 
-std::string NextValue(int argc, char** argv, int& i) {
-    if (i + 1 >= argc)
-        throw std::runtime_error(std::string(argv[i]) + " needs a value");
-    return argv[++i];
-}
-
 Settings ParseSettings(int argc, char** argv) {
     Settings settings;
-    std::error_code code;
-    const fs::path self = fs::read_symlink("/proc/self/exe", code);
-    settings.cli = (self.parent_path().parent_path() / "src" / "cli" / "tessel-cli").string();
+    settings.cli = BuiltCli();
+    settings.repeat = 3;
     for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--cli") {
-            settings.cli = NextValue(argc, argv, i);
-        } else if (arg == "--sqlite3") {
-            settings.sqlite3 = NextValue(argc, argv, i);
-        } else if (arg == "--dir") {
-            settings.dir = NextValue(argc, argv, i);
-        } else if (arg == "--rows") {
-            settings.rows = std::stol(NextValue(argc, argv, i));
-        } else if (arg == "--repeat") {
-            settings.repeat = std::max(1, std::stoi(NextValue(argc, argv, i)));
-        } else {
-            throw std::runtime_error("unknown option " + arg);
-        }
+        if (!ParseRaceOption(argc, argv, i, settings))
+            throw std::runtime_error(std::string("unknown option ") + argv[i]);
     }
-    if (settings.dir.empty())
-        settings.dir = fs::current_path() / ("bench-print-" + std::to_string(getpid()));
-    settings.cli = fs::absolute(settings.cli).string();
+    FinishRaceSettings(settings, "bench-print");
     return settings;
 }
 

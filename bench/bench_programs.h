@@ -124,4 +124,52 @@ inline void MakeBigDatabase(const std::string& cli, const std::string& sqlite3,
     RunProgram({sqlite3, database}, (dir / "fill.sql").string(), "/dev/null", {});
 }
 
+// The options every race takes: --cli PATH, --sqlite3 PATH, --dir DIR, --rows N, --repeat N.
+struct RaceSettings {
+    std::string cli;  // default: tessel-cli of the build this benchmark belongs to
+    std::string sqlite3 = "sqlite3";
+    fs::path dir;
+    long rows = 1000000;
+    int repeat = 1;
+};
+
+inline std::string NextValue(int argc, char** argv, int& i) {
+    if (i + 1 >= argc)
+        throw std::runtime_error(std::string(argv[i]) + " needs a value");
+    return argv[++i];
+}
+
+inline std::string BuiltCli() {
+    std::error_code code;
+    const fs::path self = fs::read_symlink("/proc/self/exe", code);
+    return (self.parent_path().parent_path() / "src" / "cli" / "tessel-cli").string();
+}
+
+// Reads the race option at argv[i], advancing i past its value; false for another option.
+inline bool ParseRaceOption(int argc, char** argv, int& i, RaceSettings& settings) {
+    const std::string arg = argv[i];
+    if (arg == "--cli") {
+        settings.cli = NextValue(argc, argv, i);
+    } else if (arg == "--sqlite3") {
+        settings.sqlite3 = NextValue(argc, argv, i);
+    } else if (arg == "--dir") {
+        settings.dir = NextValue(argc, argv, i);
+    } else if (arg == "--rows") {
+        settings.rows = std::stol(NextValue(argc, argv, i));
+    } else if (arg == "--repeat") {
+        settings.repeat = std::max(1, std::stoi(NextValue(argc, argv, i)));
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// After the options: a new directory `prefix`-PID under the current one unless --dir gave one,
+// and tessel-cli's path made absolute.
+inline void FinishRaceSettings(RaceSettings& settings, const std::string& prefix) {
+    if (settings.dir.empty())
+        settings.dir = fs::current_path() / (prefix + "-" + std::to_string(getpid()));
+    settings.cli = fs::absolute(settings.cli).string();
+}
+
 }  // namespace tessel::bench
