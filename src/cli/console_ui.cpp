@@ -8,7 +8,6 @@
 #include <system_error>
 
 #include "cli/password_input.h"
-#include "cli/recordset_printer.h"
 #include "core/db/errors.h"
 #include "core/session/app_paths.h"
 #include "core/session/failures.h"
@@ -104,7 +103,7 @@ std::string ConsoleOptionsHelp() {
 }
 
 ConsoleUi::ConsoleUi(ConsoleOptions options, std::ostream& out, std::ostream& err)
-    : options_(std::move(options)), out_(out), err_(err) {}
+    : options_(std::move(options)), out_(out), err_(err), recordsets_(options_.csv, out) {}
 
 int ConsoleUi::AnswerFor(int style) const {
     switch (style & msgbox::kButtonMask) {
@@ -178,22 +177,17 @@ void ConsoleUi::BindRecordsetView(const std::string& caption, const std::string&
         return;
     err_.flush();
     try {
-        if (options_.csv) {
-            if (printedRecordsets_ > 0)
-                out_ << "\r\n";
-            PrintRecordsetCsv(out_, recordsetFile);
-        } else {
-            if (printedRecordsets_ > 0)
-                out_ << '\n';
-            PrintRecordsetTable(out_, caption, recordsetFile);
-        }
-        ++printedRecordsets_;
+        recordsets_.Print(caption, recordsetFile);
     } catch (const db::EngineError& error) {
         failureShown_ = true;
         out_.flush();
         err_ << "tessel-cli: " << error.Description() << '\n';
     }
     out_.flush();
+}
+
+RecordsetRowSink* ConsoleUi::RecordsetRows() {
+    return options_.printRows ? &recordsets_ : nullptr;
 }
 
 bool StartConsoleSession(Session& session) {

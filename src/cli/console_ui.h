@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/console_recordsets.h"
 #include "core/session/session.h"
 #include "core/ui.h"
 
@@ -53,6 +54,7 @@ class ConsoleUi : public Ui {
     void HideRecordsetList() override {}
     void BindRecordsetView(const std::string& caption, const std::string& recordsetFile) override;
     void HideRecordsetView() override {}
+    RecordsetRowSink* RecordsetRows() override;
     std::string EditorText() override { return editorText_; }
     void SetEditorText(const std::string& text) override { editorText_ = text; }
 
@@ -71,7 +73,7 @@ class ConsoleUi : public Ui {
     std::string editorText_;
     bool failureShown_ = false;
     bool passwordAwaitingOpen_ = false;
-    int printedRecordsets_ = 0;
+    ConsoleRecordsets recordsets_;
 };
 
 // Prepares the application directory ($TESSEL_HOME, ...) and starts the session in it, as the

@@ -1,10 +1,7 @@
 #include "cli/recordset_printer.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <functional>
-#include <ostream>
-#include <vector>
+#include <optional>
 
 #include "core/base/text.h"
 #include "core/script/recordset_file.h"
@@ -13,168 +10,238 @@ namespace tessel::cli {
 
 namespace {
 
-constexpr std::int64_t kPageRows = 2000;
-
 using Kind = db::ValueView::Kind;
 
-std::string RealText(double value) {
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%.15g", value);
-    return buffer;
+constexpr std::string_view kTableNull = "NULL";
+constexpr std::string_view kBlobStart = "X'";
+constexpr std::string_view kBlobEnd = "'";
+
+void WriteBlob(OutputBuffer& out, std::string_view bytes) {
+    out.Append(kBlobStart);
+    out.Append(base::HexDigits(bytes));
+    out.Append(kBlobEnd);
 }
 
-std::string HexText(const std::string& bytes) {
-    return "X'" + base::HexDigits(bytes) + "'";
+std::size_t BlobWidth(std::string_view bytes) {
+    return kBlobStart.size() + 2 * bytes.size() + kBlobEnd.size();
 }
 
-std::string CellText(const RecordsetCell& cell, const char* nullText) {
-    switch (cell.kind) {
-        case Kind::Null:
-            return nullText;
-        case Kind::Integer:
-            return std::to_string(cell.integer);
-        case Kind::Real:
-            return RealText(cell.real);
-        case Kind::Text:
-            return cell.bytes;
-        case Kind::Blob:
-            return HexText(cell.bytes);
+bool NeedsCsvQuotes(std::string_view text) {
+    for (const char c : text) {
+        if (c == ',' || c == '"' || c == '\r' || c == '\n')
+            return true;
     }
-    return "";
+    return false;
 }
 
-// A table row stays on one line: line breaks inside a value are shown as \r and \n.
-std::string OneLine(std::string text) {
-    if (text.find_first_of("\r\n") == std::string::npos)
-        return text;
-    std::string shown;
-    for (char c : text) {
-        if (c == '\r') {
-            shown += "\\r";
-        } else if (c == '\n') {
-            shown += "\\n";
-        } else {
-            shown += c;
-        }
+void WriteCsvField(OutputBuffer& out, std::string_view text) {
+    if (!NeedsCsvQuotes(text)) {
+        out.Append(text);
+        return;
     }
-    return shown;
+    out.Put('"');
+    for (std::size_t quote; (quote = text.find('"')) != std::string_view::npos;) {
+        out.Append(text.substr(0, quote + 1));
+        out.Put('"');
+        text.remove_prefix(quote + 1);
+    }
+    out.Append(text);
+    out.Put('"');
 }
 
 // A Yes/No field shows True for any value but 0, as the grid does: the classic engine stores
 // True as -1, this program as 1.
-bool IsYesNo(const RecordsetCell& cell, const db::ColumnInfo& column) {
-    return cell.kind == Kind::Integer && column.type == db::ftype::kBoolean;
-}
-
-std::string TableText(const RecordsetCell& cell, const db::ColumnInfo& column) {
-    if (IsYesNo(cell, column))
-        return cell.integer != 0 ? "True" : "False";
-    return OneLine(CellText(cell, "NULL"));
-}
-
-bool IsNumber(const RecordsetCell& cell, const db::ColumnInfo& column) {
-    return (cell.kind == Kind::Integer || cell.kind == Kind::Real) && !IsYesNo(cell, column);
+std::optional<std::string_view> YesNoText(const db::ValueView& value,
+                                          const db::ColumnInfo& column) {
+    if (value.kind != Kind::Integer || column.type != db::ftype::kBoolean)
+        return std::nullopt;
+    return value.integer != 0 ? std::string_view("True") : std::string_view("False");
 }
 
 // Characters a text takes on a terminal: UTF-8 continuation bytes add nothing.
-std::size_t DisplayWidth(const std::string& text) {
+std::size_t DisplayWidth(std::string_view text) {
     std::size_t width = 0;
-    for (unsigned char byte : text)
-        width += (byte & 0xC0) != 0x80 ? 1 : 0;
+    for (const char c : text)
+        width += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
     return width;
 }
 
-void ForEachPage(RecordsetFile& file,
-                 const std::function<void(const std::vector<std::vector<RecordsetCell>>&)>& use) {
-    const std::int64_t total = file.RowCount();
-    for (std::int64_t first = 0; first < total; first += kPageRows) {
-        use(file.ReadRows(first, kPageRows));
-    }
+// A value's line breaks show as two characters (\r or \n), so that a row stays on one line.
+std::size_t TableTextWidth(std::string_view text) {
+    const auto breaks =
+        std::count_if(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; });
+    return DisplayWidth(text) + static_cast<std::size_t>(breaks);
 }
 
-std::string CsvField(const std::string& text) {
-    if (text.find_first_of(",\"\r\n") == std::string::npos)
-        return text;
-    std::string quoted = "\"";
-    for (char c : text) {
-        quoted += c;
-        if (c == '"')
-            quoted += '"';
+void WriteTableText(OutputBuffer& out, std::string_view text) {
+    for (std::size_t at; (at = text.find_first_of("\r\n")) != std::string_view::npos;) {
+        out.Append(text.substr(0, at));
+        out.Append(text[at] == '\r' ? "\\r" : "\\n");
+        text.remove_prefix(at + 1);
     }
-    return quoted + "\"";
+    out.Append(text);
 }
 
-void Pad(std::ostream& out, std::size_t count) {
-    for (std::size_t i = 0; i < count; ++i)
-        out.put(' ');
+// The value as the table shows it, with its width; numbers come back in `number`.
+std::size_t TableWidth(const db::ValueView& value, const db::ColumnInfo& column,
+                       std::string_view& number, char (&room)[32]) {
+    if (const auto yesNo = YesNoText(value, column))
+        return yesNo->size();
+    switch (value.kind) {
+        case Kind::Null:
+            return kTableNull.size();
+        case Kind::Integer:
+            number = IntegerText(value.integer, room);
+            return number.size();
+        case Kind::Real:
+            number = RealText(value.real, room);
+            return number.size();
+        case Kind::Text:
+            return TableTextWidth(value.bytes);
+        case Kind::Blob:
+            return BlobWidth(value.bytes);
+    }
+    return 0;
+}
+
+template <typename Use>
+void ForEachRow(db::Cursor& cursor, const Use& use) {
+    std::vector<db::ValueView> row(cursor.Columns().size());
+    while (cursor.Next()) {
+        for (std::size_t i = 0; i < row.size(); ++i)
+            row[i] = cursor.Get(i);
+        use(std::span<const db::ValueView>(row));
+    }
 }
 
 }  // namespace
 
-void PrintRecordsetTable(std::ostream& out, const std::string& caption, const std::string& path) {
-    auto file = RecordsetFile::Open(path);
-    const auto& columns = file->Columns();
-    std::vector<std::size_t> widths;
-    for (const auto& column : columns)
-        widths.push_back(DisplayWidth(column.name));
-    ForEachPage(*file, [&](const auto& rows) {
-        for (const auto& row : rows) {
-            for (std::size_t i = 0; i < row.size(); ++i) {
-                widths[i] = std::max(widths[i], DisplayWidth(TableText(row[i], columns[i])));
-            }
-        }
-    });
-
-    out << caption << '\n';
-    if (!columns.empty()) {
-        for (std::size_t i = 0; i < columns.size(); ++i) {
-            out << (i == 0 ? "" : " | ") << columns[i].name;
-            if (i + 1 < columns.size())
-                Pad(out, widths[i] - DisplayWidth(columns[i].name));
-        }
-        out << '\n';
-        for (std::size_t i = 0; i < columns.size(); ++i) {
-            out << (i == 0 ? "" : "-+-") << std::string(widths[i], '-');
-        }
-        out << '\n';
+void WriteCsvHeader(OutputBuffer& out, const std::vector<db::ColumnInfo>& columns) {
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        if (i > 0)
+            out.Put(',');
+        WriteCsvField(out, columns[i].name);
     }
-    ForEachPage(*file, [&](const auto& rows) {
-        for (const auto& row : rows) {
-            for (std::size_t i = 0; i < row.size(); ++i) {
-                const std::string text = TableText(row[i], columns[i]);
-                const std::size_t gap = widths[i] - DisplayWidth(text);
-                out << (i == 0 ? "" : " | ");
-                if (IsNumber(row[i], columns[i])) {
-                    Pad(out, gap);
-                    out << text;
-                } else {
-                    out << text;
-                    if (i + 1 < row.size())
-                        Pad(out, gap);
-                }
-            }
-            out << '\n';
-        }
-    });
-    const std::int64_t count = file->RowCount();
-    out << "(" << count << (count == 1 ? " row)" : " rows)") << '\n';
+    out.Append("\r\n");
 }
 
-void PrintRecordsetCsv(std::ostream& out, const std::string& path) {
-    auto file = RecordsetFile::Open(path);
-    const auto& columns = file->Columns();
-    for (std::size_t i = 0; i < columns.size(); ++i) {
-        out << (i == 0 ? "" : ",") << CsvField(columns[i].name);
-    }
-    out << "\r\n";
-    ForEachPage(*file, [&](const auto& rows) {
-        for (const auto& row : rows) {
-            for (std::size_t i = 0; i < row.size(); ++i) {
-                out << (i == 0 ? "" : ",") << CsvField(CellText(row[i], ""));
-            }
-            out << "\r\n";
+void WriteCsvRow(OutputBuffer& out, std::span<const db::ValueView> row) {
+    for (std::size_t i = 0; i < row.size(); ++i) {
+        if (i > 0)
+            out.Put(',');
+        const db::ValueView& value = row[i];
+        switch (value.kind) {
+            case Kind::Null:
+                break;
+            case Kind::Integer:
+                out.Integer(value.integer);
+                break;
+            case Kind::Real:
+                out.Real(value.real);
+                break;
+            case Kind::Text:
+                WriteCsvField(out, value.bytes);
+                break;
+            case Kind::Blob:
+                WriteBlob(out, value.bytes);
+                break;
         }
-    });
+    }
+    out.Append("\r\n");
+}
+
+TableLayout::TableLayout(const std::vector<db::ColumnInfo>& columns) : columns_(columns) {
+    for (const auto& column : columns_)
+        widths_.push_back(DisplayWidth(column.name));
+}
+
+void TableLayout::Measure(std::span<const db::ValueView> row) {
+    char room[32];
+    std::string_view number;
+    const std::size_t count = std::min(row.size(), widths_.size());
+    for (std::size_t i = 0; i < count; ++i)
+        widths_[i] = std::max(widths_[i], TableWidth(row[i], columns_[i], number, room));
+    ++rows_;
+}
+
+void TableLayout::WriteHeader(OutputBuffer& out, const std::string& caption) const {
+    out.Append(caption);
+    out.Put('\n');
+    if (columns_.empty())
+        return;
+    for (std::size_t i = 0; i < columns_.size(); ++i) {
+        if (i > 0)
+            out.Append(" | ");
+        out.Append(columns_[i].name);
+        if (i + 1 < columns_.size())
+            out.Spaces(widths_[i] - DisplayWidth(columns_[i].name));
+    }
+    out.Put('\n');
+    for (std::size_t i = 0; i < columns_.size(); ++i) {
+        if (i > 0)
+            out.Append("-+-");
+        for (std::size_t dash = 0; dash < widths_[i]; ++dash)
+            out.Put('-');
+    }
+    out.Put('\n');
+}
+
+void TableLayout::WriteRow(OutputBuffer& out, std::span<const db::ValueView> row) const {
+    char room[32];
+    const std::size_t count = std::min(row.size(), widths_.size());
+    for (std::size_t i = 0; i < count; ++i) {
+        if (i > 0)
+            out.Append(" | ");
+        const db::ValueView& value = row[i];
+        std::string_view number;
+        const std::size_t gap = widths_[i] - TableWidth(value, columns_[i], number, room);
+        if (!number.empty()) {
+            out.Spaces(gap);
+            out.Append(number);
+            continue;
+        }
+        if (const auto yesNo = YesNoText(value, columns_[i])) {
+            out.Append(*yesNo);
+        } else if (value.kind == Kind::Null) {
+            out.Append(kTableNull);
+        } else if (value.kind == Kind::Text) {
+            WriteTableText(out, value.bytes);
+        } else {
+            WriteBlob(out, value.bytes);
+        }
+        if (i + 1 < count)
+            out.Spaces(gap);
+    }
+    out.Put('\n');
+}
+
+void TableLayout::WriteFooter(OutputBuffer& out) const {
+    out.Put('(');
+    out.Integer(rows_);
+    out.Append(rows_ == 1 ? " row)\n" : " rows)\n");
+}
+
+void PrintRecordsetTable(OutputBuffer& out, const std::string& caption, const std::string& path,
+                         const TableLayout* measured) {
+    auto file = RecordsetFile::Open(path);
+    std::optional<TableLayout> own;
+    if (measured == nullptr || measured->RowCount() != file->RowCount()) {
+        own.emplace(file->Columns());
+        auto rows = file->AllRows();
+        ForEachRow(*rows, [&](std::span<const db::ValueView> row) { own->Measure(row); });
+        measured = &*own;
+    }
+    measured->WriteHeader(out, caption);
+    auto rows = file->AllRows();
+    ForEachRow(*rows, [&](std::span<const db::ValueView> row) { measured->WriteRow(out, row); });
+    measured->WriteFooter(out);
+}
+
+void PrintRecordsetCsv(OutputBuffer& out, const std::string& path) {
+    auto file = RecordsetFile::Open(path);
+    WriteCsvHeader(out, file->Columns());
+    auto rows = file->AllRows();
+    ForEachRow(*rows, [&](std::span<const db::ValueView> row) { WriteCsvRow(out, row); });
 }
 
 }  // namespace tessel::cli

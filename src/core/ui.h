@@ -11,6 +11,8 @@
 
 namespace tessel {
 
+class RecordsetRowSink;
+
 // Message box style numbers: the sum of one button set, one icon and optional default-button
 // bits, as script programs have always written them (16 = critical + OK, 52 = exclamation +
 // Yes/No, ...).
@@ -95,6 +97,9 @@ public:
     virtual void BindRecordsetView(const std::string& caption, const std::string& recordsetFile) = 0;
     // Empty caption, hidden.
     virtual void HideRecordsetView() = 0;
+    // Sees the rows of each capture as they stream into its file, before the view is bound;
+    // none for a front end that reads the file when it shows it.
+    virtual RecordsetRowSink* RecordsetRows() { return nullptr; }
 
     // The script editor's text.
     virtual std::string EditorText() = 0;

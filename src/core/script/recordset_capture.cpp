@@ -18,7 +18,8 @@ void CaptureRecordset(Session& session, const std::string& statement, db::Cursor
         std::max(state.recordsets.recordsetHighWater, state.recordsets.recordsetCount);
     state.recordsets.recordsetFileName =
         RecordsetFilePath(state.app.appPath, state.recordsets.recordsetCount);
-    WriteRecordsetFile(state.recordsets.recordsetFileName, statement, cursor);
+    WriteRecordsetFile(state.recordsets.recordsetFileName, statement, cursor,
+                       session.ui.RecordsetRows());
     session.ui.AddRecordsetRow(static_cast<int>(state.recordsets.recordsetCount), statement);
 }
 

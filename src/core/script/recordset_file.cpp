@@ -8,6 +8,7 @@
 #include "core/db/jetsql/quote.h"
 #include "core/db/names.h"
 #include "core/db/system_error.h"
+#include "core/script/recordset_row_sink.h"
 #include "core/script/recordset_sqlite.h"
 #include "core/session/standard_error.h"
 
@@ -54,10 +55,12 @@ class RecordsetWriter {
   public:
     RecordsetWriter(const std::string& temporaryPath, const std::string& shownPath,
                     const std::string& statement, const std::vector<db::ColumnInfo>& columns)
-        : shownPath_(shownPath), columnCount_(columns.size()) {
-        // The writer made the file; SQLite only fills it, and never through a link.
-        db_ = Open(temporaryPath, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW, kWriteAction,
-                   shownPath_);
+        : shownPath_(shownPath), columnCount_(columns.size()), values_(columns.size()) {
+        // The writer made the file; SQLite only fills it, and never through a link. One thread
+        // writes it, so SQLite's locking of the connection on every call is not needed.
+        db_ =
+            Open(temporaryPath, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW | SQLITE_OPEN_NOMUTEX,
+                 kWriteAction, shownPath_);
         // A scratch file written under a temporary name: a crash leaves only that name behind,
         // so neither a journal on disk nor waiting for the disk buys anything here (and the
         // defensive connection refuses to go without one at all).
@@ -71,10 +74,11 @@ class RecordsetWriter {
             CreateRowsTable(columns);
     }
 
+    // Stores the cursor's row; the values stay readable through Values() until the cursor moves.
     void Append(const db::Cursor& cursor) {
         sqlite3_stmt* insert = insert_.get();
         for (std::size_t i = 0; i < columnCount_; ++i) {
-            const db::ValueView value = cursor.Get(i);
+            const db::ValueView& value = values_[i] = cursor.Get(i);
             const int slot = static_cast<int>(i) + 1;
             // The cursor's bytes stay valid until it moves, and the row is stored before that.
             switch (value.kind) {
@@ -107,6 +111,8 @@ class RecordsetWriter {
             throw FileError(kWriteAction, shownPath_, db_.get(), code);
         sqlite3_reset(insert);
     }
+
+    std::span<const db::ValueView> Values() const { return values_; }
 
     bool HasRowsTable() const { return columnCount_ > 0; }
 
@@ -172,6 +178,7 @@ class RecordsetWriter {
 
     std::string shownPath_;
     std::size_t columnCount_;
+    std::vector<db::ValueView> values_;
     db::sqlite::Connection db_;
     db::sqlite::PreparedStatement insert_;
 };
@@ -186,7 +193,10 @@ std::string RecordsetFilePath(const std::string& appPath, long number) {
     return (std::filesystem::path(appPath) / (RecordsetName(number) + ".rst")).string();
 }
 
-void WriteRecordsetFile(const std::string& path, const std::string& statement, db::Cursor& cursor) {
+void WriteRecordsetFile(const std::string& path, const std::string& statement, db::Cursor& cursor,
+                        RecordsetRowSink* rows) {
+    if (rows != nullptr)
+        rows->Begin(cursor.Columns());
     try {
         // A scratch file: a crash leaves at worst the temporary name, which the writer never
         // reuses, so waiting for the disk buys nothing.
@@ -195,15 +205,26 @@ void WriteRecordsetFile(const std::string& path, const std::string& statement, d
         file.CloseDescriptor();
         RecordsetWriter writer(file.TemporaryPath(), path, statement, cursor.Columns());
         if (writer.HasRowsTable()) {
-            while (cursor.Next())
+            while (cursor.Next()) {
                 writer.Append(cursor);
+                if (rows != nullptr)
+                    rows->Row(writer.Values());
+            }
         }
         writer.Finish();
         file.Commit();
     } catch (const base::FileWriteError& error) {
+        if (rows != nullptr)
+            rows->Abandon();
         throw ProgramError(db::SystemErrorNumber(error.SystemError(), db::err::kReserved),
                            "Cannot write the recordset file " + path + ": " + error.Cause() + ".");
+    } catch (...) {
+        if (rows != nullptr)
+            rows->Abandon();
+        throw;
     }
+    if (rows != nullptr)
+        rows->End();
 }
 
 }  // namespace tessel

@@ -20,13 +20,17 @@
 
 namespace tessel {
 
+class RecordsetRowSink;
+
 // "recordset" & N: the name of capture N in the list, the view's caption and its file name.
 std::string RecordsetName(long number);
 std::string RecordsetFilePath(const std::string& appPath, long number);
 
 // Streams the cursor's rows into a new file at `path` (replacing one that exists). Writes to a
 // temporary name and renames it into place. Throws EngineError naming the file on failure.
-void WriteRecordsetFile(const std::string& path, const std::string& statement, db::Cursor& cursor);
+// `rows`, when given, sees each row as soon as it is stored.
+void WriteRecordsetFile(const std::string& path, const std::string& statement, db::Cursor& cursor,
+                        RecordsetRowSink* rows = nullptr);
 
 struct RecordsetCell {
     db::ValueView::Kind kind = db::ValueView::Kind::Null;
@@ -47,6 +51,9 @@ class RecordsetFile {
     // Rows [first, first + count), each with one cell per column.
     virtual std::vector<std::vector<RecordsetCell>> ReadRows(std::int64_t first,
                                                              std::int64_t count) = 0;
+    // Every row in order through one statement, for reading the whole file without a copy of
+    // its values; the file must outlive the cursor.
+    virtual std::unique_ptr<db::Cursor> AllRows() = 0;
 };
 
 // Deletes the recordset files that this session's runs wrote: numbers 1 up to the higher of

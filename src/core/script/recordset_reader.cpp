@@ -23,34 +23,78 @@ std::string ColumnText(sqlite3_stmt* statement, int column) {
                              static_cast<std::size_t>(sqlite3_column_bytes(statement, column)));
 }
 
-RecordsetCell CellOf(sqlite3_stmt* statement, int column) {
-    RecordsetCell cell;
+// The value points into SQLite's buffers until the statement moves.
+db::ValueView ValueOf(sqlite3_stmt* statement, int column) {
+    db::ValueView value;
     switch (sqlite3_column_type(statement, column)) {
         case SQLITE_INTEGER:
-            cell.kind = db::ValueView::Kind::Integer;
-            cell.integer = sqlite3_column_int64(statement, column);
+            value.kind = db::ValueView::Kind::Integer;
+            value.integer = sqlite3_column_int64(statement, column);
             break;
         case SQLITE_FLOAT:
-            cell.kind = db::ValueView::Kind::Real;
-            cell.real = sqlite3_column_double(statement, column);
+            value.kind = db::ValueView::Kind::Real;
+            value.real = sqlite3_column_double(statement, column);
             break;
-        case SQLITE_TEXT:
-            cell.kind = db::ValueView::Kind::Text;
-            cell.bytes = ColumnText(statement, column);
+        case SQLITE_TEXT: {
+            value.kind = db::ValueView::Kind::Text;
+            const auto* text =
+                reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+            value.bytes = std::string_view(
+                text, static_cast<std::size_t>(sqlite3_column_bytes(statement, column)));
             break;
+        }
         case SQLITE_BLOB: {
-            cell.kind = db::ValueView::Kind::Blob;
+            value.kind = db::ValueView::Kind::Blob;
             const auto* bytes = static_cast<const char*>(sqlite3_column_blob(statement, column));
             const int size = sqlite3_column_bytes(statement, column);
             if (bytes != nullptr)
-                cell.bytes.assign(bytes, static_cast<std::size_t>(size));
+                value.bytes = std::string_view(bytes, static_cast<std::size_t>(size));
             break;
         }
         default:
             break;
     }
-    return cell;
+    return value;
 }
+
+RecordsetCell CellOf(sqlite3_stmt* statement, int column) {
+    const db::ValueView value = ValueOf(statement, column);
+    return {value.kind, value.integer, value.real, std::string(value.bytes)};
+}
+
+// Every row of the file in order, stepped one at a time through one statement.
+class FileRowsCursor : public db::Cursor {
+  public:
+    FileRowsCursor(const std::vector<db::ColumnInfo>& columns, db::sqlite::PreparedStatement rows,
+                   sqlite3* db, const std::string& path)
+        : columns_(columns), rows_(std::move(rows)), db_(db), path_(path) {}
+
+    const std::vector<db::ColumnInfo>& Columns() const override { return columns_; }
+
+    bool Next() override {
+        if (!rows_)
+            return false;
+        const int code = sqlite3_step(rows_.get());
+        if (code == SQLITE_ROW)
+            return true;
+        if (code != SQLITE_DONE)
+            throw FileError(kReadAction, path_, db_, code);
+        rows_.reset();
+        return false;
+    }
+
+    db::ValueView Get(std::size_t column) const override {
+        if (!rows_ || column >= columns_.size())
+            return {};
+        return ValueOf(rows_.get(), static_cast<int>(column));
+    }
+
+  private:
+    const std::vector<db::ColumnInfo>& columns_;
+    db::sqlite::PreparedStatement rows_;
+    sqlite3* db_;
+    const std::string& path_;
+};
 
 class SqliteRecordsetFile : public RecordsetFile {
   public:
@@ -103,6 +147,14 @@ class SqliteRecordsetFile : public RecordsetFile {
         return rows;
     }
 
+    std::unique_ptr<db::Cursor> AllRows() override {
+        db::sqlite::PreparedStatement rows;
+        if (!columns_.empty())
+            rows =
+                Prepare(db_.get(), selectColumns_ + " ORDER BY " + rowNumber_, kReadAction, path_);
+        return std::make_unique<FileRowsCursor>(columns_, std::move(rows), db_.get(), path_);
+    }
+
   private:
     void ReadDescription() {
         try {
@@ -139,13 +191,15 @@ class SqliteRecordsetFile : public RecordsetFile {
         if (tableColumns.size() != columns_.size() || rowNumber_.empty()) {
             throw NotARecordsetFile("its table of rows does not match its column list");
         }
-        std::string select = "SELECT ";
+        selectColumns_ = "SELECT ";
         for (std::size_t i = 0; i < tableColumns.size(); ++i) {
-            select += (i == 0 ? "" : ", ") + db::jetsql::QuoteName(tableColumns[i]);
+            selectColumns_ += (i == 0 ? "" : ", ") + db::jetsql::QuoteName(tableColumns[i]);
         }
-        select +=
-            " FROM recordset WHERE " + rowNumber_ + " > ?1 ORDER BY " + rowNumber_ + " LIMIT ?2";
-        page_ = Prepare(db_.get(), select, kReadAction, path_);
+        selectColumns_ += " FROM recordset";
+        page_ = Prepare(
+            db_.get(),
+            selectColumns_ + " WHERE " + rowNumber_ + " > ?1 ORDER BY " + rowNumber_ + " LIMIT ?2",
+            kReadAction, path_);
     }
 
     db::EngineError NotARecordsetFile(const std::string& cause) const {
@@ -159,6 +213,7 @@ class SqliteRecordsetFile : public RecordsetFile {
     std::vector<db::ColumnInfo> columns_;
     std::string statement_;
     std::string rowNumber_;
+    std::string selectColumns_;  // "SELECT <every column> FROM recordset"
     std::int64_t rowCount_ = -1;
 };
 
