@@ -252,6 +252,31 @@ TEST(PlatformEngine, AProgressHookKeepsLongStatementsGoingOrCancelsThem) {
     EXPECT_EQ(calls, before);
 }
 
+TEST(PlatformEngine, WorkThatMustEndWholeIsNotCancelled) {
+    TempDir dir;
+    Engine engine;
+    const std::string path = NewDatabase(engine, dir);
+    const std::string longCount =
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 100000) "
+        "SELECT count(*) FROM n";
+    int calls = 0;
+    engine.SetProgressHook([&] { return ++calls < 0; });  // a stop was asked for
+    {
+        const Engine::UninterruptedScope outer(engine);
+        {
+            const Engine::UninterruptedScope inner(engine);
+            EXPECT_EQ(Query(engine, path, longCount), (Rows{{"100000"}}));
+        }
+        EXPECT_EQ(Query(engine, path, longCount), (Rows{{"100000"}}));
+        // A hook set meanwhile counts once the work is done.
+        engine.SetProgressHook([&] { return ++calls < 2; });
+        EXPECT_EQ(Query(engine, path, longCount), (Rows{{"100000"}}));
+    }
+    EXPECT_EQ(calls, 0);
+    EXPECT_EQ(ErrorNumber([&] { Query(engine, path, longCount); }), err::kQueryCancelled);
+    EXPECT_EQ(calls, 2);
+}
+
 TEST(PlatformEngine, ValuesAsText) {
     EXPECT_EQ(db::ValueToText(db::Value{}), "");
     EXPECT_EQ(db::ValueToText(true), "True");

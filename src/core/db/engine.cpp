@@ -90,9 +90,24 @@ void Engine::RollBackOpenTransactions() {
 }
 
 void Engine::SetProgressHook(std::function<bool()> keepGoing) {
-    auto shared =
+    keepGoing_ =
         keepGoing ? std::make_shared<const std::function<bool()>>(std::move(keepGoing)) : nullptr;
-    drivers_->ForEach([&](Driver& driver) { driver.SetProgressHook(shared); });
+    if (uninterrupted_ == 0)
+        ApplyProgressHook(keepGoing_);
+}
+
+void Engine::ApplyProgressHook(const std::shared_ptr<const std::function<bool()>>& keepGoing) {
+    drivers_->ForEach([&](Driver& driver) { driver.SetProgressHook(keepGoing); });
+}
+
+Engine::UninterruptedScope::UninterruptedScope(Engine& engine) : engine_(engine) {
+    if (engine_.uninterrupted_++ == 0 && engine_.keepGoing_)
+        engine_.ApplyProgressHook(nullptr);
+}
+
+Engine::UninterruptedScope::~UninterruptedScope() {
+    if (--engine_.uninterrupted_ == 0 && engine_.keepGoing_)
+        engine_.ApplyProgressHook(engine_.keepGoing_);
 }
 
 std::unique_ptr<StatementConnection> Engine::OpenConnection(const std::string& connectionString) {

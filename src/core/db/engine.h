@@ -253,9 +253,26 @@ class Engine {
     // An empty function removes the hook.
     void SetProgressHook(std::function<bool()> keepGoing);
 
+    // While one lives, the progress hook is not asked: work that must not be left half done
+    // (making the current database current again after a statement) runs to its end.
+    class UninterruptedScope {
+      public:
+        explicit UninterruptedScope(Engine& engine);
+        ~UninterruptedScope();
+        UninterruptedScope(const UninterruptedScope&) = delete;
+        UninterruptedScope& operator=(const UninterruptedScope&) = delete;
+
+      private:
+        Engine& engine_;
+    };
+
   private:
+    void ApplyProgressHook(const std::shared_ptr<const std::function<bool()>>& keepGoing);
+
     int loginTimeout_ = 20;
     std::unique_ptr<DriverRegistry> drivers_;
+    std::shared_ptr<const std::function<bool()>> keepGoing_;
+    int uninterrupted_ = 0;
 };
 
 }  // namespace tessel::db

@@ -57,7 +57,12 @@ bool SQL(Session& session, const std::string& SQLcmd) {
         state.engineObjects.adoConnection = session.engine.OpenConnection(connectionText);
         std::unique_ptr<db::Cursor> cursor = state.engineObjects.adoConnection->Execute(SQLcmd);
 
-        ReopenCurrentDatabase(session);
+        {
+            // A stop asked for now is for the statement, which has ended: a reopen cut short
+            // would leave no database current.
+            const db::Engine::UninterruptedScope whole(session.engine);
+            ReopenCurrentDatabase(session);
+        }
 
         std::string recordsetFile;
         if (IsRowReturning(SQLcmd)) {
