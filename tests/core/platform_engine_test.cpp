@@ -230,13 +230,17 @@ TEST(PlatformEngine, OpenObjectsSeeChangesAndReplacedFilesAreNotConfused) {
               err::kTableNotFound);
 }
 
+// A statement long enough to reach the progress hook many times.
+std::string CountTo(int last) {
+    return "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
+           std::to_string(last) + ") SELECT count(*) FROM n";
+}
+
 TEST(PlatformEngine, AProgressHookKeepsLongStatementsGoingOrCancelsThem) {
     TempDir dir;
     Engine engine;
     const std::string path = NewDatabase(engine, dir);
-    const std::string longCount =
-        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 300000) "
-        "SELECT count(*) FROM n";
+    const std::string longCount = CountTo(300000);
     int calls = 0;
     engine.SetProgressHook([&] { return ++calls < 5; });
     std::string description;
@@ -256,9 +260,7 @@ TEST(PlatformEngine, WorkThatMustEndWholeIsNotCancelled) {
     TempDir dir;
     Engine engine;
     const std::string path = NewDatabase(engine, dir);
-    const std::string longCount =
-        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 100000) "
-        "SELECT count(*) FROM n";
+    const std::string longCount = CountTo(100000);
     int calls = 0;
     engine.SetProgressHook([&] { return ++calls < 0; });  // a stop was asked for
     {
