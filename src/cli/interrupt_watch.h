@@ -1,7 +1,9 @@
 // Ctrl-C (SIGINT), SIGTERM and SIGHUP during a run: the first one asks the run to stop (the
 // running statement is cancelled through the engine's progress hook, the rest of the script
-// is not run, files are closed and the recordset files cleaned); a second one ends the
-// program at once, as a person pressing Ctrl-C again expects.
+// is not run, files are closed and the recordset files cleaned); one that comes more than a
+// second later ends the program at once, as a person pressing Ctrl-C again expects. A repeat
+// within the second is the same request sent twice (timeout(1) signals the program and then
+// its process group), which must not cut the clean stop short.
 #pragma once
 
 namespace tessel::cli {
