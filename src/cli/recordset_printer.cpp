@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "core/base/text.h"
+#include "core/base/utf8.h"
 #include "core/script/recordset_file.h"
 
 namespace tessel::cli {
@@ -58,12 +59,9 @@ std::optional<std::string_view> YesNoText(const db::ValueView& value,
     return value.integer != 0 ? std::string_view("True") : std::string_view("False");
 }
 
-// Characters a text takes on a terminal: UTF-8 continuation bytes add nothing.
+// Characters a text takes on a terminal, one column each.
 std::size_t DisplayWidth(std::string_view text) {
-    std::size_t width = 0;
-    for (const char c : text)
-        width += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
-    return width;
+    return base::Utf8CharacterCount(text);
 }
 
 // A value's line breaks show as two characters (\r or \n), so that a row stays on one line.

@@ -20,4 +20,11 @@ void AppendUtf8(std::string& text, char32_t c) {
     }
 }
 
+std::size_t Utf8CharacterCount(std::string_view text) {
+    std::size_t count = 0;
+    for (const unsigned char c : text)
+        count += (c & 0xC0) != 0x80 ? 1 : 0;
+    return count;
+}
+
 }  // namespace tessel::base

@@ -1,6 +1,7 @@
 #include "core/db/names.h"
 
 #include "core/base/text.h"
+#include "core/base/utf8.h"
 #include "core/db/errors.h"
 
 namespace tessel::db {
@@ -23,18 +24,10 @@ namespace {
 
 constexpr std::size_t kMaxNameCharacters = 64;
 
-// Bytes that start a UTF-8 character: every byte but the continuation bytes 10xxxxxx.
-std::size_t CharacterCount(std::string_view text) {
-    std::size_t count = 0;
-    for (unsigned char c : text)
-        count += (c & 0xC0) != 0x80 ? 1 : 0;
-    return count;
-}
-
 }  // namespace
 
 bool IsValidObjectName(std::string_view name) {
-    if (name.empty() || name.front() == ' ' || CharacterCount(name) > kMaxNameCharacters)
+    if (name.empty() || name.front() == ' ' || base::Utf8CharacterCount(name) > kMaxNameCharacters)
         return false;
     for (unsigned char c : name) {
         if (c < 0x20)

@@ -148,8 +148,6 @@ void Handle::NoteWrite(sqlite3_stmt* stmt) {
 }
 
 void Handle::Bump(const StatementEffects& effects) {
-    if (effects.data)
-        ++generations_.data;
     if (effects.schema)
         ++generations_.schema;
     if (effects.properties && propertyWriters_ == 0)

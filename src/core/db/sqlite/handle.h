@@ -29,11 +29,10 @@ class Handle;
 
 // What a connection knows of its file is kept for one generation of the file. A generation
 // ends when this connection writes, or when a look at the file's header shows that another
-// connection committed since the last look. The data generation counts every change, the
-// schema generation changes of structure, the properties generation changes of the stored
-// properties (the password digest and the version among them).
+// connection committed since the last look. The schema generation counts changes of structure,
+// the properties generation changes of the stored properties (the password digest and the
+// version among them).
 struct FileGenerations {
-    std::uint64_t data = 1;
     std::uint64_t schema = 1;
     std::uint64_t properties = 1;
     std::uint64_t schemaRewrite = 1;  // changes of structure other than new objects

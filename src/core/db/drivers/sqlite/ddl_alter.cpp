@@ -106,12 +106,12 @@ std::string WritableTable(Handle& handle, const std::string& name) {
 void CreateIndexFromJet(Handle& handle, const jetsql::CreateIndex& create) {
     const std::string table = WritableTable(handle, create.table);
     CheckObjectName(create.name);
-    const IndexSpec spec = SpecOf(create);
+    const IndexSpec wanted = SpecOf(create);
     handle.InTransaction([&] {
-        MakeIndex(handle, table, spec);
+        MakeIndex(handle, table, wanted);
         // Guard triggers follow the required indexes alone: any other index leaves them as they
         // are, and rebuilding them reads the whole table's structure.
-        if (spec.required)
+        if (wanted.required)
             RebuildTableTriggers(handle, table);
         MetadataStore store(handle);
         StampTable(store, table, false);
