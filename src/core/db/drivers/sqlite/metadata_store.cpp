@@ -272,22 +272,20 @@ void MetadataStore::PutProperty(const std::string& kind, const std::string& obje
                                 const Property& property) {
     EnsureTables();
     const Handle::PropertyWriteScope writing(handle_);
+    // Both statements take the same five values in the same places.
+    const auto run = [&](std::string_view sql) {
+        auto statement = handle_.Prepare(sql);
+        statement.Bind(1, kind).Bind(2, object).Bind(3, property.name);
+        statement.Bind(4, static_cast<long long>(property.type));
+        BindValue(statement, 5, property.value);
+        statement.Run();
+    };
     // An update keeps the row (and so the property's place in the collection).
-    auto update = handle_.Prepare(
-        "UPDATE MSysProperties SET TypeCode = ?4, Value = ?5 WHERE ObjectKind = ?1 AND "
+    run("UPDATE MSysProperties SET TypeCode = ?4, Value = ?5 WHERE ObjectKind = ?1 AND "
         "ObjectName = ?2 AND PropertyName = ?3");
-    update.Bind(1, kind).Bind(2, object).Bind(3, property.name);
-    update.Bind(4, static_cast<long long>(property.type));
-    BindValue(update, 5, property.value);
-    update.Run();
     if (sqlite3_changes(handle_.Raw()) == 0) {
-        auto insert = handle_.Prepare(
-            "INSERT INTO MSysProperties (ObjectKind, ObjectName, PropertyName, TypeCode, Value) "
+        run("INSERT INTO MSysProperties (ObjectKind, ObjectName, PropertyName, TypeCode, Value) "
             "VALUES (?1, ?2, ?3, ?4, ?5)");
-        insert.Bind(1, kind).Bind(2, object).Bind(3, property.name);
-        insert.Bind(4, static_cast<long long>(property.type));
-        BindValue(insert, 5, property.value);
-        insert.Run();
     }
     handle_.ForgetProperty(PropertyKey(kind, object, property.name));
 }
