@@ -8,6 +8,7 @@ packages=(
     libsqlite3-dev sqlite3
     libsodium-dev
     unixodbc-dev
+    libcsv-dev
     libgtest-dev libgmock-dev
     xvfb xauth
     "$@"

@@ -81,8 +81,14 @@ class TableStore {
     virtual void CreateTable(const std::string& table, const std::vector<FieldInfo>& fields,
                              const std::vector<IndexInfo>& indexes) = 0;
     virtual void DropTable(const std::string& table) = 0;
-    // Throws err::kNotSupported unless the store can rename.
+    // Each of these throws err::kNotSupported unless the store can do it. AddColumn gives
+    // every existing row Null in the new field; DropColumn and DropIndex throw
+    // err::kItemNotFound for a name the table does not hold.
     virtual void RenameTable(const std::string& from, const std::string& to);
+    virtual void AddColumn(const std::string& table, const FieldInfo& field);
+    virtual void DropColumn(const std::string& table, const std::string& column);
+    virtual void CreateIndex(const std::string& table, const IndexInfo& index);
+    virtual void DropIndex(const std::string& table, const std::string& index);
 
     // One transaction at a time. Changes between Begin and Commit become durable at Commit
     // (Sync comes first and may fail, leaving Rollback possible); Rollback leaves every table

@@ -244,6 +244,26 @@ void MemoryStore::RenameTable(const std::string& from, const std::string& to) {
     Find(from).name = to;
 }
 
+void MemoryStore::AddColumn(const std::string& table, const db::FieldInfo& field) {
+    Table& found = Find(table);
+    found.fields.push_back(field);
+    for (auto& [id, row] : found.rows)
+        row.emplace_back();
+}
+
+void MemoryStore::CreateIndex(const std::string& table, const db::IndexInfo& index) {
+    Find(table).indexes.push_back(index);
+}
+
+void MemoryStore::DropIndex(const std::string& table, const std::string& index) {
+    auto& indexes = Find(table).indexes;
+    const auto found = std::find_if(indexes.begin(), indexes.end(),
+                                    [&](const db::IndexInfo& each) { return each.name == index; });
+    if (found == indexes.end())
+        throw EngineError(err::kItemNotFound, "No index '" + index + "' on '" + table + "'.");
+    indexes.erase(found);
+}
+
 void MemoryStore::Begin() {
     atBegin_ = tables_;
     savepoints_.clear();

@@ -33,6 +33,10 @@ class MemoryStore : public db::TableStore {
                      const std::vector<db::IndexInfo>& indexes) override;
     void DropTable(const std::string& table) override;
     void RenameTable(const std::string& from, const std::string& to) override;
+    // Dropping a field is left to the seam's refusal, so that the tests see it.
+    void AddColumn(const std::string& table, const db::FieldInfo& field) override;
+    void CreateIndex(const std::string& table, const db::IndexInfo& index) override;
+    void DropIndex(const std::string& table, const std::string& index) override;
 
     void Begin() override;
     void Sync() override { ++syncs_; }

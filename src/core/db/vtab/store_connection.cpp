@@ -5,6 +5,7 @@
 #include "core/db/jetsql/dml_rewrite.h"
 #include "core/db/jetsql/quote.h"
 #include "core/db/jetsql/single_statement.h"
+#include "core/db/names.h"
 #include "core/db/sqlite/handle.h"
 #include "core/db/sqlite/row_cursor.h"
 #include "core/db/vtab/store_adapter.h"
@@ -64,6 +65,7 @@ class StoreConnection : public StatementConnection {
             const auto* drop = std::get_if<jetsql::DropTable>(&*ddl);
             if (drop == nullptr || !IsTempTable(drop->table)) {
                 ExecuteStoreDdl(link_->Store(), *ddl);
+                ForgetDeclaration(TableWithChangedFields(*ddl));
                 DeclareStoreTables();
                 return sqlite::ChangedRowsCursor(0);
             }
@@ -96,6 +98,18 @@ class StoreConnection : public StatementConnection {
                 handle_->Exec("DROP TABLE main." + jetsql::QuoteName(table));
         }
         declared_ = std::move(current);
+    }
+
+    // A virtual table keeps the fields it was declared with: after ALTER TABLE it is dropped
+    // (which leaves the store's table alone) and declared again with the new fields.
+    void ForgetDeclaration(const std::string& table) {
+        for (auto it = declared_.begin(); it != declared_.end(); ++it) {
+            if (!table.empty() && SameName(*it, table)) {
+                handle_->Exec("DROP TABLE main." + jetsql::QuoteName(*it));
+                declared_.erase(it);
+                return;
+            }
+        }
     }
 
     // DROP TABLE of a TEMP table that the person made on this connection goes to SQLite.

@@ -7,11 +7,7 @@ namespace tessel::db::vtab {
 namespace {
 
 [[noreturn]] void Refuse(const std::string& what, const std::string& instead) {
-    throw EngineError(err::kNotSupported,
-                      what +
-                          " is not supported for this database: its driver creates and drops "
-                          "whole tables only. " +
-                          instead);
+    throw EngineError(err::kNotSupported, what + " is not supported for this database. " + instead);
 }
 
 std::string IndexFields(const std::vector<jetsql::IndexColumn>& columns) {
@@ -65,23 +61,59 @@ void AddConstraint(const jetsql::Constraint& constraint, const std::string& tabl
     }
 }
 
+FieldInfo FieldOf(const jetsql::ColumnDefinition& column) {
+    if (column.defaultValue) {
+        Refuse("A DEFAULT value (field '" + column.name + "')",
+               "Give the value in each INSERT instead.");
+    }
+    if (column.type.autoIncrement)
+        Refuse("An AutoNumber field ('" + column.name + "')", "Use a LONG field instead.");
+    FieldInfo field;
+    field.name = column.name;
+    field.type = column.type.code;
+    field.size = column.type.size;
+    field.required = column.notNull;
+    field.attributes = jetsql::FieldAttributes(field.type, false);
+    return field;
+}
+
+IndexInfo IndexOf(const jetsql::CreateIndex& create) {
+    IndexInfo index;
+    index.name = create.name;
+    index.fields = IndexFields(create.columns);
+    index.primary = create.primary;
+    index.unique = create.unique || create.primary;
+    index.required = create.disallowNull || create.primary;
+    index.ignoreNulls = create.ignoreNull;
+    return index;
+}
+
+void AddStoreColumn(TableStore& store, const jetsql::AddColumn& add) {
+    if (!add.column.constraints.empty()) {
+        Refuse("A constraint on a new field ('" + add.column.name + "')",
+               "Add the field first, then create an index on it.");
+    }
+    store.AddColumn(add.table, FieldOf(add.column));
+}
+
+// DROP INDEX without ON names the one table that holds an index of that name.
+std::string TableOfIndex(TableStore& store, const jetsql::DropIndex& drop) {
+    if (!drop.table.empty())
+        return drop.table;
+    for (const auto& table : store.Tables()) {
+        for (const auto& index : store.Indexes(table)) {
+            if (SameName(index.name, drop.name))
+                return table;
+        }
+    }
+    throw EngineError(err::kItemNotFound,
+                      "No table of this database has an index named '" + drop.name + "'.");
+}
+
 void CreateStoreTable(TableStore& store, const jetsql::CreateTable& create) {
     std::vector<FieldInfo> fields;
-    for (const auto& column : create.columns) {
-        if (column.defaultValue) {
-            Refuse("A DEFAULT value (field '" + column.name + "')",
-                   "Give the value in each INSERT instead.");
-        }
-        FieldInfo field;
-        field.name = column.name;
-        field.type = column.type.code;
-        field.size = column.type.size;
-        field.required = column.notNull;
-        field.attributes = jetsql::FieldAttributes(field.type, false);
-        if (column.type.autoIncrement)
-            Refuse("An AutoNumber field ('" + column.name + "')", "Use a LONG field instead.");
-        fields.push_back(std::move(field));
-    }
+    for (const auto& column : create.columns)
+        fields.push_back(FieldOf(column));
     std::vector<IndexInfo> indexes;
     for (const auto& column : create.columns) {
         for (const auto& constraint : column.constraints)
@@ -108,17 +140,29 @@ void ExecuteStoreDdl(TableStore& store, const jetsql::DdlStatement& statement) {
     } else if (const auto* drop = std::get_if<jetsql::DropTable>(&statement)) {
         if (!drop->ifExists || Holds(store, drop->table))
             store.DropTable(drop->table);
-    } else if (std::holds_alternative<jetsql::CreateIndex>(statement) ||
-               std::holds_alternative<jetsql::DropIndex>(statement)) {
-        Refuse("CREATE INDEX and DROP INDEX",
-               "Declare the table's PRIMARY KEY and UNIQUE constraints in its CREATE TABLE.");
+    } else if (const auto* createIndex = std::get_if<jetsql::CreateIndex>(&statement)) {
+        store.CreateIndex(createIndex->table, IndexOf(*createIndex));
+    } else if (const auto* dropIndex = std::get_if<jetsql::DropIndex>(&statement)) {
+        store.DropIndex(TableOfIndex(store, *dropIndex), dropIndex->name);
+    } else if (const auto* addColumn = std::get_if<jetsql::AddColumn>(&statement)) {
+        AddStoreColumn(store, *addColumn);
+    } else if (const auto* dropColumn = std::get_if<jetsql::DropColumn>(&statement)) {
+        store.DropColumn(dropColumn->table, dropColumn->column);
     } else if (const auto* rename = std::get_if<jetsql::RenameTableTo>(&statement)) {
         store.RenameTable(rename->table, rename->to);
     } else {
-        Refuse("ALTER TABLE",
+        Refuse("This kind of ALTER TABLE",
                "Create a new table with the wanted fields, copy the rows with INSERT INTO ... "
                "SELECT and drop the old table.");
     }
+}
+
+std::string TableWithChangedFields(const jetsql::DdlStatement& statement) {
+    if (const auto* add = std::get_if<jetsql::AddColumn>(&statement))
+        return add->table;
+    if (const auto* drop = std::get_if<jetsql::DropColumn>(&statement))
+        return drop->table;
+    return {};
 }
 
 }  // namespace tessel::db::vtab
