@@ -209,6 +209,20 @@ std::string ForeignKeySql(Handle& handle, const std::string& table, Constraint& 
            NameList(constraint.referencedColumns) + constraint.actions;
 }
 
+static bool NeedsTableTriggers(const std::vector<ColumnDefinition>& columns,
+                               const std::vector<Constraint>& constraints,
+                               const std::string& rowidCounter) {
+    for (const auto& column : columns) {
+        if (column.type.autoIncrement && !SameName(column.name, rowidCounter))
+            return true;
+    }
+    for (const auto& constraint : constraints) {
+        if (constraint.kind == ConstraintKind::PrimaryKey && rowidCounter.empty())
+            return true;
+    }
+    return false;
+}
+
 void CreateTableFromJet(Handle& handle, const jetsql::CreateTable& create) {
     RequireWritable(handle);
     CheckObjectName(create.table);
@@ -304,8 +318,10 @@ void CreateTableFromJet(Handle& handle, const jetsql::CreateTable& create) {
         }
         handle.Exec(sql + ")");
         MetadataStore store(handle);
+        std::vector<ColumnMeta> metas;
         for (const auto& column : columns)
-            store.PutColumn(create.table, ColumnMetaOf(column));
+            metas.push_back(ColumnMetaOf(column));
+        store.PutColumns(create.table, metas);
         for (const auto& constraint : constraints) {
             if (constraint.kind == ConstraintKind::PrimaryKey && !rowidCounter.empty()) {
                 IndexMeta meta;
@@ -319,7 +335,10 @@ void CreateTableFromJet(Handle& handle, const jetsql::CreateTable& create) {
                 MakeIndex(handle, create.table, ConstraintIndexSpec(constraint));
             }
         }
-        RebuildTableTriggers(handle, create.table);
+        // A new table has no triggers yet: they are needed only for counters besides the
+        // rowid counter and for the fields of a primary key.
+        if (NeedsTableTriggers(columns, constraints, rowidCounter))
+            RebuildTableTriggers(handle, create.table);
         StampTable(store, create.table, true);
     });
 }

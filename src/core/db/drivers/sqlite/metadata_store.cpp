@@ -137,14 +137,33 @@ std::vector<ColumnMeta> MetadataStore::Columns(const std::string& table) {
 }
 
 void MetadataStore::PutColumn(const std::string& table, const ColumnMeta& column) {
+    PutColumns(table, {column});
+}
+
+void MetadataStore::PutColumns(const std::string& table, const std::vector<ColumnMeta>& columns) {
+    if (columns.empty())
+        return;
     EnsureTables();
-    auto statement = handle_.Prepare(
+    std::string sql =
         "INSERT OR REPLACE INTO MSysColumns (TableName, ColumnName, DeclaredType, TypeCode, "
-        "Size, Attributes) VALUES (?1, ?2, ?3, ?4, ?5, ?6)");
-    statement.Bind(1, table).Bind(2, column.column).Bind(3, column.declaredType);
-    statement.Bind(4, static_cast<long long>(column.code))
-        .Bind(5, static_cast<long long>(column.size))
-        .Bind(6, static_cast<long long>(column.attributes));
+        "Size, Attributes) VALUES ";
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        const std::string first = std::to_string(i * 5 + 2);
+        sql += (i == 0 ? "(?1, ?" : ", (?1, ?") + first;
+        for (std::size_t place = i * 5 + 3; place <= i * 5 + 6; ++place)
+            sql += ", ?" + std::to_string(place);
+        sql += ")";
+    }
+    auto statement = handle_.Prepare(sql);
+    statement.Bind(1, table);
+    int place = 2;
+    for (const auto& column : columns) {
+        statement.Bind(place, column.column).Bind(place + 1, column.declaredType);
+        statement.Bind(place + 2, static_cast<long long>(column.code))
+            .Bind(place + 3, static_cast<long long>(column.size))
+            .Bind(place + 4, static_cast<long long>(column.attributes));
+        place += 5;
+    }
     statement.Run();
 }
 
@@ -272,21 +291,15 @@ void MetadataStore::PutProperty(const std::string& kind, const std::string& obje
                                 const Property& property) {
     EnsureTables();
     const Handle::PropertyWriteScope writing(handle_);
-    // Both statements take the same five values in the same places.
-    const auto run = [&](std::string_view sql) {
-        auto statement = handle_.Prepare(sql);
-        statement.Bind(1, kind).Bind(2, object).Bind(3, property.name);
-        statement.Bind(4, static_cast<long long>(property.type));
-        BindValue(statement, 5, property.value);
-        statement.Run();
-    };
     // An update keeps the row (and so the property's place in the collection).
-    run("UPDATE MSysProperties SET TypeCode = ?4, Value = ?5 WHERE ObjectKind = ?1 AND "
-        "ObjectName = ?2 AND PropertyName = ?3");
-    if (sqlite3_changes(handle_.Raw()) == 0) {
-        run("INSERT INTO MSysProperties (ObjectKind, ObjectName, PropertyName, TypeCode, Value) "
-            "VALUES (?1, ?2, ?3, ?4, ?5)");
-    }
+    auto statement = handle_.Prepare(
+        "INSERT INTO MSysProperties (ObjectKind, ObjectName, PropertyName, TypeCode, Value) "
+        "VALUES (?1, ?2, ?3, ?4, ?5) ON CONFLICT (ObjectKind, ObjectName, PropertyName) DO "
+        "UPDATE SET TypeCode = excluded.TypeCode, Value = excluded.Value");
+    statement.Bind(1, kind).Bind(2, object).Bind(3, property.name);
+    statement.Bind(4, static_cast<long long>(property.type));
+    BindValue(statement, 5, property.value);
+    statement.Run();
     handle_.ForgetProperty(PropertyKey(kind, object, property.name));
 }
 

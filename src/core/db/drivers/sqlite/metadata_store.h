@@ -68,6 +68,8 @@ class MetadataStore {
 
     std::vector<ColumnMeta> Columns(const std::string& table);
     void PutColumn(const std::string& table, const ColumnMeta& column);
+    // All of a new table's fields in one statement.
+    void PutColumns(const std::string& table, const std::vector<ColumnMeta>& columns);
     void DeleteColumn(const std::string& table, const std::string& column);
 
     std::vector<IndexMeta> Indexes(const std::string& table);
