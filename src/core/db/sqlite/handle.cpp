@@ -95,7 +95,6 @@ bool Statement::Step() {
         return true;
     if (!sqlite3_stmt_readonly(stmt_) || !starting)
         handle_->NoteWrite(stmt_);
-    handle_->AfterCommit();
     if (rc == SQLITE_DONE)
         return false;
     const SqliteFailure failure = ReadFailure(handle_->Raw(), rc);
@@ -200,20 +199,23 @@ bool Handle::Revalidate(std::array<unsigned char, 100>* bytes) {
         return true;  // a database in memory: only this connection changes it
     if (bytes != nullptr)
         *bytes = header->bytes;
-    Compare(*header);
+    Look(*header);
     return header->sqlite;
+}
+
+void Handle::Look(const Header& header) {
+    if (pendingCommit_)
+        SettleCommit(header);
+    Compare(header);
 }
 
 // This connection's own commits change the header too. Its write lock is held here, so no other
 // connection commits between this look and the commit, which adds one to the change counter.
 void Handle::BeforeCommit() {
-    // Statements run as one text commit one after the other with no look in between.
-    if (pendingCommit_)
-        LookAfterCommit();
     const std::optional<Header> header = ReadHeader();
     if (!header)
         return;
-    Compare(*header);
+    Look(*header);
     pendingCommit_ = PendingCommit{};
     if (seen_) {
         pendingCommit_->expectedCounter = seen_->changeCounter + 1;
@@ -221,24 +223,17 @@ void Handle::BeforeCommit() {
     }
 }
 
-void Handle::AfterCommit() {
-    if (pendingCommit_ && !InTransaction())
-        LookAfterCommit();
-}
-
-void Handle::LookAfterCommit() {
+// The first look after an own commit (the next statement's, or the next open's: the commit
+// itself reads nothing more) tells whether only that commit changed the file since.
+void Handle::SettleCommit(const Header& header) {
     const std::optional<std::uint32_t> expected = pendingCommit_->expectedCounter;
     pendingCommit_.reset();
-    const std::optional<Header> header = ReadHeader();
-    if (!header || !header->trustworthy)
+    if (!header.trustworthy)
         return;
     // Without an expectation the caches were all emptied before the commit, so whatever they
     // read from now on matches this look.
-    if (!expected || header->changeCounter == *expected) {
+    if (!expected || header.changeCounter == *expected)
         seen_ = header;
-        return;
-    }
-    Compare(*header);
 }
 
 Handle::~Handle() {
@@ -331,7 +326,6 @@ void Handle::Exec(const std::string& sql) {
     const int rc = sqlite3_exec(db_.get(), sql.c_str(), nullptr, nullptr, &message);
     sqlite3_free(message);
     Bump(effects);
-    AfterCommit();
     if (rc != SQLITE_OK)
         ThrowSqliteError(db_.get(), rc, path_);
 }

@@ -163,9 +163,10 @@ class Handle : public std::enable_shared_from_this<Handle> {
     std::optional<Header> ReadHeader();
     // Starts new generations for what changed since the last look, and remembers this one.
     void Compare(const Header& header);
+    // A look at the file: settles a commit of this connection, then compares.
+    void Look(const Header& header);
     void BeforeCommit();
-    void AfterCommit();
-    void LookAfterCommit();
+    void SettleCommit(const Header& header);
 
     FileGenerations generations_;
     std::optional<Header> seen_;  // the last trustworthy look, while it still describes the file
