@@ -64,9 +64,8 @@ TEST(DbfDamage, FlippedBytesAndCutFilesNeverCrash) {
             } else {
                 for (int flips = 0; flips < 4; ++flips) {
                     // Mostly in the header, where sizes live.
-                    const std::size_t limit = round % 3 == 1 ? std::min<std::size_t>(
-                                                                   bytes.size(), 600)
-                                                             : bytes.size();
+                    const std::size_t limit =
+                        round % 3 == 1 ? std::min<std::size_t>(bytes.size(), 600) : bytes.size();
                     bytes[random() % limit] ^= static_cast<char>(1u << (random() % 8));
                 }
             }

@@ -24,7 +24,8 @@ TEST(DbfEngine, JoinOfTwoTablesAndAFailedStatementThatChangesNothing) {
     auto connection = driver->Connect(dir.Path().string(), DbaseConnection(dir.Path().string()));
     for (const char* statement :
          {"CREATE TABLE Customers (ID INTEGER, Name TEXT(10))",
-          "CREATE TABLE Orders (OrderID INTEGER, CustomerID INTEGER, Amount DOUBLE, Placed DATETIME)",
+          "CREATE TABLE Orders (OrderID INTEGER, CustomerID INTEGER, Amount DOUBLE, Placed "
+          "DATETIME)",
           "INSERT INTO Customers VALUES (1, 'Ann')", "INSERT INTO Customers VALUES (2, 'Bob')",
           "INSERT INTO Orders VALUES (10, 1, 5, #1/15/2001#)",
           "INSERT INTO Orders VALUES (11, 2, 7.5, #2/29/2000#)",
@@ -105,7 +106,8 @@ TEST_F(DbfScript, DetectVersionChoosesTheRowOfTheTables) {
     const std::string visual = dir.File("visual");
     std::filesystem::create_directory(visual);
     std::filesystem::copy_file(Fixture("dbase_31.dbf"), visual + "/dbase_31.dbf");
-    Run("dbConnect FoxPro;\r\ndbOpen " + visual + ";\r\n"
+    Run("dbConnect FoxPro;\r\ndbOpen " + visual +
+        ";\r\n"
         "SELECT PRODUCTNAM FROM dbase_31 WHERE PRODUCTID = 2;\r\n");
     EXPECT_TRUE(ui.boxes.empty()) << Boxes();
     EXPECT_EQ(session.state.current.versionIndex, 15);
@@ -117,7 +119,8 @@ TEST_F(DbfScript, DetectVersionChoosesTheRowOfTheTables) {
 
 TEST_F(DbfScript, MakeCreatesTheDirectoryAndScriptsBuildTables) {
     const std::string target = dir.File("made");
-    Run("dbConnect Dbase;\r\ndbVersion 4;\r\ndbMake " + target + ";\r\n"
+    Run("dbConnect Dbase;\r\ndbVersion 4;\r\ndbMake " + target +
+        ";\r\n"
         "CREATE TABLE Stock (Item TEXT(12), Qty INTEGER, Price CURRENCY, Notes MEMO);\r\n"
         "INSERT INTO Stock VALUES ('bolt', 40, 0.25, 'zinc');\r\n"
         "INSERT INTO Stock VALUES ('nut', 15, 0.1, NULL);\r\n"

@@ -45,10 +45,10 @@ TEST(DbfRead, DbaseIVTableWithMemoGivesEveryKindOfValue) {
     auto store = StoreOn(dir);
     const auto columns = store->Columns("dbase_8b");
     ASSERT_EQ(columns.size(), 6u);
-    EXPECT_EQ(columns[1].type, ftype::kDouble);   // N(20,2)
+    EXPECT_EQ(columns[1].type, ftype::kDouble);  // N(20,2)
     EXPECT_EQ(columns[2].type, ftype::kDate);
     EXPECT_EQ(columns[3].type, ftype::kBoolean);
-    EXPECT_EQ(columns[4].type, ftype::kDouble);   // F
+    EXPECT_EQ(columns[4].type, ftype::kDouble);  // F
     EXPECT_EQ(columns[5].type, ftype::kMemo);
 
     const auto rows = ReadTable(*store, "dbase_8b");

@@ -27,9 +27,9 @@ db::FieldInfo Field(const std::string& name, int type, long size = 0, bool requi
 }
 
 std::vector<db::FieldInfo> PeopleFields() {
-    return {Field("ID", ftype::kLong),        Field("Name", ftype::kText, 20),
-            Field("Born", ftype::kDate),      Field("Paid", ftype::kBoolean),
-            Field("Amount", ftype::kDouble),  Field("Notes", ftype::kMemo)};
+    return {Field("ID", ftype::kLong),       Field("Name", ftype::kText, 20),
+            Field("Born", ftype::kDate),     Field("Paid", ftype::kBoolean),
+            Field("Amount", ftype::kDouble), Field("Notes", ftype::kMemo)};
 }
 
 db::Row Person(std::int64_t id, const std::string& name, db::Value born, db::Value paid,
@@ -44,8 +44,8 @@ TEST(DbfWrite, NewDbaseIVTableHoldsWhatWasInserted) {
         store->CreateTable("People", PeopleFields(), {});
         store->Insert("People", Person(1, "Ann", std::string("2000-02-29"), true, 10.5,
                                        std::string("likes tea")));
-        store->Insert("People", Person(2, "Bob", std::string("1900-03-01"), false, 0.25,
-                                       std::monostate{}));
+        store->Insert("People",
+                      Person(2, "Bob", std::string("1900-03-01"), false, 0.25, std::monostate{}));
         store->Insert("People", Person(3, "Cy", std::monostate{}, std::monostate{},
                                        std::monostate{}, std::string(2000, 'x')));
     }
@@ -110,8 +110,7 @@ TEST(DbfWrite, RollbackLeavesTheFilesByteForByte) {
     store->Update("Notes", 1, {std::int64_t{10}, std::string("changed")});
     store->Delete("Notes", 2);
     store->RollbackTo(0);
-    EXPECT_EQ(ReadTable(*store, "Notes"),
-              (Rows{{"1", "first"}, {"2", "second"}, {"3", "third"}}));
+    EXPECT_EQ(ReadTable(*store, "Notes"), (Rows{{"1", "first"}, {"2", "second"}, {"3", "third"}}));
     store->Update("Notes", 3, {std::int64_t{30}, std::string(300, 'y')});
     store->Sync();  // the header is written, and still undone
     store->Rollback();
@@ -127,8 +126,9 @@ TEST(DbfWrite, VisualFoxProNullsAndAutoincrement) {
     auto store = StoreOn(dir, db::Family::FoxPro, "3.0");
     auto id = Field("ID", ftype::kLong);
     id.attributes = db::attr::kAutoIncrField;
-    store->CreateTable("Items", {id, Field("Name", ftype::kText, 10), Field("Price", ftype::kCurrency),
-                                 Field("At", ftype::kDate), Field("Qty", ftype::kLong, 0, true)},
+    store->CreateTable("Items",
+                       {id, Field("Name", ftype::kText, 10), Field("Price", ftype::kCurrency),
+                        Field("At", ftype::kDate), Field("Qty", ftype::kLong, 0, true)},
                        {});
     store->Insert("Items", {std::monostate{}, std::string("pen"), 1.25,
                             std::string("2024-02-29 13:45:10"), std::int64_t{7}});
@@ -144,9 +144,8 @@ TEST(DbfWrite, VisualFoxProNullsAndAutoincrement) {
 
     auto fresh = StoreOn(dir, db::Family::FoxPro, "3.0");
     EXPECT_NE(fresh->Columns("Items")[0].attributes & db::attr::kAutoIncrField, 0u);
-    EXPECT_EQ(ReadTable(*fresh, "Items"),
-              (Rows{{"1", "pen", "1.25", "2024-02-29 13:45:10", "7"},
-                    {"2", "<null>", "<null>", "<null>", "0"}}));
+    EXPECT_EQ(ReadTable(*fresh, "Items"), (Rows{{"1", "pen", "1.25", "2024-02-29 13:45:10", "7"},
+                                                {"2", "<null>", "<null>", "<null>", "0"}}));
 }
 
 TEST(DbfWrite, ValuesTheFieldCannotHoldAreRefusedNamingFieldAndTable) {
@@ -154,16 +153,24 @@ TEST(DbfWrite, ValuesTheFieldCannotHoldAreRefusedNamingFieldAndTable) {
     auto store = StoreOn(dir, db::Family::Dbase, "5.0");
     store->CreateTable("Small", {Field("S", ftype::kText, 3), Field("B", ftype::kByte)}, {});
     std::string why;
-    EXPECT_EQ(ErrorNumber([&] { store->Insert("Small", {std::string("long"), std::int64_t{1}}); },
-                          &why),
+    EXPECT_EQ(ErrorNumber(
+                  [&] {
+                      store->Insert("Small", {std::string("long"), std::int64_t{1}});
+                  },
+                  &why),
               err::kFieldTooSmall);
     EXPECT_NE(why.find("'S'"), std::string::npos) << why;
     EXPECT_NE(why.find("'Small'"), std::string::npos) << why;
-    EXPECT_EQ(ErrorNumber([&] { store->Insert("Small", {std::string("a"), std::int64_t{1000}}); }),
+    EXPECT_EQ(ErrorNumber([&] {
+                  store->Insert("Small", {std::string("a"), std::int64_t{1000}});
+              }),
               err::kNumericOverflow);
     // A character that Windows-1252 has no place for.
-    EXPECT_EQ(ErrorNumber([&] { store->Insert("Small", {std::string("Ж"), std::int64_t{1}}); },
-                          &why),
+    EXPECT_EQ(ErrorNumber(
+                  [&] {
+                      store->Insert("Small", {std::string("Ж"), std::int64_t{1}});
+                  },
+                  &why),
               err::kDataTypeMismatch);
     EXPECT_NE(why.find("code page"), std::string::npos) << why;
     EXPECT_EQ(ErrorNumber([&] { store->Insert("Small", {std::string("é"), std::int64_t{1}}); }), 0);
@@ -174,8 +181,9 @@ TEST(DbfWrite, ValuesTheFieldCannotHoldAreRefusedNamingFieldAndTable) {
 TEST(DbfWrite, DefinitionsTheFormatCannotHoldAreRefused) {
     TempDir dir;
     auto store = StoreOn(dir, db::Family::Dbase, "3.0");
-    EXPECT_EQ(ErrorNumber([&] { store->CreateTable("A", {Field("ElevenChars", ftype::kLong)}, {}); }),
-              err::kInvalidName);
+    EXPECT_EQ(
+        ErrorNumber([&] { store->CreateTable("A", {Field("ElevenChars", ftype::kLong)}, {}); }),
+        err::kInvalidName);
     EXPECT_EQ(ErrorNumber([&] { store->CreateTable("A", {Field("T", ftype::kText, 255)}, {}); }),
               err::kInvalidFieldType);
     EXPECT_EQ(ErrorNumber([&] { store->CreateTable("A", {Field("P", ftype::kLongBinary)}, {}); }),
@@ -185,8 +193,9 @@ TEST(DbfWrite, DefinitionsTheFormatCannotHoldAreRefused) {
     key.fields = "+K";
     key.primary = key.unique = true;
     std::string why;
-    EXPECT_EQ(ErrorNumber([&] { store->CreateTable("A", {Field("K", ftype::kLong)}, {key}); }, &why),
-              err::kNotSupported);
+    EXPECT_EQ(
+        ErrorNumber([&] { store->CreateTable("A", {Field("K", ftype::kLong)}, {key}); }, &why),
+        err::kNotSupported);
     EXPECT_NE(why.find("'A'"), std::string::npos) << why;
     EXPECT_TRUE(store->Tables().empty());
 

@@ -12,18 +12,53 @@ namespace {
 
 // Language-driver bytes and the code pages they name.
 constexpr std::array<std::pair<std::uint8_t, const char*>, 65> kDrivers{{
-    {0x01, "CP437"},       {0x02, "CP850"},       {0x03, "CP1252"},      {0x04, "MACINTOSH"},
-    {0x08, "CP865"},       {0x09, "CP437"},       {0x0A, "CP850"},       {0x0B, "CP437"},
-    {0x0D, "CP437"},       {0x0E, "CP850"},       {0x0F, "CP437"},       {0x10, "CP850"},
-    {0x11, "CP437"},       {0x12, "CP850"},       {0x13, "CP932"},       {0x14, "CP850"},
-    {0x15, "CP437"},       {0x16, "CP850"},       {0x17, "CP865"},       {0x18, "CP437"},
-    {0x19, "CP437"},       {0x1A, "CP850"},       {0x1B, "CP437"},       {0x1C, "CP863"},
-    {0x1D, "CP850"},       {0x1F, "CP852"},       {0x22, "CP852"},       {0x23, "CP852"},
-    {0x24, "CP860"},       {0x25, "CP850"},       {0x26, "CP866"},       {0x37, "CP850"},
-    {0x40, "CP852"},       {0x4D, "CP936"},       {0x4E, "CP949"},       {0x4F, "CP950"},
-    {0x50, "CP874"},       {0x57, "CP1252"},      {0x58, "CP1252"},      {0x59, "CP1252"},
-    {0x64, "CP852"},       {0x65, "CP866"},       {0x66, "CP865"},       {0x67, "CP861"},
-    {0x6A, "CP737"},       {0x6B, "CP857"},       {0x6C, "CP863"},
+    {0x01, "CP437"},
+    {0x02, "CP850"},
+    {0x03, "CP1252"},
+    {0x04, "MACINTOSH"},
+    {0x08, "CP865"},
+    {0x09, "CP437"},
+    {0x0A, "CP850"},
+    {0x0B, "CP437"},
+    {0x0D, "CP437"},
+    {0x0E, "CP850"},
+    {0x0F, "CP437"},
+    {0x10, "CP850"},
+    {0x11, "CP437"},
+    {0x12, "CP850"},
+    {0x13, "CP932"},
+    {0x14, "CP850"},
+    {0x15, "CP437"},
+    {0x16, "CP850"},
+    {0x17, "CP865"},
+    {0x18, "CP437"},
+    {0x19, "CP437"},
+    {0x1A, "CP850"},
+    {0x1B, "CP437"},
+    {0x1C, "CP863"},
+    {0x1D, "CP850"},
+    {0x1F, "CP852"},
+    {0x22, "CP852"},
+    {0x23, "CP852"},
+    {0x24, "CP860"},
+    {0x25, "CP850"},
+    {0x26, "CP866"},
+    {0x37, "CP850"},
+    {0x40, "CP852"},
+    {0x4D, "CP936"},
+    {0x4E, "CP949"},
+    {0x4F, "CP950"},
+    {0x50, "CP874"},
+    {0x57, "CP1252"},
+    {0x58, "CP1252"},
+    {0x59, "CP1252"},
+    {0x64, "CP852"},
+    {0x65, "CP866"},
+    {0x66, "CP865"},
+    {0x67, "CP861"},
+    {0x6A, "CP737"},
+    {0x6B, "CP857"},
+    {0x6C, "CP863"},
     {0x78, "CP950"},
     {0x79, "CP949"},
     {0x7A, "CP936"},
@@ -45,6 +80,12 @@ constexpr std::array<std::pair<std::uint8_t, const char*>, 65> kDrivers{{
 }};
 
 constexpr const char* kUnmarkedFallback = "CP1252";
+
+// Every code page of the table holds ASCII as it is.
+bool IsAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
 
 }  // namespace
 
@@ -133,8 +174,7 @@ TextCodec::TextCodec(std::uint8_t languageDriver) {
 TextCodec::~TextCodec() = default;
 
 std::string TextCodec::Decode(std::string_view stored) {
-    if (std::all_of(stored.begin(), stored.end(),
-                    [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+    if (IsAscii(stored))
         return std::string(stored);
     if (unmarked_ && IsValidUtf8(stored))
         return std::string(stored);
@@ -150,8 +190,7 @@ std::string TextCodec::Decode(std::string_view stored) {
 }
 
 std::optional<std::string> TextCodec::Encode(std::string_view text) {
-    if (std::all_of(text.begin(), text.end(),
-                    [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+    if (IsAscii(text))
         return std::string(text);
     if (unmarked_)
         return std::string(text);

@@ -48,22 +48,21 @@ class DbfDriver : public Driver {
                                                  const std::string& connectionString) override {
         const Family family =
             FamilyOfDataSource(DataSourceOf(connectionString)).value_or(Family::Dbase);
-        auto store = StoreFor(name, family == Family::FoxPro ? Family::FoxPro : Family::Dbase,
-                              std::nullopt);
+        auto store =
+            StoreFor(name, family == Family::FoxPro ? Family::FoxPro : Family::Dbase, std::nullopt);
         return vtab::ConnectStore(store, name, connectionString);
     }
 
     void Create(const std::string& name, int, const std::string&) override {
         std::error_code error;
         if (fs::exists(name, error)) {
-            throw EngineError(err::kDatabaseExists,
-                              "The directory '" + name + "' already exists.");
+            throw EngineError(err::kDatabaseExists, "The directory '" + name + "' already exists.");
         }
         fs::create_directories(name, error);
         if (error) {
-            throw EngineError(SystemErrorNumber(error.value(), err::kBadPath),
-                              "The directory '" + name + "' could not be made: " +
-                                  error.message() + ".");
+            throw EngineError(
+                SystemErrorNumber(error.value(), err::kBadPath),
+                "The directory '" + name + "' could not be made: " + error.message() + ".");
         }
     }
 
@@ -100,8 +99,8 @@ class DbfDriver : public Driver {
                 store->SetConnectVersion(*version);
             return store;
         }
-        auto store = std::make_shared<DbfStore>(
-            name, family, version.value_or(VersionOfConnect(family, "")));
+        auto store = std::make_shared<DbfStore>(name, family,
+                                                version.value_or(VersionOfConnect(family, "")));
         stores_[key] = store;
         return store;
     }

@@ -21,9 +21,9 @@ constexpr char kTerminator = 0x0D;
 constexpr const char* kNullFlagsName = "_NullFlags";
 
 [[noreturn]] void Damaged(const std::string& file, const std::string& why) {
-    throw EngineError(err::kUnreadableDatabase,
-                      "The table '" + file + "' is damaged or is not a dBase or FoxPro table: " +
-                          why + ".");
+    throw EngineError(
+        err::kUnreadableDatabase,
+        "The table '" + file + "' is damaged or is not a dBase or FoxPro table: " + why + ".");
 }
 
 std::string NameOf(std::string_view bytes) {
@@ -97,8 +97,7 @@ void ReadStandard(TableHeader& header, std::string_view bytes, const std::string
     header.tableFlags = static_cast<std::uint8_t>(bytes[28]);
     header.languageDriver = static_cast<std::uint8_t>(bytes[29]);
     if (header.headerLength < start + 1)
-        Damaged(file, "its header length " + std::to_string(header.headerLength) +
-                          " is too small");
+        Damaged(file, "its header length " + std::to_string(header.headerLength) + " is too small");
     for (std::size_t at = start;; at += size) {
         if (at >= header.headerLength || at >= bytes.size())
             Damaged(file, "its field list has no end within the header");
@@ -186,12 +185,12 @@ TableHeader ParseHeader(std::string_view bytes, std::uint64_t fileSize, const st
         Damaged(file, "its record length " + std::to_string(header.recordLength) +
                           " does not match its fields (" + std::to_string(offset) + ")");
     }
-    const std::uint64_t needed = static_cast<std::uint64_t>(header.headerLength) +
-                                 static_cast<std::uint64_t>(header.recordCount) *
-                                     header.recordLength;
+    const std::uint64_t needed =
+        static_cast<std::uint64_t>(header.headerLength) +
+        static_cast<std::uint64_t>(header.recordCount) * header.recordLength;
     if (header.headerLength > fileSize || needed > fileSize) {
-        Damaged(file, "it is cut short (" + std::to_string(header.recordCount) +
-                          " records need " + std::to_string(needed) + " bytes, the file has " +
+        Damaged(file, "it is cut short (" + std::to_string(header.recordCount) + " records need " +
+                          std::to_string(needed) + " bytes, the file has " +
                           std::to_string(fileSize) + ")");
     }
     AssignNullBits(header);
@@ -279,9 +278,9 @@ void LayOut(TableHeader& header) {
         offset += field.length;
     }
     header.recordLength = offset;
-    header.headerLength = static_cast<std::uint32_t>(
-        kMainHeader + kDescriptor * header.fields.size() + 1 +
-        (IsVisualFoxPro(header.version) ? kBacklink : 0));
+    header.headerLength =
+        static_cast<std::uint32_t>(kMainHeader + kDescriptor * header.fields.size() + 1 +
+                                   (IsVisualFoxPro(header.version) ? kBacklink : 0));
     AssignNullBits(header);
 }
 

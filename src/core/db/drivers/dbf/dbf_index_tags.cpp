@@ -38,8 +38,8 @@ std::string CText(std::string_view bytes) {
 // The keys of the compact leaf nodes of a compound index's tag of tags, each with its record
 // number (the offset of the tag's header).
 std::vector<std::pair<std::string, std::uint32_t>> CdxTagKeys(const FileHandle& file,
-                                                             std::uint32_t root,
-                                                             std::size_t keyLength) {
+                                                              std::uint32_t root,
+                                                              std::size_t keyLength) {
     std::vector<std::pair<std::string, std::uint32_t>> keys;
     std::uint32_t node = root;
     int visited = 0;
@@ -132,7 +132,8 @@ std::vector<Tag> MdxTags(const std::string& path) {
         if (at + kMdxTagEntry > header.size())
             break;
         const std::uint32_t page = ReadLe(header, at, 4);
-        const std::string tagHeader = file.ReadAt(static_cast<std::uint64_t>(page) * kMdxBlock, 256);
+        const std::string tagHeader =
+            file.ReadAt(static_cast<std::uint64_t>(page) * kMdxBlock, 256);
         if (tagHeader.size() < 256)
             continue;
         Tag tag;
@@ -160,8 +161,8 @@ Tag NdxTag(const std::string& path) {
 
 }  // namespace
 
-std::string FieldsOfExpression(const std::string& expression,
-                               const std::vector<FieldInfo>& columns, bool descending) {
+std::string FieldsOfExpression(const std::string& expression, const std::vector<FieldInfo>& columns,
+                               bool descending) {
     std::string fields;
     std::size_t start = 0;
     while (start <= expression.size()) {

@@ -17,7 +17,7 @@ std::vector<IndexInfo> ReadIndexTags(const std::string& tablePath,
                                      const std::vector<FieldInfo>& columns);
 
 // "+A;+B" for a key expression "a+b" whose parts all name columns; "" otherwise.
-std::string FieldsOfExpression(const std::string& expression,
-                               const std::vector<FieldInfo>& columns, bool descending);
+std::string FieldsOfExpression(const std::string& expression, const std::vector<FieldInfo>& columns,
+                               bool descending);
 
 }  // namespace tessel::db::dbf

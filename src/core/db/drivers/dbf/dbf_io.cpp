@@ -60,6 +60,14 @@ std::uint64_t FileHandle::Size() const {
     return static_cast<std::uint64_t>(info.st_size);
 }
 
+std::pair<std::uint64_t, std::int64_t> FileHandle::Stamp() const {
+    struct stat info {};
+    if (::fstat(descriptor_, &info) != 0)
+        Fail("read", errno);
+    return {static_cast<std::uint64_t>(info.st_size),
+            static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
+}
+
 void FileHandle::ReadInto(std::uint64_t offset, std::size_t size, std::string& buffer) const {
     buffer.resize(size);
     std::size_t done = 0;

@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tessel::db::dbf {
@@ -28,6 +29,8 @@ class FileHandle {
     const std::string& Path() const { return path_; }
 
     std::uint64_t Size() const;
+    // Size and time of the last change as the system reports them, to notice other writers.
+    std::pair<std::uint64_t, std::int64_t> Stamp() const;
     // Up to `size` bytes from `offset` (fewer at the end of the file).
     std::string ReadAt(std::uint64_t offset, std::size_t size) const;
     // Reads into `buffer` (resized to what was read).

@@ -107,7 +107,8 @@ std::uint32_t MemoFile::Append(const std::string& bytes, bool text, UndoLog& und
         if (bytes.find(kEndOfText) != std::string::npos) {
             throw EngineError(err::kDataTypeMismatch,
                               "A memo value with the character 0x1A cannot be kept in the dBase "
-                              "III memo file '" + path_ + "'.");
+                              "III memo file '" +
+                                  path_ + "'.");
         }
         stored = bytes + std::string(2, kEndOfText);
     }

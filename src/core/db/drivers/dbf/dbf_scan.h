@@ -19,7 +19,7 @@ class DbfScan : public TableScan {
 
   private:
     std::shared_ptr<DbfTable> table_;
-    std::uint32_t limit_;        // the records the table held when the scan began
+    std::uint32_t limit_;         // the records the table held when the scan began
     std::int64_t position_ = -1;  // the current record
     std::uint32_t bufferFirst_ = 0;
     std::uint32_t bufferCount_ = 0;

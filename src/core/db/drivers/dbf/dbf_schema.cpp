@@ -20,8 +20,8 @@ bool IsFoxPro2Version(const std::string& version) {
 
 [[noreturn]] void Refuse(long number, const std::string& table, const std::string& field,
                          const std::string& why) {
-    throw EngineError(number, "The field '" + field + "' of the table '" + table + "' " + why +
-                                  ".");
+    throw EngineError(number,
+                      "The field '" + field + "' of the table '" + table + "' " + why + ".");
 }
 
 FieldDescriptor Field(const std::string& name, char type, int length, int decimals = 0) {

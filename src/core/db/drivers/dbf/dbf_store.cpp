@@ -74,15 +74,17 @@ void WriteNewFile(const std::string& path, const std::string& bytes) {
 }  // namespace
 
 DbfStore::DbfStore(std::string directory, Family family, std::string connectVersion)
-    : directory_(std::move(directory)), family_(family), connectVersion_(std::move(connectVersion)) {}
+    : directory_(std::move(directory)),
+      family_(family),
+      connectVersion_(std::move(connectVersion)) {}
 
 std::vector<DbfStore::TableFile> DbfStore::ListFiles() const {
     std::error_code error;
     fs::directory_iterator entries(directory_, error);
     if (error) {
-        throw EngineError(SystemErrorNumber(error.value(), err::kFileMissing),
-                          "The directory '" + directory_ + "' cannot be read: " +
-                              error.message() + ".");
+        throw EngineError(
+            SystemErrorNumber(error.value(), err::kFileMissing),
+            "The directory '" + directory_ + "' cannot be read: " + error.message() + ".");
     }
     std::vector<TableFile> files;
     for (const auto& entry : entries) {
@@ -104,8 +106,8 @@ DbfStore::TableFile DbfStore::FileOf(const std::string& table, long missing) con
         if (SameName(file.name, table))
             return file;
     }
-    throw EngineError(missing, "The directory '" + directory_ + "' holds no table '" + table +
-                                   "'.");
+    throw EngineError(missing,
+                      "The directory '" + directory_ + "' holds no table '" + table + "'.");
 }
 
 std::shared_ptr<DbfTable> DbfStore::Open(const std::string& table) {
@@ -251,9 +253,9 @@ void DbfStore::DropTable(const std::string& table) {
     Forget(table);
     std::error_code error;
     if (!fs::remove(file.path, error) || error) {
-        throw EngineError(SystemErrorNumber(error.value(), err::kReadOnly),
-                          "The table file '" + file.path + "' could not be removed: " +
-                              error.message() + ".");
+        throw EngineError(
+            SystemErrorNumber(error.value(), err::kReadOnly),
+            "The table file '" + file.path + "' could not be removed: " + error.message() + ".");
     }
     for (const auto& companion : CompanionsOf(file.path))
         fs::remove(companion, error);
@@ -278,9 +280,9 @@ void DbfStore::RenameTable(const std::string& from, const std::string& to) {
         if (error) {
             for (std::size_t k = i; k-- > 0;)
                 fs::rename(moves[k].second, moves[k].first, error);
-            throw EngineError(SystemErrorNumber(error.value(), err::kReadOnly),
-                              "The table '" + from + "' could not be renamed: " +
-                                  error.message() + ".");
+            throw EngineError(
+                SystemErrorNumber(error.value(), err::kReadOnly),
+                "The table '" + from + "' could not be renamed: " + error.message() + ".");
         }
     }
 }
@@ -290,9 +292,8 @@ void DbfStore::RewriteWith(const std::shared_ptr<DbfTable>& table, TableHeader h
     const TableHeader& old = table->Header();
     LayOut(header);
     if (header.recordLength > 0xFFFF) {
-        throw EngineError(err::kInvalidArgument,
-                          "The records of the table '" + table->Name() +
-                              "' would be longer than 65535 bytes.");
+        throw EngineError(err::kInvalidArgument, "The records of the table '" + table->Name() +
+                                                     "' would be longer than 65535 bytes.");
     }
     header.recordCount = old.recordCount;
     StampToday(header);
@@ -318,8 +319,7 @@ void DbfStore::RewriteWith(const std::shared_ptr<DbfTable>& table, TableHeader h
                     const auto& to = header.fields[i];
                     copy.replace(to.offset, to.length, record.substr(from.offset, from.length));
                     SetNullFlag(copy, header, to.nullBit, NullFlag(record, old, from.nullBit));
-                    SetNullFlag(copy, header, to.lengthBit,
-                                NullFlag(record, old, from.lengthBit));
+                    SetNullFlag(copy, header, to.lengthBit, NullFlag(record, old, from.lengthBit));
                 }
                 chunk += copy;
             }
@@ -336,14 +336,11 @@ void DbfStore::RewriteWith(const std::shared_ptr<DbfTable>& table, TableHeader h
 void DbfStore::AddColumn(const std::string& table, const FieldInfo& field) {
     const auto opened = Open(table);
     const TableHeader& old = opened->Header();
-    if (!IsWritable(old)) {
-        throw EngineError(err::kReadOnly, "The table '" + table +
-                                              "' is in a format that this program does not write.");
-    }
+    opened->CheckWritable();
     for (const auto& column : opened->Columns()) {
         if (SameName(column.name, field.name))
-            throw EngineError(err::kFieldExists, "The table '" + table +
-                                                     "' already has a field '" + field.name + "'.");
+            throw EngineError(err::kFieldExists, "The table '" + table + "' already has a field '" +
+                                                     field.name + "'.");
     }
     const Format format = FormatOfTable(old.version, family_, connectVersion_);
     TextCodec codec(old.languageDriver);
@@ -388,10 +385,7 @@ void DbfStore::DropColumn(const std::string& table, const std::string& column) {
         throw EngineError(err::kItemNotFound,
                           "The table '" + table + "' has no field '" + column + "'.");
     }
-    if (!IsWritable(old)) {
-        throw EngineError(err::kReadOnly, "The table '" + table +
-                                              "' is in a format that this program does not write.");
-    }
+    opened->CheckWritable();
     if (columns.size() == 1) {
         throw EngineError(err::kInvalidArgument, "The field '" + column +
                                                      "' is the last field of the table '" + table +
@@ -420,9 +414,8 @@ void DbfStore::DropIndex(const std::string& table, const std::string&) {
 void DbfStore::Begin() {
     if (inTransaction_)
         return;
-    // Tables are read again for every transaction, so that changes other programs made since
-    // are seen.
-    open_.clear();
+    // A table that another program changed since is read again.
+    std::erase_if(open_, [](const auto& entry) { return !entry.second->Unchanged(); });
     inTransaction_ = true;
 }
 
@@ -434,6 +427,8 @@ void DbfStore::Sync() {
 }
 
 void DbfStore::Commit() {
+    for (const auto& table : touched_)
+        table->NoteState();
     inTransaction_ = false;
     undo_.Clear();
     savepoints_.clear();
@@ -445,6 +440,8 @@ void DbfStore::Rollback() {
     savepoints_.clear();
     try {
         undo_.RollbackTo(0);
+        for (const auto& table : touched_)
+            table->NoteState();
     } catch (...) {
         undo_.Clear();
         touched_.clear();

@@ -93,6 +93,7 @@ DbfTable::DbfTable(std::string path, std::string name)
         const MemoKind kind = MemoKindFor(header_);
         memo_ = std::make_unique<MemoFile>(kind, MemoPathOf(Path(), kind));
     }
+    NoteState();
 }
 
 std::string DbfTable::MemoPath() const {
@@ -143,8 +144,8 @@ void DbfTable::CheckWritable() const {
 
 std::string DbfTable::RecordAt(RowId id) const {
     if (id < 1 || id > header_.recordCount) {
-        throw EngineError(err::kItemNotFound, "The table '" + name_ + "' has no record " +
-                                                  std::to_string(id) + ".");
+        throw EngineError(err::kItemNotFound,
+                          "The table '" + name_ + "' has no record " + std::to_string(id) + ".");
     }
     std::string record;
     ReadRecords(static_cast<std::uint32_t>(id - 1), 1, record);
@@ -155,8 +156,7 @@ void DbfTable::EncodeRow(std::string& record, const std::string& old, const Row&
                          UndoLog& undo) {
     if (row.size() != columns_.size()) {
         throw EngineError(err::kInvalidArgument, "A row for the table '" + name_ + "' needs " +
-                                                     std::to_string(columns_.size()) +
-                                                     " values.");
+                                                     std::to_string(columns_.size()) + " values.");
     }
     for (std::size_t column = 0; column < row.size(); ++column) {
         const auto& field = header_.fields[stored_[column]];
@@ -190,10 +190,9 @@ void DbfTable::EncodeRow(std::string& record, const std::string& old, const Row&
             bytes = std::move(*stored);
         }
         if (!memo_ || !memo_->Present()) {
-            throw EngineError(err::kFileMissing,
-                              "The memo file of the table '" + name_ + "' (" + MemoPath() +
-                                  ") is missing, so the field '" + field.name +
-                                  "' cannot be written.");
+            throw EngineError(err::kFileMissing, "The memo file of the table '" + name_ + "' (" +
+                                                     MemoPath() + ") is missing, so the field '" +
+                                                     field.name + "' cannot be written.");
         }
         PutMemoBlock(record, field, memo_->Append(bytes, text, undo));
     }

@@ -53,12 +53,18 @@ class DbfTable {
     // changed, and the memo file's header.
     void WriteHeader(UndoLog& undo);
     void Sync();
+    // Throws err::kReadOnly naming the table when its format or its file cannot be written.
+    void CheckWritable() const;
+
+    // Whether the file is as this table last left it (no other program changed it since), and
+    // the note of how it is now.
+    bool Unchanged() const { return file_.Stamp() == stamp_; }
+    void NoteState() { stamp_ = file_.Stamp(); }
 
   private:
     std::string RecordAt(RowId id) const;
     void EncodeRow(std::string& record, const std::string& old, const Row& row, UndoLog& undo);
     std::uint64_t OffsetOf(std::uint32_t index) const;
-    void CheckWritable() const;
 
     std::string name_;
     FileHandle file_;
@@ -69,7 +75,7 @@ class DbfTable {
     std::vector<std::size_t> stored_;  // the field of header_.fields behind each column
     std::uint32_t writtenCount_ = 0;
     bool descriptorsChanged_ = false;
-    bool changed_ = false;
+    std::pair<std::uint64_t, std::int64_t> stamp_;
 };
 
 }  // namespace tessel::db::dbf

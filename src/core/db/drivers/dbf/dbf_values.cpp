@@ -169,7 +169,8 @@ std::string Encoded(TextCodec& codec, const FieldDescriptor& field, const std::s
         return text;
     auto stored = codec.Encode(text);
     if (!stored)
-        Refuse(err::kDataTypeMismatch, place, "has a character that the table's code page cannot hold");
+        Refuse(err::kDataTypeMismatch, place,
+               "has a character that the table's code page cannot hold");
     return *stored;
 }
 
@@ -351,8 +352,8 @@ void EncodeField(std::string& record, const TableHeader& header, const FieldDesc
         }
         case 'T': {
             const base::DateTime date = DateOf(value, place);
-            const long julian = base::DayNumberOf(date.year, date.month, date.day) +
-                                kJulianDayOfSerialZero;
+            const long julian =
+                base::DayNumberOf(date.year, date.month, date.day) + kJulianDayOfSerialZero;
             const long milliseconds = ((date.hour * 60L + date.minute) * 60L + date.second) * 1000L;
             WriteLe(bytes, 0, static_cast<std::uint32_t>(julian), 4);
             WriteLe(bytes, 4, static_cast<std::uint32_t>(milliseconds), 4);
@@ -394,10 +395,10 @@ void EncodeField(std::string& record, const TableHeader& header, const FieldDesc
             break;
         }
         default:
-            throw EngineError(err::kNotSupported,
-                              "The field '" + field.name + "' of the table '" + table +
-                                  "' has the type '" + std::string(1, field.type) +
-                                  "', which this program cannot write.");
+            throw EngineError(err::kNotSupported, "The field '" + field.name + "' of the table '" +
+                                                      table + "' has the type '" +
+                                                      std::string(1, field.type) +
+                                                      "', which this program cannot write.");
     }
     record.replace(field.offset, field.length, bytes);
 }
