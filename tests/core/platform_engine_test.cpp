@@ -122,8 +122,8 @@ TEST(PlatformEngine, ConnectionTypesWithoutADriverNameTheTypeInTheirError) {
     TempDir dir;
     Engine engine;
     const std::string path = NewDatabase(engine, dir);
-    for (const char* connect : {"Dbase IV;", "Text;", "Excel 8.0;HDR=YES;", "Paradox 5.X;",
-                                "FoxPro 3.0;", "Btrieve;", "ODBC;DSN=x;"}) {
+    for (const char* connect :
+         {"Text;", "Excel 8.0;HDR=YES;", "Paradox 5.X;", "Btrieve;", "ODBC;DSN=x;"}) {
         std::string description;
         EXPECT_EQ(
             ErrorNumber([&] { engine.OpenDatabase(path, false, false, connect); }, &description),
@@ -141,11 +141,16 @@ TEST(PlatformEngine, ConnectionStringsChooseTheDriver) {
     const std::string path = NewDatabase(engine, dir);
     EXPECT_EQ(engine.OpenConnection(AccessConnection(path))->ConnectionString(),
               AccessConnection(path));
-    for (const char* source : {"dBASE Files", "FoxPro Files", "Paradox Files", "Excel Files",
-                               "Text Files", "Btrieve Files"}) {
+    for (const char* source : {"Paradox Files", "Excel Files", "Text Files", "Btrieve Files"}) {
         const std::string text = std::string("Provider=MSDASQL.1;Extended Properties=DSN=") +
                                  source + ";DBQ=" + path + ";";
         EXPECT_EQ(ErrorNumber([&] { engine.OpenConnection(text); }), err::kNoDriver) << source;
+    }
+    // A directory of tables reaches the dBase and FoxPro driver.
+    for (const char* source : {"dBASE Files", "FoxPro Files"}) {
+        const std::string text = std::string("Provider=MSDASQL.1;Extended Properties=DSN=") +
+                                 source + ";DBQ=" + dir.Path().string() + ";";
+        EXPECT_EQ(engine.OpenConnection(text)->ConnectionString(), text) << source;
     }
     std::string description;
     EXPECT_EQ(
