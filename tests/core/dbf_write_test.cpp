@@ -311,5 +311,29 @@ TEST(DbfWrite, ManySingleInsertsAndALargeScanAreFast) {
               60.0);
 }
 
+// Other programs trust an index file to match its table; a change that this program cannot
+// carry into the index is refused, and the table, its memo and the index stay as they were.
+TEST(DbfWrite, ATableWithAnIndexFileIsNotChanged) {
+    TempDir dir;
+    CopyFixtures(dir, {"foxprodb/calls.dbf", "foxprodb/calls.CDX", "foxprodb/calls.FPT"});
+    const std::string before = ReadBytes(dir.File("calls.dbf"));
+    auto store = StoreOn(dir, db::Family::FoxPro, "3.0");
+    const std::size_t width = store->Columns("calls").size();
+    std::string description;
+    EXPECT_EQ(ErrorNumber([&] { store->Insert("calls", db::Row(width)); }, &description),
+              err::kReadOnly);
+    EXPECT_NE(description.find("calls.CDX"), std::string::npos) << description;
+    EXPECT_EQ(ErrorNumber([&] { store->Delete("calls", 1); }), err::kReadOnly);
+    EXPECT_EQ(ErrorNumber([&] { store->DropColumn("calls", store->Columns("calls")[0].name); }),
+              err::kReadOnly);
+    EXPECT_EQ(ReadBytes(dir.File("calls.dbf")), before);
+
+    // Without its index file the table is an ordinary one again.
+    std::filesystem::remove(dir.File("calls.CDX"));
+    auto fresh = StoreOn(dir, db::Family::FoxPro, "3.0");
+    fresh->Delete("calls", 1);
+    EXPECT_NE(ReadBytes(dir.File("calls.dbf")), before);
+}
+
 }  // namespace
 }  // namespace tessel::test::dbf_tests

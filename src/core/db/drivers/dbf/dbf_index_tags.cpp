@@ -1,5 +1,7 @@
 #include "core/db/drivers/dbf/dbf_index_tags.h"
 
+#include <algorithm>
+
 #include <filesystem>
 #include <set>
 
@@ -185,23 +187,34 @@ std::string FieldsOfExpression(const std::string& expression, const std::vector<
     return fields;
 }
 
-std::vector<IndexInfo> ReadIndexTags(const std::string& tablePath,
-                                     const std::vector<FieldInfo>& columns) {
+std::vector<std::string> IndexFilesOf(const std::string& tablePath) {
     const fs::path table(tablePath);
-    std::vector<IndexInfo> indexes;
+    std::vector<std::string> files;
     std::error_code error;
     for (const auto& entry : fs::directory_iterator(table.parent_path(), error)) {
-        if (entry.path().stem() != table.stem())
+        if (!SameName(entry.path().stem().string(), table.stem().string()))
             continue;
         const std::string extension = base::LowerAscii(entry.path().extension().string());
+        if (extension == ".cdx" || extension == ".mdx" || extension == ".ndx")
+            files.push_back(entry.path().string());
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+std::vector<IndexInfo> ReadIndexTags(const std::string& tablePath,
+                                     const std::vector<FieldInfo>& columns) {
+    std::vector<IndexInfo> indexes;
+    for (const auto& path : IndexFilesOf(tablePath)) {
+        const std::string extension = base::LowerAscii(fs::path(path).extension().string());
         std::vector<Tag> tags;
         try {
             if (extension == ".cdx")
-                tags = CdxTags(entry.path().string());
+                tags = CdxTags(path);
             else if (extension == ".mdx")
-                tags = MdxTags(entry.path().string());
-            else if (extension == ".ndx")
-                tags.push_back(NdxTag(entry.path().string()));
+                tags = MdxTags(path);
+            else
+                tags.push_back(NdxTag(path));
         } catch (const EngineError&) {
             continue;
         }

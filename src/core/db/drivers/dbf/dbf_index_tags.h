@@ -13,6 +13,9 @@
 
 namespace tessel::db::dbf {
 
+// The index files that belong to the table: same name (any case), .cdx, .mdx or .ndx.
+std::vector<std::string> IndexFilesOf(const std::string& tablePath);
+
 std::vector<IndexInfo> ReadIndexTags(const std::string& tablePath,
                                      const std::vector<FieldInfo>& columns);
 

@@ -5,6 +5,7 @@
 
 #include "core/base/text.h"
 #include "core/db/drivers/dbf/dbf_bytes.h"
+#include "core/db/drivers/dbf/dbf_index_tags.h"
 #include "core/db/drivers/dbf/dbf_schema.h"
 #include "core/db/drivers/dbf/dbf_values.h"
 #include "core/db/names.h"
@@ -140,6 +141,20 @@ void DbfTable::CheckWritable() const {
     }
     if (!file_.Writable())
         throw EngineError(err::kReadOnly, "The table '" + Path() + "' is read-only.");
+    // The programs that made an index file trust it to match the table; this program cannot
+    // keep one up to date, so a change would leave their index wrong.
+    // Looked for once per opening: a write of many rows must not list the directory each time.
+    if (!indexFiles_)
+        indexFiles_ = IndexFilesOf(Path());
+    if (!indexFiles_->empty()) {
+        throw EngineError(err::kReadOnly,
+                          "The table '" + Path() + "' cannot be changed: its index file '" +
+                              indexFiles_->front() +
+                              "' would no longer match it, and this program cannot update dBase "
+                              "or FoxPro index files. Change the table in the program that made "
+                              "it, or copy its rows into a new table with CREATE TABLE and "
+                              "INSERT INTO ... SELECT and change that one.");
+    }
 }
 
 std::string DbfTable::RecordAt(RowId id) const {

@@ -76,6 +76,8 @@ class DbfTable {
     std::uint32_t writtenCount_ = 0;
     bool descriptorsChanged_ = false;
     std::pair<std::uint64_t, std::int64_t> stamp_;
+    // The table's index files, once looked for.
+    mutable std::optional<std::vector<std::string>> indexFiles_;
 };
 
 }  // namespace tessel::db::dbf
