@@ -72,5 +72,40 @@ TEST_F(ScreenshotTest, MainWindowAfterStartAndAfterRunningAScript) {
     EXPECT_FALSE(QImage(QString::fromStdString(after)).isNull());
 }
 
+// A directory of dBase tables as the current database: made, filled, joined and browsed.
+TEST_F(ScreenshotTest, DbaseDirectoryAfterRunningAScript) {
+    Window().resize(1100, 720);
+    const std::string directory = (home_.Path() / "dbfshop").string();
+    Window().GetUi().SetEditorText(
+        "dbConnect Dbase;\r\n"
+        "dbVersion 4;\r\n"
+        "dbMake " +
+        directory +
+        ";\r\n"
+        "CREATE TABLE Customers (ID LONG, Name TEXT(50), City TEXT(30), Joined DATETIME);\r\n"
+        "CREATE TABLE Orders (OrderID LONG, CustID LONG, Amount CURRENCY, Notes MEMO);\r\n"
+        "INSERT INTO Customers VALUES (1, 'Ada', 'London', #1999-02-03#);\r\n"
+        "INSERT INTO Customers VALUES (2, 'Grace', 'Arlington', #2001-12-09#);\r\n"
+        "INSERT INTO Orders VALUES (10, 1, 12.5, 'first order');\r\n"
+        "INSERT INTO Orders VALUES (11, 1, 7.25, NULL);\r\n"
+        "INSERT INTO Orders VALUES (12, 2, 100, 'by post');\r\n"
+        "UPDATE Orders SET Amount = Amount * 2 WHERE CustID = 2;\r\n"
+        "DELETE FROM Orders WHERE OrderID = 11;\r\n"
+        "SELECT c.Name, o.OrderID, o.Amount, o.Notes FROM Customers AS c INNER JOIN Orders AS o "
+        "ON c.ID = o.CustID ORDER BY o.OrderID;\r\n");
+    Window().RunMenuCommand("mnuScriptExecute");
+    Settle(100);
+
+    EXPECT_TRUE(Sess().state.current.databaseOpen);
+    EXPECT_EQ(Sess().state.current.versionIndex, 6);
+    EXPECT_TRUE(fs::exists(fs::path(directory) / "CUSTOMERS.DBF") ||
+                fs::exists(fs::path(directory) / "Customers.dbf"));
+    EXPECT_EQ(Sess().state.recordsets.recordsetCount, 1);
+    EXPECT_EQ(Window().ViewPane().Grid()->model()->rowCount(), 2);
+    EXPECT_GT(Window().TreePane().Tree()->topLevelItemCount(), 0);
+    const std::string after = Save("dbase-directory-after-run.png");
+    EXPECT_FALSE(QImage(QString::fromStdString(after)).isNull());
+}
+
 }  // namespace
 }  // namespace tessel::test::gui
