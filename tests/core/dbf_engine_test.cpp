@@ -53,6 +53,23 @@ TEST(DbfEngine, JoinOfTwoTablesAndAFailedStatementThatChangesNothing) {
     EXPECT_EQ(ReadBytes(dir.File("Customers.dbf"))[32 + 2 * 32 + 1], '*');
 }
 
+// A statement that names a damaged table learns why it cannot be read, not that it is missing.
+TEST(DbfEngine, AStatementOnADamagedTableNamesTheDamage) {
+    TempDir dir;
+    CopyFixtures(dir, {"dbase_03.dbf"});
+    WriteBytes(dir.File("cut.dbf"), ReadBytes(dir.File("dbase_03.dbf")).substr(0, 3000));
+    auto driver = db::dbf::MakeDbfDriver();
+    auto connection = driver->Connect(dir.Path().string(), DbaseConnection(dir.Path().string()));
+    std::string why;
+    EXPECT_EQ(platform_tests::ErrorNumber([&] { connection->Execute("SELECT * FROM cut"); }, &why),
+              err::kUnreadableDatabase);
+    EXPECT_NE(why.find("cut.dbf"), std::string::npos) << why;
+    EXPECT_NE(why.find("cut short"), std::string::npos) << why;
+    EXPECT_EQ(platform_tests::ErrorNumber([&] { connection->Execute("SELECT * FROM nowhere"); }),
+              err::kTableNotFound);
+    EXPECT_EQ(ReadRows(*connection->Execute("SELECT count(*) FROM dbase_03")), (Rows{{"14"}}));
+}
+
 TEST(DbfEngine, DatabaseAndConnectionShareTheDirectory) {
     TempDir dir;
     auto driver = db::dbf::MakeDbfDriver();

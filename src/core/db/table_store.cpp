@@ -20,6 +20,10 @@ void TableStore::RenameTable(const std::string& from, const std::string& /*to*/)
                                               "table and drop the old one instead.");
 }
 
+std::optional<EngineError> TableStore::WhyNotListed(const std::string& /*table*/) {
+    return std::nullopt;
+}
+
 void TableStore::AddColumn(const std::string& table, const FieldInfo& field) {
     Refuse("Adding the field '" + field.name + "'", table,
            "Create a new table with the wanted fields, copy the rows with INSERT INTO ... "

@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -61,6 +62,9 @@ class TableStore {
     virtual std::string Version() = 0;
 
     virtual std::vector<std::string> Tables() = 0;
+    // Why a table that the store holds is left out of Tables() (its file is damaged, say), so
+    // that a statement naming it shows that cause; nothing when the store holds no such table.
+    virtual std::optional<EngineError> WhyNotListed(const std::string& table);
     // Both throw err::kItemNotFound for a table the store does not hold.
     virtual std::vector<FieldInfo> Columns(const std::string& table) = 0;
     virtual std::vector<IndexInfo> Indexes(const std::string& table) = 0;

@@ -15,10 +15,31 @@
 namespace tessel::db::vtab {
 namespace {
 
+// A table that SQLite does not know because the store could not list it: the store's reason.
+std::optional<EngineError> UnlistedTable(StoreLink& link, const EngineError& reported) {
+    constexpr std::string_view kNoSuchTable = "no such table: ";
+    if (reported.Number() != err::kTableNotFound)
+        return std::nullopt;
+    for (const auto& detail : reported.Details()) {
+        if (detail.description.rfind(kNoSuchTable, 0) != 0)
+            continue;
+        std::string table = detail.description.substr(kNoSuchTable.size());
+        if (const auto dot = table.find('.');
+            dot != std::string::npos &&
+            (table.rfind("main.", 0) == 0 || table.rfind("temp.", 0) == 0)) {
+            table.erase(0, dot + 1);
+        }
+        return link.Store().WhyNotListed(table);
+    }
+    return std::nullopt;
+}
+
 // A failure that SQLite reports for a store call is shown as the store's own error.
 [[noreturn]] void ThrowStoreFailure(StoreLink& link, const EngineError& reported) {
     if (auto failure = link.TakeFailure())
         throw *failure;
+    if (auto unlisted = UnlistedTable(link, reported))
+        throw *unlisted;
     throw reported;
 }
 

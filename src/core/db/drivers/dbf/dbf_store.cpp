@@ -154,6 +154,19 @@ std::vector<std::string> DbfStore::Tables() {
     return tables;
 }
 
+std::optional<EngineError> DbfStore::WhyNotListed(const std::string& table) {
+    for (const auto& file : ListFiles()) {
+        if (!SameName(file.name, table))
+            continue;
+        try {
+            Open(file.name);
+        } catch (const EngineError& damaged) {
+            return damaged;
+        }
+    }
+    return std::nullopt;
+}
+
 std::vector<FieldInfo> DbfStore::Columns(const std::string& table) {
     return Open(table)->Columns();
 }

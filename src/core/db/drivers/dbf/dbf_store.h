@@ -30,6 +30,7 @@ class DbfStore : public TableStore {
 
     std::string Version() override;
     std::vector<std::string> Tables() override;
+    std::optional<EngineError> WhyNotListed(const std::string& table) override;
     std::vector<FieldInfo> Columns(const std::string& table) override;
     std::vector<IndexInfo> Indexes(const std::string& table) override;
 
