@@ -1,11 +1,14 @@
 // The drivers that are part of the program: one entry each.
 #include "core/db/driver_registry.h"
+#include "core/db/drivers/jet/jet_driver.h"
 #include "core/db/drivers/sqlite/sqlite_driver.h"
 
 namespace tessel::db {
 
 void RegisterBuiltInDrivers(DriverRegistry& registry) {
     registry.Add(sqlite::MakeSqliteDriver());
+    // Asked before the default for the files it recognises.
+    registry.Add(jet::MakeJetDriver());
 }
 
 }  // namespace tessel::db
