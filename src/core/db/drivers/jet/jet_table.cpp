@@ -42,6 +42,8 @@ JetTable::JetTable(std::shared_ptr<JetFile> file, const std::string& name)
     if (handle_ == nullptr)
         file_->ThrowDamaged("no reader could be made for the table '" + name + "'");
     MdbCatalogEntry* entry = FindEntry(handle_, name);
+    if (entry == nullptr && mdb_read_catalog(handle_, MDB_ANY) != nullptr)
+        entry = FindEntry(handle_, name);  // a fresh handle may not have read its catalogue yet
     if (entry == nullptr) {
         mdb_close(handle_);
         throw EngineError(err::kItemNotFound,
