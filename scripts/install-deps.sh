@@ -9,6 +9,7 @@ packages=(
     libsodium-dev
     unixodbc-dev
     libcsv-dev
+    mdbtools-dev mdbtools
     libgtest-dev libgmock-dev
     xvfb xauth
     "$@"

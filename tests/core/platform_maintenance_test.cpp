@@ -97,7 +97,7 @@ TEST(PlatformRepair, WhatIsNoDatabaseCannotBeRepaired) {
     const std::string jet =
         std::string(TESSEL_TESTDATA_DIR) + "/jackcess/src/test/data/V1997/testV1997.mdb";
     ASSERT_TRUE(fs::exists(jet)) << jet;
-    EXPECT_EQ(ErrorNumber([&] { engine.RepairDatabase(jet); }), err::kNoDriver);
+    EXPECT_EQ(ErrorNumber([&] { engine.RepairDatabase(jet); }), err::kNotSupported);
     // A file whose schema page is destroyed has nothing to salvage.
     const std::string path = MakeShop(engine, dir, "gone.mdb");
     std::string bytes = ReadBytes(path);

@@ -119,12 +119,9 @@ double SerialOf(const DateTime& value) {
     return days < 0 ? days - fraction : days + fraction;
 }
 
-std::optional<DateTime> DateTimeOfSerial(double serial) {
-    if (!std::isfinite(serial))
-        return std::nullopt;
-    static const double kLow = DayNumberOf(kFirstYear, 1, 1) - 1.0;
-    static const double kHigh = DayNumberOf(kLastYear, 12, 31) + 1.0;
-    if (serial <= kLow || serial >= kHigh)
+std::optional<DateTime> DateTimeOfAnySerial(double serial) {
+    // Beyond about 30000 years the calendar has no year to give.
+    if (!std::isfinite(serial) || std::fabs(serial) > 1.1e7)
         return std::nullopt;
     double whole = std::trunc(serial);
     long seconds = std::lround(std::fabs(serial - whole) * kSecondsPerDay);
@@ -133,11 +130,22 @@ std::optional<DateTime> DateTimeOfSerial(double serial) {
         whole += serial < 0 ? -1 : 1;
     }
     DateTime value = DateOfDayNumber(static_cast<long>(whole));
-    if (value.year < kFirstYear || value.year > kLastYear)
-        return std::nullopt;
     value.hour = static_cast<int>(seconds / 3600);
     value.minute = static_cast<int>(seconds / 60 % 60);
     value.second = static_cast<int>(seconds % 60);
+    return value;
+}
+
+std::optional<DateTime> DateTimeOfSerial(double serial) {
+    if (!std::isfinite(serial))
+        return std::nullopt;
+    static const double kLow = DayNumberOf(kFirstYear, 1, 1) - 1.0;
+    static const double kHigh = DayNumberOf(kLastYear, 12, 31) + 1.0;
+    if (serial <= kLow || serial >= kHigh)
+        return std::nullopt;
+    auto value = DateTimeOfAnySerial(serial);
+    if (!value || value->year < kFirstYear || value->year > kLastYear)
+        return std::nullopt;
     return value;
 }
 

@@ -40,6 +40,9 @@ double SerialOf(const DateTime& value);
 
 // The date of a serial, to the nearest second; nothing outside the years 100 to 9999.
 std::optional<DateTime> DateTimeOfSerial(double serial);
+// The same for any year the calendar holds (files of other programs store dates outside the
+// classic range); nothing for a serial that is not a number or too far out for any calendar.
+std::optional<DateTime> DateTimeOfAnySerial(double serial);
 
 // Whole days from 1899-12-30 to a day of the proleptic Gregorian calendar, and back.
 long DayNumberOf(int year, int month, int day);

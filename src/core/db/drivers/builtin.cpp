@@ -1,6 +1,7 @@
 // The drivers that are part of the program: one entry each.
 #include "core/db/driver_registry.h"
 #include "core/db/drivers/dbf/dbf_driver.h"
+#include "core/db/drivers/jet/jet_driver.h"
 #include "core/db/drivers/sqlite/sqlite_driver.h"
 
 namespace tessel::db {
@@ -8,6 +9,8 @@ namespace tessel::db {
 void RegisterBuiltInDrivers(DriverRegistry& registry) {
     registry.Add(sqlite::MakeSqliteDriver());
     registry.Add(dbf::MakeDbfDriver());
+    // Asked before the default for the files it recognises.
+    registry.Add(jet::MakeJetDriver());
 }
 
 }  // namespace tessel::db

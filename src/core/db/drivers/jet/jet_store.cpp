@@ -1,0 +1,108 @@
+#include "core/db/drivers/jet/jet_store.h"
+
+#include "core/db/drivers/jet/jet_catalog.h"
+#include "core/db/drivers/jet/jet_table.h"
+#include "core/db/names.h"
+
+namespace tessel::db::jet {
+namespace {
+
+class JetScan : public TableScan {
+  public:
+    JetScan(std::shared_ptr<JetFile> file, const std::string& table)
+        : table_(std::move(file), table) {}
+    bool Next() override {
+        if (!table_.Next(row_))
+            return false;
+        ++id_;
+        return true;
+    }
+    RowId Id() const override { return id_; }
+    Value Get(std::size_t column) const override {
+        return column < row_.size() ? row_[column] : Value{};
+    }
+
+  private:
+    JetTable table_;
+    Row row_;
+    RowId id_ = 0;
+};
+
+class JetStore : public TableStore {
+  public:
+    explicit JetStore(std::shared_ptr<JetFile> file) : file_(std::move(file)) {}
+
+    std::string Version() override { return VersionText(file_->Header().format); }
+
+    std::vector<std::string> Tables() override {
+        std::vector<std::string> names;
+        for (const auto& object : ReadCatalog(file_)) {
+            if (object.kind == ObjectKind::Table)
+                names.push_back(object.name);
+        }
+        return names;
+    }
+    std::vector<FieldInfo> Columns(const std::string& table) override {
+        return JetTable(file_, table).Fields();
+    }
+    std::vector<IndexInfo> Indexes(const std::string& table) override {
+        return JetTable(file_, table).Indexes();
+    }
+    FilterUse Filter(const std::string&, std::size_t, CompareOp) override {
+        return FilterUse::Ignore;
+    }
+    std::unique_ptr<TableScan> Scan(const std::string& table,
+                                    const std::vector<ScanConstraint>&) override {
+        return std::make_unique<JetScan>(file_, table);
+    }
+
+    RowId Insert(const std::string&, const Row&) override { ThrowReadOnly(file_->Path()); }
+    void Update(const std::string&, RowId, const Row&) override { ThrowReadOnly(file_->Path()); }
+    void Delete(const std::string&, RowId) override { ThrowReadOnly(file_->Path()); }
+    void CreateTable(const std::string&, const std::vector<FieldInfo>&,
+                     const std::vector<IndexInfo>&) override {
+        ThrowReadOnly(file_->Path());
+    }
+    void DropTable(const std::string&) override { ThrowReadOnly(file_->Path()); }
+    void RenameTable(const std::string&, const std::string&) override {
+        ThrowReadOnly(file_->Path());
+    }
+    void AddColumn(const std::string&, const FieldInfo&) override { ThrowReadOnly(file_->Path()); }
+    void DropColumn(const std::string&, const std::string&) override {
+        ThrowReadOnly(file_->Path());
+    }
+    void CreateIndex(const std::string&, const IndexInfo&) override {
+        ThrowReadOnly(file_->Path());
+    }
+    void DropIndex(const std::string&, const std::string&) override {
+        ThrowReadOnly(file_->Path());
+    }
+
+    // Reading needs no transaction; a statement that changes nothing commits nothing.
+    void Begin() override {}
+    void Sync() override {}
+    void Commit() override {}
+    void Rollback() override {}
+    void Savepoint(int) override {}
+    void Release(int) override {}
+    void RollbackTo(int) override {}
+
+  private:
+    std::shared_ptr<JetFile> file_;
+};
+
+}  // namespace
+
+void ThrowReadOnly(const std::string& path) {
+    throw EngineError(err::kReadOnly,
+                      "The database '" + path +
+                          "' is in the original Jet/ACE file format, which this program reads "
+                          "but does not change. Copy its data into a database made by this "
+                          "program (for example with SELECT ... INTO) to change it.");
+}
+
+std::shared_ptr<TableStore> MakeJetStore(std::shared_ptr<JetFile> file) {
+    return std::make_shared<JetStore>(std::move(file));
+}
+
+}  // namespace tessel::db::jet

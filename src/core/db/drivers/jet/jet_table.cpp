@@ -1,0 +1,232 @@
+#include "core/db/drivers/jet/jet_table.h"
+
+#include <cstring>
+
+#include "core/db/drivers/jet/jet_long_value.h"
+#include "core/db/drivers/jet/jet_text.h"
+#include "core/db/drivers/jet/jet_types.h"
+#include "core/db/drivers/jet/jet_values.h"
+#include "core/db/names.h"
+
+namespace tessel::db::jet {
+namespace {
+
+constexpr unsigned kOffsetMask = 0x1fff;
+constexpr int kPrimaryIndex = 1;
+constexpr int kForeignIndex = 2;
+
+MdbCatalogEntry* FindEntry(MdbHandle* handle, const std::string& name) {
+    if (handle->catalog == nullptr)
+        return nullptr;
+    for (guint i = 0; i < handle->catalog->len; ++i) {
+        auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(handle->catalog, i));
+        if (entry->object_type == MDB_TABLE && SameName(entry->object_name, name))
+            return entry;
+    }
+    return nullptr;
+}
+
+bool PropertyIsTrue(const MdbColumn* column, const char* key) {
+    const char* value = mdb_col_get_prop(column, key);
+    if (value == nullptr)
+        return false;
+    const std::string text = value;
+    return text == "yes" || text == "true" || text == "True" || text == "1" || text == "-1";
+}
+
+}  // namespace
+
+JetTable::JetTable(std::shared_ptr<JetFile> file, const std::string& name)
+    : file_(std::move(file)), name_(name) {
+    handle_ = mdb_clone_handle(file_->Handle());
+    if (handle_ == nullptr)
+        file_->ThrowDamaged("no reader could be made for the table '" + name + "'");
+    MdbCatalogEntry* entry = FindEntry(handle_, name);
+    if (entry == nullptr && mdb_read_catalog(handle_, MDB_ANY) != nullptr)
+        entry = FindEntry(handle_, name);  // a fresh handle may not have read its catalogue yet
+    if (entry == nullptr) {
+        mdb_close(handle_);
+        throw EngineError(err::kItemNotFound,
+                          "The table '" + name + "' does not exist in '" + file_->Path() + "'.");
+    }
+    name_ = entry->object_name;
+    if (static_cast<long long>(entry->table_pg) >= file_->Header().pageCount ||
+        (table_ = mdb_read_table(entry)) == nullptr || mdb_read_columns(table_) == nullptr) {
+        if (table_ != nullptr)
+            mdb_free_tabledef(table_);
+        mdb_close(handle_);
+        file_->ThrowDamaged("the definition of the table '" + name_ + "' cannot be read");
+    }
+    // Column properties live with the catalogue entry of the file's own handle.
+    MdbCatalogEntry* described = FindEntry(file_->Handle(), name_);
+    MdbTableDef* properties = described ? mdb_read_table(described) : nullptr;
+    if (properties != nullptr && mdb_read_columns(properties) == nullptr) {
+        mdb_free_tabledef(properties);
+        properties = nullptr;
+    }
+    for (guint i = 0; i < table_->columns->len; ++i) {
+        const auto* column = static_cast<MdbColumn*>(g_ptr_array_index(table_->columns, i));
+        JetColumn info;
+        info.storedType = column->col_type;
+        info.scale = column->col_scale;
+        info.field = DescribeField(*column, file_->Wide());
+        if (properties != nullptr && i < properties->columns->len) {
+            const auto* same = static_cast<MdbColumn*>(g_ptr_array_index(properties->columns, i));
+            info.field.required = PropertyIsTrue(same, "Required");
+        }
+        columns_.push_back(std::move(info));
+    }
+    if (properties != nullptr)
+        mdb_free_tabledef(properties);
+    fields_.resize(table_->num_cols > 0 ? table_->num_cols : 1);
+    mdb_rewind_table(table_);
+}
+
+JetTable::~JetTable() {
+    if (table_ != nullptr)
+        mdb_free_tabledef(table_);
+    mdb_close(handle_);
+}
+
+std::vector<FieldInfo> JetTable::Fields() const {
+    std::vector<FieldInfo> fields;
+    for (const auto& column : columns_)
+        fields.push_back(column.field);
+    return fields;
+}
+
+std::vector<IndexInfo> JetTable::Indexes() {
+    std::vector<IndexInfo> indexes;
+    if (table_->indices == nullptr && mdb_read_indices(table_) == nullptr)
+        return indexes;
+    if (table_->indices == nullptr)
+        return indexes;
+    for (guint i = 0; i < table_->indices->len; ++i) {
+        const auto* index = static_cast<MdbIndex*>(g_ptr_array_index(table_->indices, i));
+        IndexInfo info;
+        info.name = index->name;
+        for (unsigned key = 0; key < index->num_keys && key < MDB_MAX_IDX_COLS; ++key) {
+            const int number = index->key_col_num[key] - 1;
+            if (number < 0 || static_cast<std::size_t>(number) >= columns_.size())
+                continue;
+            if (!info.fields.empty())
+                info.fields += ";";
+            info.fields += index->key_col_order[key] == MDB_DESC ? "-" : "+";
+            info.fields += columns_[static_cast<std::size_t>(number)].field.name;
+        }
+        info.primary = index->index_type == kPrimaryIndex;
+        info.foreign = index->index_type == kForeignIndex;
+        info.unique = info.primary || (index->flags & MDB_IDX_UNIQUE) != 0;
+        info.ignoreNulls = (index->flags & MDB_IDX_IGNORENULLS) != 0;
+        info.required = info.primary || (index->flags & MDB_IDX_REQUIRED) != 0;
+        indexes.push_back(std::move(info));
+    }
+    return indexes;
+}
+
+bool JetTable::Next(Row& row) {
+    if (table_->num_cols == 0 || !mdb_fetch_row(table_))
+        return false;
+    const auto pageSize = static_cast<std::size_t>(file_->Header().pageSize);
+    const std::string_view page(reinterpret_cast<const char*>(handle_->pg_buf), pageSize);
+    int start = 0;
+    std::size_t size = 0;
+    if (table_->cur_row == 0 ||
+        mdb_find_row(handle_, static_cast<int>(table_->cur_row - 1), &start, &size) != 0) {
+        file_->ThrowDamaged("a row of the table '" + name_ + "' cannot be found");
+    }
+    const auto offset = static_cast<std::size_t>(start) & kOffsetMask;
+    const int count = mdb_crack_row(table_, static_cast<int>(offset), size, fields_.data());
+    if (count < 0 || offset + size > pageSize)
+        file_->ThrowDamaged("a row of the table '" + name_ + "' is damaged");
+    row.assign(columns_.size(), Value{});
+    for (std::size_t i = 0; i < columns_.size() && i < static_cast<std::size_t>(count); ++i) {
+        const MdbField& field = fields_[i];
+        if (field.colnum < 0 || static_cast<std::size_t>(field.colnum) >= columns_.size())
+            continue;
+        std::string_view stored;
+        const bool inside = field.start >= 0 && field.siz >= 0 &&
+                            static_cast<std::size_t>(field.start) + field.siz <= pageSize;
+        if (inside)
+            stored = page.substr(static_cast<std::size_t>(field.start),
+                                 static_cast<std::size_t>(field.siz));
+        const auto& column = columns_[static_cast<std::size_t>(field.colnum)];
+        if (!inside && !field.is_null && column.storedType != MDB_BOOL)
+            file_->ThrowDamaged("a value of the table '" + name_ + "' lies outside its page");
+        row[static_cast<std::size_t>(field.colnum)] = ValueOf(column, stored, field.is_null);
+    }
+    return true;
+}
+
+Value JetTable::ValueOf(const JetColumn& column, std::string_view stored, bool isNull) {
+    if (column.storedType == MDB_BOOL)
+        return !isNull;  // a Yes/No value is its null bit
+    if (isNull)
+        return std::monostate{};
+    const auto need = [&](std::size_t size) {
+        if (stored.size() < size)
+            file_->ThrowDamaged("a value of the table '" + name_ + "' is too short");
+    };
+    switch (column.storedType) {
+        case MDB_BYTE:
+            need(1);
+            return static_cast<std::int64_t>(static_cast<unsigned char>(stored[0]));
+        case MDB_INT:
+            need(2);
+            return ReadLittleEndian(stored, 0, 2);
+        case MDB_LONGINT:
+            need(4);
+            return ReadLittleEndian(stored, 0, 4);
+        case kStoredBigInt:
+            need(8);
+            return ReadLittleEndian(stored, 0, 8);
+        case MDB_MONEY:
+            need(8);
+            return CurrencyValue(ReadLittleEndian(stored, 0, 8));
+        case MDB_FLOAT: {
+            need(4);
+            float value = 0;
+            std::memcpy(&value, stored.data(), sizeof value);
+            return SingleValue(value);
+        }
+        case MDB_DOUBLE: {
+            need(8);
+            double value = 0;
+            std::memcpy(&value, stored.data(), sizeof value);
+            return value;
+        }
+        case MDB_DATETIME: {
+            need(8);
+            double value = 0;
+            std::memcpy(&value, stored.data(), sizeof value);
+            return DateValue(value);
+        }
+        case kStoredExtendedDate:
+            return ExtendedDateValue(stored);
+        case MDB_REPID: {
+            auto text = GuidText(stored);
+            if (!text)
+                file_->ThrowDamaged("a GUID of the table '" + name_ + "' is too short");
+            return *text;
+        }
+        case MDB_NUMERIC:
+            return DecimalValue(stored, column.scale);
+        case MDB_TEXT:
+            return DecodeText(*file_, stored);
+        case MDB_MEMO:
+        case MDB_OLE: {
+            auto bytes = ReadLongValue(*file_, stored);
+            if (!bytes) {
+                file_->ThrowDamaged("a memo or OLE value of the table '" + name_ +
+                                    "' cannot be read");
+            }
+            return column.storedType == MDB_MEMO ? DecodeText(*file_, *bytes) : *bytes;
+        }
+        case MDB_COMPLEX:
+            return std::string(kComplexPlaceholder);
+        default:
+            return std::string(stored);  // binary and what the file alone knows: the bytes
+    }
+}
+
+}  // namespace tessel::db::jet
