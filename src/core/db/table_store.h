@@ -61,6 +61,9 @@ class TableStore {
     virtual std::string Version() = 0;
 
     virtual std::vector<std::string> Tables() = 0;
+    // Further names by which statements may name `table` (one of Tables()); every call with
+    // such a name means that table. None unless the store has them.
+    virtual std::vector<std::string> OtherNames(const std::string& /*table*/) { return {}; }
     // Both throw err::kItemNotFound for a table the store does not hold.
     virtual std::vector<FieldInfo> Columns(const std::string& table) = 0;
     virtual std::vector<IndexInfo> Indexes(const std::string& table) = 0;
