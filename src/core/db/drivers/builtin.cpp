@@ -2,12 +2,14 @@
 #include "core/db/driver_registry.h"
 #include "core/db/drivers/dbf/dbf_driver.h"
 #include "core/db/drivers/sqlite/sqlite_driver.h"
+#include "core/db/drivers/text/text_driver.h"
 
 namespace tessel::db {
 
 void RegisterBuiltInDrivers(DriverRegistry& registry) {
     registry.Add(sqlite::MakeSqliteDriver());
     registry.Add(dbf::MakeDbfDriver());
+    registry.Add(text::MakeTextDriver());
 }
 
 }  // namespace tessel::db
