@@ -1,5 +1,6 @@
 #include "core/db/drivers/text/date_format.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 
@@ -24,11 +25,27 @@ int FullYear(int year, int digits) {
 
 }  // namespace
 
+int& DateFormat::FieldOf(base::DateTime& value, Part part) {
+    switch (part) {
+        case Part::Year:
+            return value.year;
+        case Part::Month:
+            return value.month;
+        case Part::Day:
+            return value.day;
+        case Part::Hour:
+            return value.hour;
+        case Part::Minute:
+            return value.minute;
+        default:
+            return value.second;
+    }
+}
+
 std::optional<DateFormat> DateFormat::Compile(std::string_view pattern) {
+    // The letters of the parts, in the order of Part after Literal.
+    constexpr std::string_view kPartLetters = "ymdhns";
     DateFormat format;
-    bool year = false;
-    bool month = false;
-    bool day = false;
     std::size_t i = 0;
     while (i < pattern.size()) {
         const char letter = Lower(pattern[i]);
@@ -37,31 +54,11 @@ std::optional<DateFormat> DateFormat::Compile(std::string_view pattern) {
             ++run;
         Piece piece;
         piece.letters = static_cast<int>(run);
-        switch (letter) {
-            case 'y':
-                piece.part = Part::Year;
-                year = true;
-                break;
-            case 'm':
-                piece.part = Part::Month;
-                break;
-            case 'd':
-                piece.part = Part::Day;
-                day = true;
-                break;
-            case 'h':
-                piece.part = Part::Hour;
-                break;
-            case 'n':
-                piece.part = Part::Minute;
-                break;
-            case 's':
-                piece.part = Part::Second;
-                break;
-            default:
-                piece.literal = std::string(pattern.substr(i, run));
-                break;
-        }
+        const std::size_t part = kPartLetters.find(letter);
+        if (part == std::string_view::npos)
+            piece.literal = std::string(pattern.substr(i, run));
+        else
+            piece.part = static_cast<Part>(part + 1);
         if ((piece.part == Part::Year && run != 2 && run != 4) ||
             (piece.part != Part::Literal && piece.part != Part::Year && run > 2))
             return std::nullopt;
@@ -83,10 +80,12 @@ std::optional<DateFormat> DateFormat::Compile(std::string_view pattern) {
         };
         if (neighbour(k, -1) == Part::Hour || neighbour(k, 1) == Part::Second)
             pieces[k].part = Part::Minute;
-        else
-            month = true;
     }
-    if (!year || !month || !day)
+    const auto has = [&](Part part) {
+        return std::any_of(pieces.begin(), pieces.end(),
+                           [&](const Piece& piece) { return piece.part == part; });
+    };
+    if (!has(Part::Year) || !has(Part::Month) || !has(Part::Day))
         return std::nullopt;
     return format;
 }
@@ -113,28 +112,8 @@ std::optional<base::DateTime> DateFormat::Parse(std::string_view text) const {
         }
         if (digits == 0)
             return std::nullopt;
-        switch (piece.part) {
-            case Part::Year:
-                value.year = FullYear(number, static_cast<int>(digits));
-                break;
-            case Part::Month:
-                value.month = number;
-                break;
-            case Part::Day:
-                value.day = number;
-                break;
-            case Part::Hour:
-                value.hour = number;
-                break;
-            case Part::Minute:
-                value.minute = number;
-                break;
-            case Part::Second:
-                value.second = number;
-                break;
-            case Part::Literal:
-                break;
-        }
+        FieldOf(value, piece.part) =
+            piece.part == Part::Year ? FullYear(number, static_cast<int>(digits)) : number;
     }
     if (at != text.size() || value.year < base::kFirstYear || value.year > base::kLastYear ||
         value.month < 1 || value.month > 12 || value.day < 1 ||
@@ -147,31 +126,15 @@ std::optional<base::DateTime> DateFormat::Parse(std::string_view text) const {
 std::string DateFormat::Format(const base::DateTime& value) const {
     std::string text;
     char digits[16];
+    base::DateTime parts = value;
     for (const Piece& piece : pieces_) {
-        int number = 0;
-        switch (piece.part) {
-            case Part::Literal:
-                text += piece.literal;
-                continue;
-            case Part::Year:
-                number = piece.letters == 2 ? value.year % 100 : value.year;
-                break;
-            case Part::Month:
-                number = value.month;
-                break;
-            case Part::Day:
-                number = value.day;
-                break;
-            case Part::Hour:
-                number = value.hour;
-                break;
-            case Part::Minute:
-                number = value.minute;
-                break;
-            case Part::Second:
-                number = value.second;
-                break;
+        if (piece.part == Part::Literal) {
+            text += piece.literal;
+            continue;
         }
+        int number = FieldOf(parts, piece.part);
+        if (piece.part == Part::Year && piece.letters == 2)
+            number %= 100;
         std::snprintf(digits, sizeof digits, "%0*d", piece.letters, number);
         text += digits;
     }

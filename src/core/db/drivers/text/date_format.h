@@ -22,12 +22,16 @@ class DateFormat {
     std::string Format(const base::DateTime& value) const;
 
   private:
+    // After Literal in the order of the letters y, m, d, h, n and s.
     enum class Part { Literal, Year, Month, Day, Hour, Minute, Second };
     struct Piece {
         Part part = Part::Literal;
         int letters = 0;  // how many letters wrote it: "yyyy" 4, "d" 1
         std::string literal;
     };
+    // The member of a date that a part of the pattern stands for (not for literals).
+    static int& FieldOf(base::DateTime& value, Part part);
+
     std::vector<Piece> pieces_;
 };
 

@@ -32,6 +32,14 @@ std::optional<bool> ReadBoolean(std::string_view text) {
     return std::nullopt;
 }
 
+// What a text that does not read as its field's type is: Null.
+template <typename Read>
+Value OrNull(const std::optional<Read>& read) {
+    if (read)
+        return *read;
+    return std::monostate{};
+}
+
 [[noreturn]] void Refuse(long number, const FieldInfo& field, const std::string& table,
                          const std::string& why) {
     throw EngineError(number, "The value for the field '" + table + "." + field.name + "' " + why);
@@ -139,25 +147,19 @@ Value ReadValue(const FieldText& text, int type, const ValueStyle& style) {
         case ftype::kMemo:
             return *text;
         case ftype::kBoolean:
-            if (const auto flag = ReadBoolean(*text))
-                return *flag;
-            return std::monostate{};
+            return OrNull(ReadBoolean(*text));
         case ftype::kByte:
         case ftype::kInteger:
         case ftype::kLong:
-            if (const auto number = ReadWholeNumber(*text))
-                return *number;
-            return std::monostate{};
+            return OrNull(ReadWholeNumber(*text));
         case ftype::kCurrency:
         case ftype::kSingle:
         case ftype::kDouble:
-            if (const auto number = ReadNumber(*text, style.decimalSymbol))
-                return *number;
-            return std::monostate{};
-        case ftype::kDate:
-            if (const auto date = ReadDate(*text, style))
-                return base::IsoText(*date);
-            return std::monostate{};
+            return OrNull(ReadNumber(*text, style.decimalSymbol));
+        case ftype::kDate: {
+            const auto date = ReadDate(*text, style);
+            return OrNull(date ? std::optional<std::string>(base::IsoText(*date)) : std::nullopt);
+        }
         default:
             return *text;
     }
