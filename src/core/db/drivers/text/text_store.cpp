@@ -322,6 +322,12 @@ void TextStore::RenameTable(const std::string& from, const std::string& to) {
     described_.erase(fileName);
 }
 
+void TextStore::CreateIndex(const std::string& table, const IndexInfo& index) {
+    FileOf(table);
+    throw EngineError(err::kNotSupported, "The index '" + index.name + "' cannot be created: '" +
+                                              table + "' is a text file, which keeps no indexes.");
+}
+
 void TextStore::Begin() {
     pending_.Clear();
     prepared_.clear();

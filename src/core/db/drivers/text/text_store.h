@@ -46,6 +46,8 @@ class TextStore : public TableStore {
                      const std::vector<IndexInfo>& indexes) override;
     void DropTable(const std::string& table) override;
     void RenameTable(const std::string& from, const std::string& to) override;
+    // A text file keeps no index; adding and dropping fields are left to the seam's refusal.
+    void CreateIndex(const std::string& table, const IndexInfo& index) override;
 
     void Begin() override;
     void Sync() override;
