@@ -139,6 +139,21 @@ TEST_F(StoreAdapter, OtherConnectionsSeeTablesMadeAndDropped) {
     EXPECT_EQ(ErrorNumber([&] { Run("SELECT * FROM Notes"); }), err::kTableNotFound);
 }
 
+TEST_F(StoreAdapter, ATableIsNamedByEachOfItsOtherNamesToo) {
+    store->AddOtherName("Customers", "people.csv");
+    store->AddOtherName("Customers", "customers");  // the same name again is declared once
+    EXPECT_EQ(Q("SELECT Name FROM [people.csv] WHERE ID = 2"), (Rows{{"Bob"}}));
+    Run("UPDATE [people.csv] SET City = 'Bern' WHERE ID = 2");
+    EXPECT_EQ(Q("SELECT c.City FROM Customers AS c INNER JOIN [people.csv] AS p ON p.ID = c.ID "
+                "WHERE p.ID = 2"),
+              (Rows{{"Bern"}}));
+    // The store lists the table once, under its own name.
+    EXPECT_EQ(store->Tables(), (std::vector<std::string>{"Customers"}));
+    Run("DROP TABLE [people.csv]");
+    EXPECT_EQ(ErrorNumber([&] { Q("SELECT * FROM [people.csv]"); }), err::kTableNotFound);
+    EXPECT_EQ(ErrorNumber([&] { Q("SELECT * FROM Customers"); }), err::kTableNotFound);
+}
+
 TEST_F(StoreAdapter, DatabaseShowsTheStoreStructure) {
     db::OpenRequest request;
     request.name = "memory:shop";

@@ -65,6 +65,9 @@ class TableStore {
     // Why a table that the store holds is left out of Tables() (its file is damaged, say), so
     // that a statement naming it shows that cause; nothing when the store holds no such table.
     virtual std::optional<EngineError> WhyNotListed(const std::string& table);
+    // Further names by which statements may name `table` (one of Tables()); every call with
+    // such a name means that table. None unless the store has them.
+    virtual std::vector<std::string> OtherNames(const std::string& /*table*/) { return {}; }
     // Both throw err::kItemNotFound for a table the store does not hold.
     virtual std::vector<FieldInfo> Columns(const std::string& table) = 0;
     virtual std::vector<IndexInfo> Indexes(const std::string& table) = 0;

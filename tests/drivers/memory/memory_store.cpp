@@ -128,6 +128,10 @@ MemoryStore::Table& MemoryStore::Find(const std::string& table) {
     for (auto& held : tables_) {
         if (db::SameName(held.name, table))
             return held;
+        for (const auto& other : OtherNames(held.name)) {
+            if (db::SameName(other, table))
+                return held;
+        }
     }
     throw EngineError(err::kItemNotFound, "The table '" + table + "' does not exist.");
 }
@@ -136,6 +140,14 @@ std::vector<std::string> MemoryStore::Tables() {
     std::vector<std::string> names;
     for (const auto& table : tables_)
         names.push_back(table.name);
+    return names;
+}
+
+std::vector<std::string> MemoryStore::OtherNames(const std::string& table) {
+    std::vector<std::string> names;
+    const auto [from, to] = otherNames_.equal_range(table);
+    for (auto it = from; it != to; ++it)
+        names.push_back(it->second);
     return names;
 }
 
@@ -232,7 +244,11 @@ void MemoryStore::CreateTable(const std::string& table, const std::vector<db::Fi
 
 void MemoryStore::DropTable(const std::string& table) {
     for (auto it = tables_.begin(); it != tables_.end(); ++it) {
-        if (db::SameName(it->name, table)) {
+        const auto others = OtherNames(it->name);
+        const bool other = std::any_of(others.begin(), others.end(), [&](const std::string& name) {
+            return db::SameName(name, table);
+        });
+        if (db::SameName(it->name, table) || other) {
             tables_.erase(it);
             return;
         }

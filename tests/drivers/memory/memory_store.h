@@ -18,6 +18,11 @@ class MemoryStore : public db::TableStore {
 
     std::string Version() override { return version_; }
     std::vector<std::string> Tables() override;
+    std::vector<std::string> OtherNames(const std::string& table) override;
+    // Lets statements name `table` also as `other`.
+    void AddOtherName(const std::string& table, const std::string& other) {
+        otherNames_.emplace(table, other);
+    }
     std::vector<db::FieldInfo> Columns(const std::string& table) override;
     std::vector<db::IndexInfo> Indexes(const std::string& table) override;
 
@@ -67,6 +72,7 @@ class MemoryStore : public db::TableStore {
 
     std::string version_;
     std::vector<Table> tables_;
+    std::multimap<std::string, std::string> otherNames_;
     bool inTransaction_ = false;
     std::vector<Table> atBegin_;
     std::map<int, std::vector<Table>> savepoints_;

@@ -3,12 +3,14 @@
 #include "core/db/drivers/dbf/dbf_driver.h"
 #include "core/db/drivers/jet/jet_driver.h"
 #include "core/db/drivers/sqlite/sqlite_driver.h"
+#include "core/db/drivers/text/text_driver.h"
 
 namespace tessel::db {
 
 void RegisterBuiltInDrivers(DriverRegistry& registry) {
     registry.Add(sqlite::MakeSqliteDriver());
     registry.Add(dbf::MakeDbfDriver());
+    registry.Add(text::MakeTextDriver());
     // Asked before the default for the files it recognises.
     registry.Add(jet::MakeJetDriver());
 }

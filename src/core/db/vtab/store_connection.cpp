@@ -1,4 +1,5 @@
 // The statement connection over a TableStore (store_adapter.h).
+#include <algorithm>
 #include <set>
 
 #include "core/db/jetsql/ddl_parser.h"
@@ -105,14 +106,26 @@ class StoreConnection : public StatementConnection {
     }
 
   private:
-    // Every store table is a virtual table of the connection, also ones that another
-    // connection to the same store made or dropped since the last statement.
+    // Every store table is a virtual table of the connection, under each of its names, also
+    // ones that another connection to the same store made or dropped since the last statement.
     void DeclareStoreTables() {
         std::set<std::string> current;
-        for (auto& table : link_->Store().Tables()) {
-            if (declared_.count(table) == 0)
-                handle_->Exec(DeclareTableSql(table));
-            current.insert(std::move(table));
+        const auto declare = [&](std::string name) {
+            const bool taken = std::any_of(current.begin(), current.end(),
+                                           [&](const auto& held) { return SameName(held, name); });
+            if (taken)
+                return;
+            if (declared_.count(name) == 0)
+                handle_->Exec(DeclareTableSql(name));
+            current.insert(std::move(name));
+        };
+        TableStore& store = link_->Store();
+        const std::vector<std::string> tables = store.Tables();
+        for (const auto& table : tables)
+            declare(table);
+        for (const auto& table : tables) {
+            for (auto& other : store.OtherNames(table))
+                declare(std::move(other));
         }
         for (const auto& table : declared_) {
             if (current.count(table) == 0)
@@ -124,13 +137,32 @@ class StoreConnection : public StatementConnection {
     // A virtual table keeps the fields it was declared with: after ALTER TABLE it is dropped
     // (which leaves the store's table alone) and declared again with the new fields.
     void ForgetDeclaration(const std::string& table) {
-        for (auto it = declared_.begin(); it != declared_.end(); ++it) {
-            if (!table.empty() && SameName(*it, table)) {
+        if (table.empty())
+            return;
+        const std::vector<std::string> names = NamesOf(table);
+        for (auto it = declared_.begin(); it != declared_.end();) {
+            const bool named = std::any_of(names.begin(), names.end(),
+                                           [&](const auto& name) { return SameName(*it, name); });
+            if (named) {
                 handle_->Exec("DROP TABLE main." + jetsql::QuoteName(*it));
-                declared_.erase(it);
-                return;
+                it = declared_.erase(it);
+            } else {
+                ++it;
             }
         }
+    }
+
+    // The names of the store table that `table` names: its own and its other names.
+    std::vector<std::string> NamesOf(const std::string& table) {
+        TableStore& store = link_->Store();
+        for (const auto& own : store.Tables()) {
+            std::vector<std::string> names = store.OtherNames(own);
+            names.push_back(own);
+            if (std::any_of(names.begin(), names.end(),
+                            [&](const auto& name) { return SameName(name, table); }))
+                return names;
+        }
+        return {table};
     }
 
     // DROP TABLE of a TEMP table that the person made on this connection goes to SQLite.

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <vector>
 
@@ -16,6 +17,13 @@ struct StoreTable : sqlite3_vtab {
     StoreLink* link = nullptr;
     std::string name;
     std::vector<FieldInfo> fields;
+    // Why the store could not describe the table (a damaged file): every use reports it.
+    std::optional<EngineError> unreadable;
+
+    void CheckReadable() const {
+        if (unreadable)
+            throw *unreadable;
+    }
 };
 
 struct StoreCursor : sqlite3_vtab_cursor {
@@ -66,6 +74,8 @@ int Guarded(sqlite3_vtab* vtab, Work&& work) {
 }
 
 std::string ColumnsSql(const std::vector<FieldInfo>& fields) {
+    if (fields.empty())
+        return "CREATE TABLE x(unreadable)";
     std::string sql = "CREATE TABLE x(";
     for (std::size_t i = 0; i < fields.size(); ++i) {
         if (i > 0)
@@ -83,6 +93,9 @@ int Connect(sqlite3* db, void* aux, int argc, const char* const* argv, sqlite3_v
     table->name = argc > 2 ? argv[2] : "";
     try {
         table->fields = table->link->Store().Columns(table->name);
+    } catch (const EngineError& failure) {
+        // Declared all the same, so that one damaged table leaves the others usable.
+        table->unreadable = failure;
     } catch (const std::exception& failure) {
         *error = sqlite3_mprintf("%s", failure.what());
         return SQLITE_ERROR;
@@ -130,6 +143,7 @@ int BestIndex(sqlite3_vtab* vtab, sqlite3_index_info* info) {
     int arguments = 0;
     double cost = 1e6;
     const int rc = Guarded(vtab, [&] {
+        table.CheckReadable();
         for (int i = 0; i < info->nConstraint; ++i) {
             const auto& constraint = info->aConstraint[i];
             CompareOp op{};
@@ -223,6 +237,7 @@ Row RowOf(const StoreTable& table, sqlite3_value** values) {
 int Update(sqlite3_vtab* vtab, int argc, sqlite3_value** argv, sqlite3_int64* newId) {
     StoreTable& table = TableOf(vtab);
     return Guarded(vtab, [&] {
+        table.CheckReadable();
         TableStore& store = table.link->Store();
         if (argc == 1) {
             store.Delete(table.name, sqlite3_value_int64(argv[0]));
