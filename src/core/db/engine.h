@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -65,6 +66,9 @@ using Value = std::variant<std::monostate, bool, std::int64_t, double, std::stri
 
 // Text of a value as the tree and messages show it; Null gives "".
 std::string ValueToText(const Value& value);
+// The value as a number for a numeric field: True is -1 as the classic engine has it, text is
+// read as a plain decimal number ("12", " -1.5e3 ", "+7"), anything else gives nothing.
+std::optional<double> NumberOfValue(const Value& value);
 
 struct Property {
     std::string name;

@@ -112,20 +112,7 @@ Value DecodeNumber(std::string_view bytes, const FieldDescriptor& field) {
 }
 
 std::optional<double> NumberOf(const Value& value) {
-    if (const auto* integer = std::get_if<std::int64_t>(&value))
-        return static_cast<double>(*integer);
-    if (const auto* real = std::get_if<double>(&value))
-        return *real;
-    if (const auto* flag = std::get_if<bool>(&value))
-        return *flag ? 1.0 : 0.0;
-    if (const auto* text = std::get_if<std::string>(&value)) {
-        const std::string trimmed(Trimmed(*text));
-        char* stop = nullptr;
-        const double number = std::strtod(trimmed.c_str(), &stop);
-        if (!trimmed.empty() && *stop == '\0' && std::isfinite(number))
-            return number;
-    }
-    return std::nullopt;
+    return NumberOfValue(value);
 }
 
 std::string TextOf(const Value& value) {

@@ -121,7 +121,7 @@ JetHeader ParseJetHeader(const std::string& path, const std::string& firstPages,
     header.pageSize = header.format == JetFormat::Jet3 ? 2048 : 4096;
     header.pageCount = fileSize / header.pageSize;
     if (header.pageCount <= static_cast<long long>(kCatalogPage) ||
-        static_cast<long long>(firstPages.size()) < (kCatalogPage + 1) * header.pageSize) {
+        firstPages.size() < (kCatalogPage + 1) * static_cast<std::size_t>(header.pageSize)) {
         ThrowNotJet(path, "it is truncated (its catalogue is missing)");
     }
     const bool ace = header.format != JetFormat::Jet3 && header.format != JetFormat::Jet4;

@@ -57,15 +57,7 @@ std::string NumberText(double number, int digits, char decimalSymbol) {
 }
 
 std::optional<double> NumberOf(const Value& value) {
-    if (const auto* integer = std::get_if<std::int64_t>(&value))
-        return static_cast<double>(*integer);
-    if (const auto* real = std::get_if<double>(&value))
-        return *real;
-    if (const auto* flag = std::get_if<bool>(&value))
-        return *flag ? -1.0 : 0.0;
-    if (const auto* text = std::get_if<std::string>(&value))
-        return ReadNumber(*text, '.');
-    return std::nullopt;
+    return NumberOfValue(value);
 }
 
 FieldText WholeText(const Value& value, const FieldInfo& field, const std::string& table,
