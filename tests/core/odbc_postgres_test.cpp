@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <memory>
 
@@ -248,6 +249,30 @@ TEST_F(OdbcPostgres, GenerateWritesAScriptThatRecreatesTheTablesInAnAccessDataba
     EXPECT_NE(Named(indexes, "orders_placed"), nullptr);
     EXPECT_NE(Named(indexes, "orders_customer_id_fkey"), nullptr);
     EXPECT_EQ(made.Fields("orders")[3].type, db::ftype::kDate);
+}
+
+TEST_F(OdbcPostgres, TheQueryTimeOutEndsAStatementThatRunsTooLong) {
+    session.state.current.queryTimeout = 1;
+    const auto started = std::chrono::steady_clock::now();
+    Run("SELECT pg_sleep(5);");
+    const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started);
+    ASSERT_EQ(ui.boxes.size(), 1u) << Boxes();
+    EXPECT_EQ(ui.boxes[0].caption, "DBEngine error");
+    EXPECT_EQ(ui.boxes[0].text.rfind("3146: The data source refused the statement", 0), 0u)
+        << ui.boxes[0].text;
+    EXPECT_LT(seconds.count(), 4.5);
+}
+
+TEST_F(OdbcPostgres, TheProgressHookCancelsARunningStatement) {
+    int asked = 0;
+    session.engine.SetProgressHook([&] { return ++asked < 3; });
+    const auto started = std::chrono::steady_clock::now();
+    Run("SELECT pg_sleep(5);");
+    const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started);
+    session.engine.SetProgressHook({});
+    ASSERT_EQ(ui.boxes.size(), 1u) << Boxes();
+    EXPECT_EQ(ui.boxes[0].text.rfind("3059: ", 0), 0u) << ui.boxes[0].text;
+    EXPECT_LT(seconds.count(), 4.5);
 }
 
 }  // namespace

@@ -102,6 +102,18 @@ TEST_F(OdbcSqlite, AStatementTheDataSourceRefusesShowsOneBoxAndTheScriptGoesOn) 
     EXPECT_EQ(ui.viewCaption, "recordset1");
 }
 
+TEST_F(OdbcSqlite, ADataSourceWithoutAFileIsItselfTheCurrentDatabase) {
+    AnswerRegistration("Scratch", kSqliteDriver, "");
+    Run("dbConnect ODBC;dbMake " + dir.File("unused.sqlite") + ";dbOpen Scratch;");
+    EXPECT_EQ(ui.StatusText(), "User Data Source Name: Scratch connected.") << Boxes();
+    // Registered without a database, the driver has no file to name.
+    EXPECT_EQ(ReadBytes(odbc.UserIni()).find("Database="), std::string::npos)
+        << ReadBytes(odbc.UserIni());
+    ASSERT_TRUE(session.state.current.currentDatabase) << Boxes();
+    EXPECT_EQ(session.state.current.currentDatabase->Name(), "Scratch");
+    EXPECT_EQ(Boxes(), "");
+}
+
 TEST_F(OdbcSqlite, AnUnknownDataSourceLeavesNoDatabaseCurrent) {
     const std::string file = AccessFile("shop.sqlite", "CREATE TABLE Parts (Id LONG)");
     Run("dbOpen " + file + ";dbConnect ODBC;dbOpen Nowhere;");

@@ -2,7 +2,7 @@
 
 #include <array>
 #include <chrono>
-#include <thread>
+#include <future>
 #include <vector>
 
 #include "core/db/connection_text.h"
@@ -110,26 +110,29 @@ void Link::KeepGoingOrCancel(const Handle& handle) const {
 
 void Link::Execute(Handle& handle, const std::string& statement) const {
     const ProgressHook hook = progress_ ? *progress_ : nullptr;
-    // Asynchronous only where someone may stop it; a driver that cannot runs it at once.
-    const bool polled =
-        hook && *hook &&
-        Succeeded(SQLSetStmtAttr(handle.get(), SQL_ATTR_ASYNC_ENABLE,
-                                 reinterpret_cast<SQLPOINTER>(SQL_ASYNC_ENABLE_ON), 0));
     std::string text = statement;
-    SQLRETURN result = SQLExecDirect(handle.get(), reinterpret_cast<SQLCHAR*>(text.data()),
-                                     static_cast<SQLINTEGER>(text.size()));
-    while (polled && result == SQL_STILL_EXECUTING) {
-        if (!(*hook)()) {
-            SQLCancel(handle.get());
-            throw Cancelled();
+    const auto run = [&] {
+        return SQLExecDirect(handle.get(), reinterpret_cast<SQLCHAR*>(text.data()),
+                             static_cast<SQLINTEGER>(text.size()));
+    };
+    SQLRETURN result = SQL_SUCCESS;
+    if (!hook || !*hook) {
+        result = run();
+    } else {
+        // The hook is asked here, on the caller's thread, while the driver's blocking call
+        // waits on a thread of its own; SQLCancel from here is how a synchronous driver is
+        // stopped.
+        auto pending = std::async(std::launch::async, run);
+        bool cancelled = false;
+        while (pending.wait_for(kPollInterval) != std::future_status::ready) {
+            if (!cancelled && !(*hook)()) {
+                SQLCancel(handle.get());
+                cancelled = true;
+            }
         }
-        std::this_thread::sleep_for(kPollInterval);
-        result = SQLExecDirect(handle.get(), reinterpret_cast<SQLCHAR*>(text.data()),
-                               static_cast<SQLINTEGER>(text.size()));
-    }
-    if (polled) {
-        SQLSetStmtAttr(handle.get(), SQL_ATTR_ASYNC_ENABLE,
-                       reinterpret_cast<SQLPOINTER>(SQL_ASYNC_ENABLE_OFF), 0);
+        result = pending.get();
+        if (cancelled)
+            throw Cancelled();
     }
     // A statement that changes nothing (an UPDATE without rows) answers SQL_NO_DATA.
     if (result != SQL_NO_DATA)

@@ -29,8 +29,8 @@ class Link {
     std::string Info(SQLUSMALLINT type) const;
     // A new statement handle with the query time-out set.
     Handle NewStatement() const;
-    // Runs `statement` on `handle`, asking the progress hook while the driver works where the
-    // driver can run it asynchronously; a hook that says no cancels it (err::kQueryCancelled).
+    // Runs `statement` on `handle`, asking the progress hook while the driver works; a hook
+    // that says no cancels it with SQLCancel (err::kQueryCancelled).
     void Execute(Handle& handle, const std::string& statement) const;
     // Asks the progress hook once; cancels the statement on `handle` when it says no.
     void KeepGoingOrCancel(const Handle& handle) const;
