@@ -26,6 +26,8 @@ class OdbcEnvironment {
 
     // Removes every user data source.
     void ForgetDataSources() const;
+    // The home directory the driver manager was given.
+    std::string Home() const { return dir_.File("home"); }
     // The user's odbc.ini as the driver manager writes it.
     std::string UserIni() const { return dir_.File("home/.odbc.ini"); }
     // Runs a shell command with this configuration; its standard output.
