@@ -1,5 +1,7 @@
 #include "odbc_environment.h"
 
+#include <odbcinst.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -59,7 +61,12 @@ OdbcEnvironment::OdbcEnvironment() {
 }
 
 void OdbcEnvironment::ForgetDataSources() const {
-    fs::remove(UserIni());
+    // Through the driver manager, which keeps what it read of its files: a file removed behind
+    // its back could still be served from what it kept.
+    SQLSetConfigMode(ODBC_USER_DSN);
+    for (const auto& source : db::OdbcDataSources())
+        SQLRemoveDSNFromIni(source.name.c_str());
+    SQLSetConfigMode(ODBC_BOTH_DSN);
 }
 
 std::string OdbcEnvironment::Run(const std::string& command) const {

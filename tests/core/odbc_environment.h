@@ -24,7 +24,7 @@ class OdbcEnvironment {
     // Empty when both drivers are installed, else the packages to install.
     std::string Missing() const { return missing_; }
 
-    // Removes every user data source.
+    // Removes every data source (the tests' configuration has only user data sources).
     void ForgetDataSources() const;
     // The home directory the driver manager was given.
     std::string Home() const { return dir_.File("home"); }

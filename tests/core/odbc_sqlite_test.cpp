@@ -64,7 +64,7 @@ TEST_F(OdbcSqlite, DbOpenConnectsAndOpensTheDataSourcesFile) {
     AnswerRegistration("Shop");
     Run("dbConnect ODBC;dbMake " + file + ";dbOpen Shop;");
 
-    EXPECT_EQ(Boxes(), "");
+    EXPECT_EQ(Boxes(), "") << ReadBytes(odbc.UserIni());
     EXPECT_EQ(ui.StatusText(), "User Data Source Name: Shop connected.");
     ASSERT_TRUE(session.state.current.databaseOpen);
     ASSERT_TRUE(session.state.current.currentDatabase);
@@ -112,6 +112,29 @@ TEST_F(OdbcSqlite, ADataSourceWithoutAFileIsItselfTheCurrentDatabase) {
     ASSERT_TRUE(session.state.current.currentDatabase) << Boxes();
     EXPECT_EQ(session.state.current.currentDatabase->Name(), "Scratch");
     EXPECT_EQ(Boxes(), "");
+}
+
+TEST_F(OdbcSqlite, AStatementConnectionToAnUnknownDataSourceNamesIt) {
+    try {
+        session.engine.OpenConnection("PROVIDER=MSDASQL.1;DSN=Nowhere;UID=sa;PWD=;");
+        FAIL() << "connected to a data source that does not exist";
+    } catch (const db::EngineError& error) {
+        EXPECT_EQ(error.Number(), db::err::kOdbcFailed);
+        EXPECT_NE(error.Description().find("DSN=Nowhere;UID=sa;"), std::string::npos)
+            << error.Description();
+        ASSERT_FALSE(error.Details().empty());
+        EXPECT_NE(error.Details()[0].description.find("[IM002]"), std::string::npos);
+    }
+}
+
+TEST_F(OdbcSqlite, DbOpenAfterDbConnectAccessOpensTheFileAgain) {
+    const std::string file = AccessFile("shop.mdb", "CREATE TABLE Parts (Id LONG)");
+    Run("dbConnect ODBC;dbOpen " + file + ";dbConnect Access;dbOpen " + file + ";");
+    // Under ODBC the name is a data source's, which the machine does not have.
+    ASSERT_EQ(ui.boxes.size(), 1u) << Boxes();
+    EXPECT_EQ(ui.boxes[0].text.rfind("3146: ", 0), 0u);
+    ASSERT_TRUE(session.state.current.currentDatabase);
+    EXPECT_EQ(session.state.current.currentDatabase->Name(), file);
 }
 
 TEST_F(OdbcSqlite, AnUnknownDataSourceLeavesNoDatabaseCurrent) {
