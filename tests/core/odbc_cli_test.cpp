@@ -17,10 +17,7 @@ class OdbcCli : public OdbcScriptTest {
         OdbcScriptTest::SetUp();
         if (IsSkipped())
             return;
-        file =
-            AccessFile("shop.sqlite",
-                       "CREATE TABLE Parts (Id LONG, Name TEXT(20));"
-                       "INSERT INTO Parts VALUES (1, 'bolt');INSERT INTO Parts VALUES (2, 'nut')");
+        file = PartsFile();
         std::string attributes = "Server=";
         attributes += '\0';
         attributes += "Description=";

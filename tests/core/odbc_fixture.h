@@ -44,6 +44,14 @@ class OdbcScriptTest : public ScriptRunTest {
         });
     }
 
+    // "shop.sqlite" with the table Parts(Id, Name) holding bolt (1) and nut (2).
+    std::string PartsFile() {
+        return AccessFile(
+            "shop.sqlite",
+            "CREATE TABLE Parts (Id LONG, Name TEXT(20));"
+            "INSERT INTO Parts VALUES (1, 'bolt');INSERT INTO Parts VALUES (2, 'nut')");
+    }
+
     // A new Access-type database file holding `statements`, made through the engine.
     std::string AccessFile(const std::string& name, const std::string& statements) {
         const std::string path = dir.File(name);

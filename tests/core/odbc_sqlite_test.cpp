@@ -57,10 +57,7 @@ TEST_F(OdbcSqlite, AnUnknownDriverIsReportedNotDropped) {
 }
 
 TEST_F(OdbcSqlite, DbOpenConnectsAndOpensTheDataSourcesFile) {
-    const std::string file =
-        AccessFile("shop.sqlite",
-                   "CREATE TABLE Parts (Id LONG, Name TEXT(20));"
-                   "INSERT INTO Parts VALUES (1, 'bolt');INSERT INTO Parts VALUES (2, 'nut')");
+    const std::string file = PartsFile();
     AnswerRegistration("Shop");
     Run("dbConnect ODBC;dbMake " + file + ";dbOpen Shop;");
 
@@ -77,10 +74,7 @@ TEST_F(OdbcSqlite, DbOpenConnectsAndOpensTheDataSourcesFile) {
 }
 
 TEST_F(OdbcSqlite, StatementsRunThroughTheDataSourceAndItIsConnectedAgain) {
-    const std::string file =
-        AccessFile("shop.sqlite",
-                   "CREATE TABLE Parts (Id LONG, Name TEXT(20));"
-                   "INSERT INTO Parts VALUES (1, 'bolt');INSERT INTO Parts VALUES (2, 'nut')");
+    const std::string file = PartsFile();
     AnswerRegistration("Shop");
     Run("dbConnect ODBC;dbMake " + file + ";dbOpen Shop;SELECT Name FROM Parts ORDER BY Id;");
 

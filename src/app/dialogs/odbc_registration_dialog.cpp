@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/dialogs/button_row.h"
+
 namespace tessel::app {
 
 namespace {
@@ -75,10 +77,7 @@ OdbcRegistrationDialog::OdbcRegistrationDialog(const OdbcRegistrationForm& shown
     fields->addRow(lblServer_, txtServer_);
     fields->addRow(Label("Description:", txtDescrip_, frame), txtDescrip_);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cmdOK_);
-    buttons->addWidget(cmdCancel_);
+    QHBoxLayout* buttons = ButtonRow({cmdOK_, cmdCancel_});
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(frame);
     layout->addLayout(buttons);
