@@ -23,6 +23,9 @@ class SilentUi : public Ui {
         return std::nullopt;
     }
     std::string AskPassword() override { return ""; }
+    std::optional<OdbcRegistrationForm> AskOdbcRegistration(const OdbcRegistrationForm&) override {
+        return {};
+    }
     void ReloadTree() override {}
     void ClearTree() override {}
     void AddRecordsetRow(int, const std::string&) override {}

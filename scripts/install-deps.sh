@@ -7,7 +7,7 @@ packages=(
     qt6-base-dev qt6-svg-dev libgl1-mesa-dev
     libsqlite3-dev sqlite3
     libsodium-dev
-    unixodbc-dev
+    unixodbc-dev unixodbc odbcinst libsqliteodbc odbc-postgresql postgresql
     libcsv-dev
     mdbtools-dev mdbtools
     libgtest-dev libgmock-dev

@@ -9,6 +9,7 @@
 #include "app/browse/recordset_view_pane.h"
 #include "app/dialogs/file_dialog.h"
 #include "app/dialogs/message_box.h"
+#include "app/dialogs/odbc_registration_dialog.h"
 #include "app/dialogs/password_dialog.h"
 #include "app/main_window.h"
 #include "app/workspace/script_editor.h"
@@ -71,6 +72,17 @@ std::string WidgetUi::AskPassword() {
     if (wasBusy)
         SetPointer(Pointer::Busy);
     return password.toStdString();
+}
+
+std::optional<OdbcRegistrationForm> WidgetUi::AskOdbcRegistration(
+    const OdbcRegistrationForm& shown) {
+    const bool wasBusy = busy_;
+    if (wasBusy)
+        SetPointer(Pointer::Default);
+    auto answer = OdbcRegistrationDialog::Ask(shown, &window_);
+    if (wasBusy)
+        SetPointer(Pointer::Busy);
+    return answer;
 }
 
 void WidgetUi::ReloadTree() {

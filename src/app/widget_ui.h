@@ -25,6 +25,8 @@ class WidgetUi : public QObject, public Ui {
     void SetPointer(Pointer pointer) override;
     std::optional<std::string> ChooseFile(const FileDialogRequest& request) override;
     std::string AskPassword() override;
+    std::optional<OdbcRegistrationForm> AskOdbcRegistration(
+        const OdbcRegistrationForm& shown) override;
     void ReloadTree() override;
     void ClearTree() override;
     void AddRecordsetRow(int count, const std::string& statement) override;

@@ -172,6 +172,15 @@ std::string ConsoleUi::AskPassword() {
     return "";
 }
 
+std::optional<OdbcRegistrationForm> ConsoleUi::AskOdbcRegistration(const OdbcRegistrationForm&) {
+    out_.flush();
+    // No form can be filled in here; the data source is registered with the program's dialog
+    // or the driver manager's own tools.
+    err_ << "ODBC DSN Registeration: (cancelled: the registration dialog cannot be shown here)\n";
+    err_.flush();
+    return std::nullopt;
+}
+
 void ConsoleUi::BindRecordsetView(const std::string& caption, const std::string& recordsetFile) {
     if (!options_.printRows || recordsetFile.empty())
         return;

@@ -46,6 +46,8 @@ class ConsoleUi : public Ui {
     void SetPointer(Pointer) override {}
     std::optional<std::string> ChooseFile(const FileDialogRequest& request) override;
     std::string AskPassword() override;
+    std::optional<OdbcRegistrationForm> AskOdbcRegistration(
+        const OdbcRegistrationForm& shown) override;
     // Every successful open reloads the tree; the console has no tree, but a password given
     // since then was accepted.
     void ReloadTree() override { passwordAwaitingOpen_ = false; }

@@ -10,6 +10,8 @@ std::string UsageText() {
            "  run SCRIPT.sqv      run a script: its commands and SQL statements in order\n"
            "  generate DATABASE   print a script that recreates the database's tables and indexes\n"
            "    --type TYPE       open it as this connection type (Access, Dbase, FoxPro, ...)\n"
+           "    --connect TEXT    open it with this connection type text (\"Dbase IV;\", ...);\n"
+           "                      with \"ODBC;\" DATABASE is an ODBC data source name\n"
            "  export SCRIPT.sqv   convert a script to ANSI SQL and print it\n"
            "    -o FILE           write it to FILE instead\n"
            "  help, --help        show this text\n"

@@ -8,6 +8,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tessel {
 
@@ -58,11 +59,23 @@ struct FileDialogRequest {
     std::string defaultExtension;
 };
 
+// The fields of the ODBC data source registration dialog: what it shows when it opens, and
+// what OK gives back (`driver` then holds the text of the chosen entry of `drivers`).
+struct OdbcRegistrationForm {
+    std::vector<std::string> drivers;  // the driver list, in its order
+    int selectedDriver = -1;           // the entry selected when it opens; -1 for none
+    std::string dataSourceName;
+    std::string driver;
+    std::string database;
+    std::string server;
+    std::string description;
+};
+
 // Mouse pointer shapes that the core asks for.
 enum class Pointer { Default, Busy };
 
 class Ui {
-public:
+  public:
     virtual ~Ui() = default;
 
     // Shows a message box and returns the answer (msgbox::kOk, kYes, ...).
@@ -79,6 +92,11 @@ public:
     // The database password prompt: the confirmed text, or an empty text when cancelled.
     virtual std::string AskPassword() = 0;
 
+    // The ODBC data source registration dialog, modal: the fields as confirmed with OK, or
+    // nothing when the person cancelled.
+    virtual std::optional<OdbcRegistrationForm> AskOdbcRegistration(
+        const OdbcRegistrationForm& shown) = 0;
+
     // --- notifications for the panes -------------------------------------------------------
 
     // The database tree must be rebuilt from the current database. A front end may defer the
@@ -94,7 +112,8 @@ public:
 
     // The recordset view: caption "recordset" & N, bound to the recordset file (empty path for
     // a statement that left no rows), made visible.
-    virtual void BindRecordsetView(const std::string& caption, const std::string& recordsetFile) = 0;
+    virtual void BindRecordsetView(const std::string& caption,
+                                   const std::string& recordsetFile) = 0;
     // Empty caption, hidden.
     virtual void HideRecordsetView() = 0;
     // Sees the rows of each capture as they stream into its file, before the view is bound;

@@ -126,26 +126,6 @@ TEST_F(ScriptCommands, DbOpenOpensTheNamedFileWithBlanksInItsName) {
     EXPECT_GT(ui.treeReloads, 0);
 }
 
-TEST_F(ScriptCommands, DbMakeAndDbOpenUnderOdbcSayTheyCannotWorkYetAndTheScriptGoesOn) {
-    const std::string path = dir.File("shop.mdb");
-    session.engine.CreateDatabase(path, ";LANGID=0x0409;CP=1252;COUNTRY=0", 32);
-    Run("dbConnect ODBC;\r\ndbMake Shop;\r\ndbOpen " + path + ";\r\ndbConnect Access;\r\ndbOpen " +
-        path + ";\r\n");
-    ASSERT_EQ(ui.boxes.size(), 2u) << Boxes();
-    EXPECT_EQ(ui.boxes[0].text,
-              "3170: Cannot register the ODBC data source \"Shop\": ODBC data sources cannot be "
-              "reached by this program; open a single-file database or a directory database "
-              "instead.");
-    EXPECT_EQ(ui.boxes[0].style, 16);
-    EXPECT_EQ(ui.boxes[1].text, "3170: Cannot connect the ODBC data source \"" + path +
-                                    "\": ODBC data sources cannot be reached by this program; "
-                                    "open a single-file database or a directory database "
-                                    "instead.");
-    // The same command after the type went back to Access opens the file.
-    ASSERT_TRUE(session.state.current.currentDatabase);
-    EXPECT_EQ(session.state.current.currentDatabase->Name(), path);
-}
-
 TEST_F(ScriptCommands, ScriptWithoutSemicolonRunsNothingAndShowsTheInvalidArgumentBox) {
     Run("dbMake " + dir.File("never"));
     ASSERT_EQ(ui.boxes.size(), 1u) << Boxes();

@@ -37,6 +37,9 @@ class RecordingUi : public Ui {
     void SetPointer(Pointer) override {}
     std::optional<std::string> ChooseFile(const FileDialogRequest&) override { return {}; }
     std::string AskPassword() override { return ""; }
+    std::optional<OdbcRegistrationForm> AskOdbcRegistration(const OdbcRegistrationForm&) override {
+        return {};
+    }
     void ReloadTree() override { ++treeReloads; }
     void ClearTree() override { ++treeClears; }
     void AddRecordsetRow(int count, const std::string& statement) override;

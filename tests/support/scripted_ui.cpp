@@ -10,17 +10,23 @@ int ScriptedUi::MessageBox(const std::string& text, int style, const std::string
         return answer;
     }
     int buttons = style & msgbox::kButtonMask;
-    if (buttons == msgbox::kYesNo || buttons == msgbox::kYesNoCancel) return msgbox::kYes;
+    if (buttons == msgbox::kYesNo || buttons == msgbox::kYesNoCancel)
+        return msgbox::kYes;
     return msgbox::kOk;
 }
 
-void ScriptedUi::SetStatusText(const std::string& text) { statusTexts.push_back(text); }
+void ScriptedUi::SetStatusText(const std::string& text) {
+    statusTexts.push_back(text);
+}
 
-void ScriptedUi::SetPointer(Pointer pointer) { pointers.push_back(pointer); }
+void ScriptedUi::SetPointer(Pointer pointer) {
+    pointers.push_back(pointer);
+}
 
 std::optional<std::string> ScriptedUi::ChooseFile(const FileDialogRequest& request) {
     fileRequests.push_back(request);
-    if (fileAnswers.empty()) return std::nullopt;
+    if (fileAnswers.empty())
+        return std::nullopt;
     auto answer = fileAnswers.front();
     fileAnswers.pop_front();
     return answer;
@@ -28,10 +34,21 @@ std::optional<std::string> ScriptedUi::ChooseFile(const FileDialogRequest& reque
 
 std::string ScriptedUi::AskPassword() {
     ++passwordPrompts;
-    if (passwordAnswers.empty()) return "";
+    if (passwordAnswers.empty())
+        return "";
     std::string answer = passwordAnswers.front();
     passwordAnswers.pop_front();
     return answer;
+}
+
+std::optional<OdbcRegistrationForm> ScriptedUi::AskOdbcRegistration(
+    const OdbcRegistrationForm& shown) {
+    odbcForms.push_back(shown);
+    if (odbcAnswers.empty())
+        return std::nullopt;
+    auto answer = std::move(odbcAnswers.front());
+    odbcAnswers.pop_front();
+    return answer(shown);
 }
 
 void ScriptedUi::AddRecordsetRow(int count, const std::string& statement) {

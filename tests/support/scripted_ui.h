@@ -3,6 +3,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,12 +19,14 @@ struct ShownBox {
 };
 
 class ScriptedUi : public Ui {
-public:
+  public:
     int MessageBox(const std::string& text, int style, const std::string& caption) override;
     void SetStatusText(const std::string& text) override;
     void SetPointer(Pointer pointer) override;
     std::optional<std::string> ChooseFile(const FileDialogRequest& request) override;
     std::string AskPassword() override;
+    std::optional<OdbcRegistrationForm> AskOdbcRegistration(
+        const OdbcRegistrationForm& shown) override;
     void ReloadTree() override { ++treeReloads; }
     void ClearTree() override { ++treeClears; }
     void AddRecordsetRow(int count, const std::string& statement) override;
@@ -38,6 +41,10 @@ public:
     // nullopt = cancel.
     std::deque<std::optional<std::string>> fileAnswers;
     std::deque<std::string> passwordAnswers;  // "" = cancel; an empty queue cancels
+    // Answers of the ODBC registration dialog, given the form as shown; nullopt = cancel, and
+    // an empty queue cancels.
+    std::deque<std::function<std::optional<OdbcRegistrationForm>(const OdbcRegistrationForm&)>>
+        odbcAnswers;
 
     // What was shown.
     std::vector<ShownBox> boxes;
@@ -45,6 +52,7 @@ public:
     std::vector<Pointer> pointers;
     std::vector<FileDialogRequest> fileRequests;
     int passwordPrompts = 0;
+    std::vector<OdbcRegistrationForm> odbcForms;  // each registration dialog as it opened
     int treeReloads = 0;
     int treeClears = 0;
     bool recordsetListVisible = false;
@@ -56,7 +64,9 @@ public:
     int editorAssignments = 0;
 
     std::string StatusText() const { return statusTexts.empty() ? "" : statusTexts.back(); }
-    bool PointerIsDefault() const { return pointers.empty() || pointers.back() == Pointer::Default; }
+    bool PointerIsDefault() const {
+        return pointers.empty() || pointers.back() == Pointer::Default;
+    }
     // Texts of every box, one per line, for readable assertions.
     std::string BoxLog() const;
 };

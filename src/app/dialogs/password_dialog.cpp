@@ -8,6 +8,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "app/dialogs/button_row.h"
+
 namespace tessel::app {
 
 PasswordDialog::PasswordDialog(QWidget* parent)
@@ -37,10 +39,7 @@ PasswordDialog::PasswordDialog(QWidget* parent)
         "Closes the dialogue window and discards any settings made during the dialogue window "
         "being shown");
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cmdOK_);
-    buttons->addWidget(cmdCancel_);
+    QHBoxLayout* buttons = ButtonRow({cmdOK_, cmdCancel_});
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(label);
     layout->addWidget(txtPassword_);

@@ -80,6 +80,9 @@ class Driver {
 
     // Called while long statements run; returning false cancels (err::kQueryCancelled).
     virtual void SetProgressHook(std::shared_ptr<const std::function<bool()>> /*keepGoing*/) {}
+
+    // How long connecting to a server may take, in seconds (0: as long as the server needs).
+    virtual void SetLoginTimeout(int /*seconds*/) {}
 };
 
 }  // namespace tessel::db

@@ -3,6 +3,7 @@
 #include "core/db/connection_text.h"
 #include "core/db/connection_types.h"
 #include "core/db/driver_registry.h"
+#include "core/db/drivers/odbc/odbc_registration.h"
 #include "core/db/names.h"
 
 namespace tessel::db {
@@ -43,6 +44,17 @@ std::unique_ptr<Database> Workspace::OpenDatabase(const std::string& name, bool 
 
 Engine::Engine() : drivers_(std::make_unique<DriverRegistry>()) {
     RegisterBuiltInDrivers(*drivers_);
+    SetLoginTimeout(loginTimeout_);
+}
+
+void Engine::SetLoginTimeout(int seconds) {
+    loginTimeout_ = seconds;
+    drivers_->ForEach([&](Driver& driver) { driver.SetLoginTimeout(seconds); });
+}
+
+void Engine::RegisterDatabase(const std::string& dataSourceName, const std::string& driver,
+                              bool silent, const std::string& attributes) {
+    odbc::RegisterDataSource(dataSourceName, driver, silent, attributes);
 }
 Engine::~Engine() = default;
 
@@ -118,12 +130,8 @@ std::unique_ptr<StatementConnection> Engine::OpenConnection(const std::string& c
                                                 "' names no data source (DSN=...).");
     }
     const std::optional<Family> family = FamilyOfDataSource(source);
-    if (!family) {
-        throw EngineError(err::kOdbcFailed,
-                          "The ODBC data source '" + source +
-                              "' cannot be reached: this program does not connect to ODBC data "
-                              "sources. Open a single-file database instead.");
-    }
+    if (!family)
+        return drivers_->ForOpen(Family::Odbc, source).Connect(source, connectionString);
     if (target.file.empty()) {
         throw EngineError(err::kBadPath, "The connection string '" + connectionString +
                                              "' names no database file (DBQ=...).");

@@ -182,6 +182,9 @@ class StatementConnection {
     virtual std::string ConnectionString() const = 0;
     // Runs any statement. The cursor streams the rows (none for a statement without rows).
     virtual std::unique_ptr<Cursor> Execute(const std::string& statement) = 0;
+    // Seconds a statement may run before the data source gives up (0: no limit), where the
+    // connection's data source keeps such a limit.
+    virtual void SetQueryTimeout(int /*seconds*/) {}
 };
 
 class Engine;
@@ -220,7 +223,7 @@ class Engine {
     std::unique_ptr<Workspace> CreateWorkspace(const std::string& name, const std::string& user,
                                                const std::string& password);
     int LoginTimeout() const { return loginTimeout_; }
-    void SetLoginTimeout(int seconds) { loginTimeout_ = seconds; }
+    void SetLoginTimeout(int seconds);
 
     // `connect` is "" for the single-file default (optionally followed by ";pwd=..."; the last
     // pwd part counts), else a connection type text such as "Dbase IV;". A read-only file opens
@@ -240,8 +243,16 @@ class Engine {
     // that cannot be made again), each as "'NAME' (why)".
     std::vector<std::string> RepairDatabase(const std::string& name);
 
+    // Registers the user data source `dataSourceName` for the ODBC driver `driver` with the
+    // attributes "Key=value\0Key=value\0...". Not `silent`, a driver with a setup routine
+    // registers it itself; otherwise it is written into the user's odbc.ini. Throws
+    // err::kOdbcFailed when it cannot be registered.
+    void RegisterDatabase(const std::string& dataSourceName, const std::string& driver, bool silent,
+                          const std::string& attributes);
+
     // Opens the statement runner's connection for a connection text: its data source (DSN=)
-    // chooses the family, its DBQ= the database.
+    // chooses the family, its DBQ= the database; a data source that is none of the file types'
+    // own is an ODBC data source of the machine, whose statements go to it unchanged.
     std::unique_ptr<StatementConnection> OpenConnection(const std::string& connectionString);
 
     // The databases, of every driver, where a statement began a transaction that no

@@ -3,6 +3,7 @@
 #include "core/base/text.h"
 #include "core/db/connection_types.h"
 #include "core/db/names.h"
+#include "core/script/odbc_data_sources.h"
 #include "core/script/script_runner.h"
 #include "core/session/connection_types.h"
 #include "core/session/current_database.h"
@@ -10,18 +11,6 @@
 #include "core/session/standard_error.h"
 
 namespace tessel {
-
-namespace {}  // namespace
-
-void ReportOdbcUnavailable(Session& session, const std::string& action,
-                           const std::string& dataSource) {
-    ShowStandardError(session.ui,
-                      ProgramError(db::err::kNoDriver,
-                                   "Cannot " + action + " the ODBC data source \"" + dataSource +
-                                       "\": ODBC data sources cannot be reached by this "
-                                       "program; open a single-file database or a directory "
-                                       "database instead."));
-}
 
 void SQLdb(Session& session, const std::string& SQLcmd) {
     const std::size_t blank = SQLcmd.find(' ');
@@ -42,13 +31,13 @@ void SQLdb(Session& session, const std::string& SQLcmd) {
         DBVer(session, argument);
     } else if (word == "DBMAKE") {
         if (odbc) {
-            ReportOdbcUnavailable(session, "register", argument);
+            newODBC(session, argument);
         } else {
             NewDB(session, argument);
         }
     } else if (word == "DBOPEN") {
         if (odbc) {
-            ReportOdbcUnavailable(session, "connect", argument);
+            ConnectODBC(session, argument);
         } else {
             OpenDB(session, argument, true);
         }

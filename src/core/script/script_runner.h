@@ -109,11 +109,6 @@ std::vector<SplitStatement> SplitScript(std::string_view script);
 std::string DBEngineErrorText(const db::EngineError& error);
 inline constexpr const char* kDBEngineErrorCaption = "DBEngine error";
 
-// Until ODBC data sources are supported, DBMAKE and DBOPEN under "ODBC;" (and the reopening of
-// a data source after a statement) show this standard error box and the script goes on.
-void ReportOdbcUnavailable(Session& session, const std::string& action,
-                           const std::string& dataSource);
-
 // Saves the rows of a row-returning statement as the next recordset file and adds its row to
 // the recordset list. The count grows before the file is written.
 void CaptureRecordset(Session& session, const std::string& statement, db::Cursor& cursor);

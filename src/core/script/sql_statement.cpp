@@ -4,6 +4,7 @@
 
 #include "core/base/text.h"
 #include "core/db/names.h"
+#include "core/script/odbc_data_sources.h"
 #include "core/script/recordset_file.h"
 #include "core/script/script_runner.h"
 #include "core/session/connection_types.h"
@@ -20,7 +21,7 @@ void ReopenCurrentDatabase(Session& session) {
     const std::string remembered = session.state.current.currentDatabaseFileName;
     CloseDB(session);
     if (!session.state.odbc.dataSourceName.empty()) {
-        ReportOdbcUnavailable(session, "connect", session.state.odbc.dataSourceName);
+        ConnectODBC(session, session.state.odbc.dataSourceName);
     } else {
         OpenDB(session, remembered, true);
     }
@@ -54,7 +55,9 @@ bool SQL(Session& session, const std::string& SQLcmd) {
         const std::string connectionText = StatementConnectionText(state, odbcConnect);
         // The previous connection is released before its replacement is opened.
         state.engineObjects.adoConnection.reset();
+        session.engine.SetLoginTimeout(state.engineObjects.loginTimeout);
         state.engineObjects.adoConnection = session.engine.OpenConnection(connectionText);
+        state.engineObjects.adoConnection->SetQueryTimeout(state.current.queryTimeout);
         std::unique_ptr<db::Cursor> cursor = state.engineObjects.adoConnection->Execute(SQLcmd);
 
         {

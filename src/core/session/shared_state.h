@@ -44,6 +44,9 @@ struct CurrentDatabaseState {
 struct EngineObjects {
     std::unique_ptr<db::Workspace> jetWorkspace;
     std::unique_ptr<db::Workspace> odbcWorkspace;
+    // The connection to the data source last connected; none while the data source itself
+    // is the current database.
+    std::unique_ptr<db::Database> odbcConnection;
     std::unique_ptr<db::StatementConnection> adoConnection;
     int loginTimeout = 0;
 };

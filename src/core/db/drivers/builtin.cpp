@@ -2,6 +2,7 @@
 #include "core/db/driver_registry.h"
 #include "core/db/drivers/dbf/dbf_driver.h"
 #include "core/db/drivers/jet/jet_driver.h"
+#include "core/db/drivers/odbc/odbc_driver.h"
 #include "core/db/drivers/sqlite/sqlite_driver.h"
 #include "core/db/drivers/text/text_driver.h"
 
@@ -11,6 +12,7 @@ void RegisterBuiltInDrivers(DriverRegistry& registry) {
     registry.Add(sqlite::MakeSqliteDriver());
     registry.Add(dbf::MakeDbfDriver());
     registry.Add(text::MakeTextDriver());
+    registry.Add(odbc::MakeOdbcDriver());
     // Asked before the default for the files it recognises.
     registry.Add(jet::MakeJetDriver());
 }

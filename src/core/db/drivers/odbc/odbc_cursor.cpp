@@ -1,0 +1,189 @@
+#include "core/db/drivers/odbc/odbc_cursor.h"
+
+#include <array>
+
+namespace tessel::db::odbc {
+
+int FieldTypeOf(SQLSMALLINT sqlType) {
+    switch (sqlType) {
+        case SQL_BIT:
+            return ftype::kBoolean;
+        case SQL_TINYINT:
+            return ftype::kByte;
+        case SQL_SMALLINT:
+            return ftype::kInteger;
+        case SQL_INTEGER:
+            return ftype::kLong;
+        case SQL_BIGINT:
+            return ftype::kBigInt;
+        case SQL_REAL:
+            return ftype::kSingle;
+        case SQL_FLOAT:
+        case SQL_DOUBLE:
+            return ftype::kDouble;
+        case SQL_DECIMAL:
+            return ftype::kDecimal;
+        case SQL_NUMERIC:
+            return ftype::kNumeric;
+        case SQL_TYPE_DATE:
+        case SQL_DATE:
+        case SQL_TYPE_TIMESTAMP:
+        case SQL_TIMESTAMP:
+            return ftype::kDate;
+        case SQL_TYPE_TIME:
+        case SQL_TIME:
+            return ftype::kTime;
+        case SQL_GUID:
+            return ftype::kGuid;
+        case SQL_BINARY:
+            return ftype::kBinary;
+        case SQL_VARBINARY:
+            return ftype::kVarBinary;
+        case SQL_LONGVARBINARY:
+            return ftype::kLongBinary;
+        case SQL_LONGVARCHAR:
+        case SQL_WLONGVARCHAR:
+            return ftype::kMemo;
+        case SQL_CHAR:
+        case SQL_WCHAR:
+            return ftype::kChar;
+        default:
+            return ftype::kText;
+    }
+}
+
+namespace {
+
+bool IsIntegerType(int type) {
+    return type == ftype::kBoolean || type == ftype::kByte || type == ftype::kInteger ||
+           type == ftype::kLong || type == ftype::kBigInt;
+}
+
+bool IsRealType(int type) {
+    return type == ftype::kSingle || type == ftype::kDouble;
+}
+
+bool IsBinaryType(int type) {
+    return type == ftype::kBinary || type == ftype::kVarBinary || type == ftype::kLongBinary;
+}
+
+}  // namespace
+
+OdbcCursor::OdbcCursor(std::shared_ptr<const Link> link, Handle statement)
+    : link_(std::move(link)), statement_(std::move(statement)) {
+    SQLSMALLINT count = 0;
+    Check(SQLNumResultCols(statement_.get(), &count), SQL_HANDLE_STMT, statement_.get(),
+          "The data source did not say what the statement returns");
+    if (count == 0) {
+        SQLLEN rows = 0;
+        if (Succeeded(SQLRowCount(statement_.get(), &rows)) && rows > 0)
+            affected_ = static_cast<long>(rows);
+        return;
+    }
+    for (SQLUSMALLINT number = 1; number <= static_cast<SQLUSMALLINT>(count); ++number) {
+        std::array<SQLCHAR, 512> name{};
+        SQLSMALLINT nameLength = 0;
+        SQLSMALLINT sqlType = 0;
+        SQLULEN size = 0;
+        SQLSMALLINT digits = 0;
+        SQLSMALLINT nullable = 0;
+        Check(SQLDescribeCol(statement_.get(), number, name.data(),
+                             static_cast<SQLSMALLINT>(name.size()), &nameLength, &sqlType, &size,
+                             &digits, &nullable),
+              SQL_HANDLE_STMT, statement_.get(), "The data source did not describe a column");
+        ColumnInfo column;
+        column.name = BufferText(name.data(), name.size(), nameLength);
+        column.type = FieldTypeOf(sqlType);
+        column.size = static_cast<long>(size);
+        std::array<SQLCHAR, 256> typeName{};
+        SQLSMALLINT typeLength = 0;
+        if (Succeeded(SQLColAttribute(statement_.get(), number, SQL_DESC_TYPE_NAME, typeName.data(),
+                                      static_cast<SQLSMALLINT>(typeName.size()), &typeLength,
+                                      nullptr))) {
+            column.declaredType = BufferText(typeName.data(), typeName.size(), typeLength);
+        }
+        reads_.push_back(IsIntegerType(column.type)  ? Read::Integer
+                         : IsRealType(column.type)   ? Read::Real
+                         : IsBinaryType(column.type) ? Read::Binary
+                                                     : Read::Text);
+        columns_.push_back(std::move(column));
+    }
+    row_.resize(columns_.size());
+}
+
+bool OdbcCursor::Next() {
+    if (columns_.empty())
+        return false;
+    link_->KeepGoingOrCancel(statement_);
+    const SQLRETURN result = SQLFetch(statement_.get());
+    if (result == SQL_NO_DATA)
+        return false;
+    Check(result, SQL_HANDLE_STMT, statement_.get(), "The data source could not give the next row");
+    for (std::size_t i = 0; i < columns_.size(); ++i)
+        ReadCell(static_cast<SQLUSMALLINT>(i + 1), reads_[i], row_[i]);
+    return true;
+}
+
+void OdbcCursor::ReadCell(SQLUSMALLINT number, Read read, Cell& cell) {
+    SQLLEN indicator = 0;
+    cell = Cell{};
+    const std::string what =
+        "The value of the column '" + columns_[number - 1].name + "' could not be read";
+    if (read == Read::Integer || read == Read::Real) {
+        void* target = read == Read::Integer ? static_cast<void*>(&cell.integer)
+                                             : static_cast<void*>(&cell.real);
+        const SQLSMALLINT type = read == Read::Integer ? SQL_C_SBIGINT : SQL_C_DOUBLE;
+        Check(SQLGetData(statement_.get(), number, type, target, 0, &indicator), SQL_HANDLE_STMT,
+              statement_.get(), what);
+        cell.null = indicator == SQL_NULL_DATA;
+        return;
+    }
+    // Text and binary come in pieces until the driver has no more.
+    const SQLSMALLINT type = read == Read::Text ? SQL_C_CHAR : SQL_C_BINARY;
+    const SQLLEN terminator = read == Read::Text ? 1 : 0;
+    std::array<char, 4096> piece{};
+    for (;;) {
+        const SQLRETURN result = SQLGetData(statement_.get(), number, type, piece.data(),
+                                            static_cast<SQLLEN>(piece.size()), &indicator);
+        if (result == SQL_NO_DATA)
+            break;
+        Check(result, SQL_HANDLE_STMT, statement_.get(), what);
+        if (indicator == SQL_NULL_DATA)
+            return;
+        cell.null = false;
+        const SQLLEN room = static_cast<SQLLEN>(piece.size()) - terminator;
+        const bool more = indicator == SQL_NO_TOTAL || indicator > room;
+        const SQLLEN taken = more ? room : indicator;
+        cell.bytes.append(piece.data(), static_cast<std::size_t>(taken));
+        if (!more)
+            break;
+    }
+}
+
+ValueView OdbcCursor::Get(std::size_t column) const {
+    ValueView view;
+    if (column >= row_.size() || row_[column].null)
+        return view;
+    const Cell& cell = row_[column];
+    switch (reads_[column]) {
+        case Read::Integer:
+            view.kind = ValueView::Kind::Integer;
+            view.integer = cell.integer;
+            break;
+        case Read::Real:
+            view.kind = ValueView::Kind::Real;
+            view.real = cell.real;
+            break;
+        case Read::Text:
+            view.kind = ValueView::Kind::Text;
+            view.bytes = cell.bytes;
+            break;
+        case Read::Binary:
+            view.kind = ValueView::Kind::Blob;
+            view.bytes = cell.bytes;
+            break;
+    }
+    return view;
+}
+
+}  // namespace tessel::db::odbc
