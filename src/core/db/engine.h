@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "core/db/errors.h"
+#include "core/db/external_database.h"
 
 namespace tessel::db {
 
@@ -178,6 +179,9 @@ class StatementConnection {
     virtual std::string ConnectionString() const = 0;
     // Runs any statement. The cursor streams the rows (none for a statement without rows).
     virtual std::unique_ptr<Cursor> Execute(const std::string& statement) = 0;
+    // How tables of other databases named in a statement are reached; without it, such a
+    // statement is refused.
+    virtual void FindOtherDatabasesWith(ExternalDatabaseFinder /*finder*/) {}
 };
 
 class Engine;
