@@ -115,6 +115,19 @@ TEST_F(InClause, DbaseTableReadFromSingleFileDatabase) {
         << description;
 }
 
+TEST_F(InClause, GenuineJetTableReadFromDbaseDirectory) {
+    const std::string file =
+        std::string(TESSEL_TESTDATA_DIR) + "/mdb-reader/test/data/V2016/currency.accdb";
+    EXPECT_EQ(Q(DbfConnection(),
+                "SELECT o.OrderID, j.Money FROM orders AS o INNER JOIN [Table] "
+                "AS j IN '" +
+                    file + "' ON j.ID = o.PersonID ORDER BY o.OrderID"),
+              (Rows{{"10", "42"}, {"12", "42"}}));
+    std::string description;
+    EXPECT_EQ(Fails(DbfConnection(), "DELETE FROM [;DATABASE=" + file + "].[Table]", &description),
+              err::kNotSupported);
+}
+
 TEST_F(InClause, ChangesGoToAttachedSingleFileButNotToStores) {
     const std::string shop = Shop();
     Run(CsvConnection(),

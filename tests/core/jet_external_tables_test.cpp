@@ -20,25 +20,30 @@ std::string Rewrite(const std::string& text, std::vector<ExternalTable>* asked =
     return out;
 }
 
-TEST(JetExternalTables, InClauseWithConnectText) {
+// The one table of another database that `text` names, after checking its rewriting.
+ExternalTable OnlyTable(const std::string& text, const std::string& rewritten) {
     std::vector<ExternalTable> asked;
-    EXPECT_EQ(Rewrite("SELECT * FROM p INNER JOIN orders AS o IN '/d/dbf' 'dBase IV;' ON o.a = p.a",
-                      &asked),
-              "SELECT * FROM p INNER JOIN \"s1\".\"orders\" AS o  ON o.a = p.a");
-    ASSERT_EQ(asked.size(), 1u);
-    EXPECT_EQ(asked[0].connect, "dBase IV;");
-    EXPECT_EQ(asked[0].path, "/d/dbf");
-    EXPECT_EQ(asked[0].table, "orders");
-    EXPECT_FALSE(asked[0].changed);
+    EXPECT_EQ(Rewrite(text, &asked), rewritten);
+    EXPECT_EQ(asked.size(), 1u) << text;
+    return asked.empty() ? ExternalTable{} : asked.front();
+}
+
+TEST(JetExternalTables, InClauseWithConnectText) {
+    const ExternalTable table =
+        OnlyTable("SELECT * FROM p INNER JOIN orders AS o IN '/d/dbf' 'dBase IV;' ON o.a = p.a",
+                  "SELECT * FROM p INNER JOIN \"s1\".\"orders\" AS o  ON o.a = p.a");
+    EXPECT_EQ(table.connect, "dBase IV;");
+    EXPECT_EQ(table.path, "/d/dbf");
+    EXPECT_EQ(table.table, "orders");
+    EXPECT_FALSE(table.changed);
 }
 
 TEST(JetExternalTables, InClauseWithoutConnectIsTheSingleFileDefault) {
-    std::vector<ExternalTable> asked;
-    EXPECT_EQ(Rewrite("SELECT x FROM [Order Details] IN 'C:\\it''s.mdb' WHERE x IN (1, 2)", &asked),
-              "SELECT x FROM \"s1\".\"Order Details\"  WHERE x IN (1, 2)");
-    ASSERT_EQ(asked.size(), 1u);
-    EXPECT_EQ(asked[0].connect, "");
-    EXPECT_EQ(asked[0].path, "C:\\it's.mdb");
+    const ExternalTable table =
+        OnlyTable("SELECT x FROM [Order Details] IN 'C:\\it''s.mdb' WHERE x IN (1, 2)",
+                  "SELECT x FROM \"s1\".\"Order Details\"  WHERE x IN (1, 2)");
+    EXPECT_EQ(table.connect, "");
+    EXPECT_EQ(table.path, "C:\\it's.mdb");
 }
 
 TEST(JetExternalTables, AliasMayFollowTheClause) {
@@ -47,12 +52,10 @@ TEST(JetExternalTables, AliasMayFollowTheClause) {
 }
 
 TEST(JetExternalTables, EmptyPathTakesTheDatabaseFromTheConnectText) {
-    std::vector<ExternalTable> asked;
-    EXPECT_EQ(Rewrite("SELECT * FROM t IN \"\" [dBase III;DATABASE=/d/x y]", &asked),
-              "SELECT * FROM \"s1\".\"t\" ");
-    ASSERT_EQ(asked.size(), 1u);
-    EXPECT_EQ(asked[0].path, "/d/x y");
-    EXPECT_EQ(asked[0].connect, "dBase III;DATABASE=/d/x y");
+    const ExternalTable table = OnlyTable("SELECT * FROM t IN \"\" [dBase III;DATABASE=/d/x y]",
+                                          "SELECT * FROM \"s1\".\"t\" ");
+    EXPECT_EQ(table.path, "/d/x y");
+    EXPECT_EQ(table.connect, "dBase III;DATABASE=/d/x y");
 }
 
 TEST(JetExternalTables, BracketedConnectBeforeTheTable) {
