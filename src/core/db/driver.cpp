@@ -21,6 +21,14 @@ void Driver::Compact(const std::string& source, const std::string& /*destination
     ThrowCannot(*this, "compact", source);
 }
 
+ExternalDatabase Driver::External(const std::string& name, const std::string& /*connect*/) {
+    throw EngineError(err::kNotSupported, "The table of '" + name +
+                                              "' cannot be read from a statement of another "
+                                              "database: the driver for " +
+                                              Name() + " cannot take part in it. Open '" + name +
+                                              "' with dbOpen and run the statement there.");
+}
+
 std::vector<std::string> Driver::Repair(const std::string& name) {
     ThrowCannot(*this, "repair", name);
 }

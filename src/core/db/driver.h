@@ -20,6 +20,7 @@
 
 #include "core/db/connection_types.h"
 #include "core/db/engine.h"
+#include "core/db/external_database.h"
 
 namespace tessel::db {
 
@@ -57,6 +58,10 @@ class Driver {
     // The statement runner's connection to the database `name`.
     virtual std::unique_ptr<StatementConnection> Connect(const std::string& name,
                                                          const std::string& connectionString) = 0;
+
+    // The database `name` as a statement over another database reaches it (FROM t IN 'name'
+    // 'connect'). The default refuses with err::kNotSupported.
+    virtual ExternalDatabase External(const std::string& name, const std::string& connect);
 
     // A new, empty database; `format` is a dbformat value, `password` "" for none. Fails when
     // it exists.

@@ -1,6 +1,7 @@
 #include "core/db/driver_registry.h"
 
 #include <algorithm>
+#include <filesystem>
 
 namespace tessel::db {
 
@@ -37,6 +38,26 @@ Driver& DriverRegistry::ForOpen(Family family, const std::string& name,
 Driver& DriverRegistry::ForCreate(Family family, const std::string& name,
                                   const std::string& typeText) {
     return *DefaultFor(family, name, typeText).driver;
+}
+
+ExternalDatabase DriverRegistry::FindExternal(const std::string& connect, const std::string& path) {
+    const std::optional<Family> family = FamilyOfConnect(connect);
+    if (!family) {
+        throw EngineError(err::kNoDriver, "The connect text '" + connect + "' of the database '" +
+                                              path +
+                                              "' names no connection type this program knows: "
+                                              "use one such as 'dBase IV;', 'Text;' or "
+                                              "';' for an Access database.");
+    }
+    std::error_code ignored;
+    if (path.empty() || !std::filesystem::exists(path, ignored)) {
+        throw EngineError(err::kFileMissing, "The database '" + path +
+                                                 "' named in the statement (" +
+                                                 FamilyName(*family) + ") does not exist.");
+    }
+    ExternalDatabase found = ForOpen(*family, path, connect).External(path, connect);
+    found.label = "'" + path + "' (" + FamilyName(*family) + ")";
+    return found;
 }
 
 void DriverRegistry::ForEach(const std::function<void(Driver&)>& visit) {

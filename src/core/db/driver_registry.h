@@ -27,6 +27,11 @@ class DriverRegistry {
     // The family's default driver (for creating new databases); throws as ForOpen does.
     Driver& ForCreate(Family family, const std::string& name, const std::string& typeText = "");
 
+    // The other database that a statement names by `connect` ("" or ";..." for the single-file
+    // default, "dBase IV;" ...) and `path`. Throws err::kNoDriver for a connect text that names
+    // no connection type, err::kFileMissing for a path that does not exist.
+    ExternalDatabase FindExternal(const std::string& connect, const std::string& path);
+
     void ForEach(const std::function<void(Driver&)>& visit);
 
   private:

@@ -136,7 +136,14 @@ std::unique_ptr<StatementConnection> Engine::OpenConnection(const std::string& c
         throw EngineError(err::kBadPath, "The connection string '" + connectionString +
                                              "' names no database file (DBQ=...).");
     }
-    return drivers_->ForOpen(*family, target.file, source).Connect(target.file, connectionString);
+    auto connection =
+        drivers_->ForOpen(*family, target.file, source).Connect(target.file, connectionString);
+    DriverRegistry* drivers = drivers_.get();
+    connection->FindOtherDatabasesWith(
+        [drivers](const std::string& connect, const std::string& path) {
+            return drivers->FindExternal(connect, path);
+        });
+    return connection;
 }
 
 }  // namespace tessel::db

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "core/db/errors.h"
+#include "core/db/external_database.h"
 
 namespace tessel::db {
 
@@ -185,6 +186,9 @@ class StatementConnection {
     // Seconds a statement may run before the data source gives up (0: no limit), where the
     // connection's data source keeps such a limit.
     virtual void SetQueryTimeout(int /*seconds*/) {}
+    // How tables of other databases named in a statement are reached; without it, such a
+    // statement is refused.
+    virtual void FindOtherDatabasesWith(ExternalDatabaseFinder /*finder*/) {}
 };
 
 class Engine;

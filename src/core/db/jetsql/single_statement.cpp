@@ -7,6 +7,7 @@
 #include "core/db/errors.h"
 #include "core/db/jetsql/arithmetic_rewrite.h"
 #include "core/db/jetsql/dml_rewrite.h"
+#include "core/db/jetsql/external_tables.h"
 
 namespace tessel::db::jetsql {
 namespace {
@@ -51,13 +52,15 @@ class ParameterCount {
 };
 
 // A token that a pass after this one reads: the DDL translation and the check of created names
-// (from the first token), the crosstab's reading, SELECT ... INTO, and the Jet rewrites.
+// (from the first token), the crosstab's reading, SELECT ... INTO, tables of other databases
+// and the Jet rewrites.
 bool ReadLater(const Token& token, bool first) {
     if (first && (token.IsWord("CREATE") || token.IsWord("DROP") || token.IsWord("ALTER") ||
                   token.IsWord("REINDEX") || token.IsWord("TRANSFORM"))) {
         return true;
     }
-    return token.IsWord("INTO") || StartsJetRewrite(token) || StartsArithmeticRewrite(token);
+    return token.IsWord("INTO") || MayNameExternalTable(token) || StartsJetRewrite(token) ||
+           StartsArithmeticRewrite(token);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "core/db/names.h"
 #include "core/db/sqlite/handle.h"
 #include "core/db/sqlite/row_cursor.h"
+#include "core/db/vtab/external_attachments.h"
 #include "core/db/vtab/store_adapter.h"
 #include "core/db/vtab/store_ddl.h"
 #include "core/db/vtab/store_module.h"
@@ -36,8 +37,11 @@ std::optional<EngineError> UnlistedTable(StoreLink& link, const EngineError& rep
 }
 
 // A failure that SQLite reports for a store call is shown as the store's own error.
-[[noreturn]] void ThrowStoreFailure(StoreLink& link, const EngineError& reported) {
+[[noreturn]] void ThrowStoreFailure(StoreLink& link, ExternalAttachments& externals,
+                                    const EngineError& reported) {
     if (auto failure = link.TakeFailure())
+        throw *failure;
+    if (auto failure = externals.TakeFailure())
         throw *failure;
     if (auto unlisted = UnlistedTable(link, reported))
         throw *unlisted;
@@ -48,15 +52,16 @@ std::optional<EngineError> UnlistedTable(StoreLink& link, const EngineError& rep
 // caller as the store's error.
 class StoreCursor : public Cursor {
   public:
-    StoreCursor(std::shared_ptr<StoreLink> link, std::unique_ptr<Cursor> rows)
-        : link_(std::move(link)), rows_(std::move(rows)) {}
+    StoreCursor(std::shared_ptr<StoreLink> link, std::shared_ptr<ExternalAttachments> externals,
+                std::unique_ptr<Cursor> rows)
+        : link_(std::move(link)), externals_(std::move(externals)), rows_(std::move(rows)) {}
 
     const std::vector<ColumnInfo>& Columns() const override { return rows_->Columns(); }
     bool Next() override {
         try {
             return rows_->Next();
         } catch (const EngineError& error) {
-            ThrowStoreFailure(*link_, error);
+            ThrowStoreFailure(*link_, *externals_, error);
         }
     }
     ValueView Get(std::size_t column) const override { return rows_->Get(column); }
@@ -64,6 +69,7 @@ class StoreCursor : public Cursor {
 
   private:
     std::shared_ptr<StoreLink> link_;  // outlives the rows, whose tables point at it
+    std::shared_ptr<ExternalAttachments> externals_;
     std::unique_ptr<Cursor> rows_;
 };
 
@@ -73,11 +79,16 @@ class StoreConnection : public StatementConnection {
                     std::string connectionString)
         : link_(std::make_shared<StoreLink>(std::move(store))),
           handle_(sqlite::Handle::OpenMemory(name)),
-          connectionString_(std::move(connectionString)) {
+          connectionString_(std::move(connectionString)),
+          externals_(std::make_shared<ExternalAttachments>(handle_)) {
         RegisterStoreModule(handle_->Raw(), *link_);
     }
 
     std::string ConnectionString() const override { return connectionString_; }
+
+    void FindOtherDatabasesWith(ExternalDatabaseFinder finder) override {
+        externals_->SetFinder(std::move(finder));
+    }
 
     std::unique_ptr<Cursor> Execute(const std::string& statement) override {
         link_->TakeFailure();
@@ -98,10 +109,16 @@ class StoreConnection : public StatementConnection {
                               "table with CREATE TABLE and fill it with INSERT INTO ... SELECT.");
         }
         try {
-            auto rows = sqlite::StreamRows(handle_->Prepare(jetsql::RewriteJetSql(text, tokens)));
-            return std::make_unique<StoreCursor>(link_, std::move(rows));
+            // Tokens of the statement as it names attached schemas; they point into `attached`.
+            const std::string attached = externals_->Attach(text, tokens);
+            const std::vector<jetsql::Token> attachedTokens =
+                attached == text ? std::vector<jetsql::Token>{} : jetsql::Tokenize(attached);
+            auto rows = sqlite::StreamRows(handle_->Prepare(
+                attached == text ? jetsql::RewriteJetSql(text, tokens)
+                                 : jetsql::RewriteJetSql(attached, attachedTokens)));
+            return std::make_unique<StoreCursor>(link_, externals_, std::move(rows));
         } catch (const EngineError& error) {
-            ThrowStoreFailure(*link_, error);
+            ThrowStoreFailure(*link_, *externals_, error);
         }
     }
 
@@ -177,6 +194,8 @@ class StoreConnection : public StatementConnection {
     std::shared_ptr<sqlite::Handle> handle_;
     std::string connectionString_;
     std::set<std::string> declared_;
+    // Declared last: its schemas are detached while the handle and the main store live.
+    std::shared_ptr<ExternalAttachments> externals_;
 };
 
 }  // namespace

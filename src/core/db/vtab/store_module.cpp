@@ -13,6 +13,27 @@
 namespace tessel::db::vtab {
 namespace {
 
+extern const sqlite3_module kModule;
+
+// What a registered module keeps: the link, and for an attached store its share of the link,
+// so that the link lives as long as the module and its tables.
+struct ModuleLink {
+    StoreLink* link = nullptr;
+    std::shared_ptr<StoreLink> kept;
+};
+
+void DeleteModuleLink(void* aux) {
+    delete static_cast<ModuleLink*>(aux);
+}
+
+void Register(sqlite3* db, const std::string& module, std::unique_ptr<ModuleLink> aux) {
+    // SQLite calls the destructor itself, also when the registration fails.
+    const int rc =
+        sqlite3_create_module_v2(db, module.c_str(), &kModule, aux.release(), DeleteModuleLink);
+    if (rc != SQLITE_OK)
+        sqlite::ThrowSqliteError(db, rc, "");
+}
+
 struct StoreTable : sqlite3_vtab {
     StoreLink* link = nullptr;
     std::string name;
@@ -89,7 +110,7 @@ int Connect(sqlite3* db, void* aux, int argc, const char* const* argv, sqlite3_v
             char** error) {
     auto table = std::make_unique<StoreTable>();
     std::memset(static_cast<sqlite3_vtab*>(table.get()), 0, sizeof(sqlite3_vtab));
-    table->link = static_cast<StoreLink*>(aux);
+    table->link = static_cast<ModuleLink*>(aux)->link;
     table->name = argc > 2 ? argv[2] : "";
     try {
         table->fields = table->link->Store().Columns(table->name);
@@ -314,13 +335,22 @@ const sqlite3_module kModule = {
 }  // namespace
 
 void RegisterStoreModule(sqlite3* db, StoreLink& link) {
-    const int rc = sqlite3_create_module_v2(db, kStoreModule, &kModule, &link, nullptr);
-    if (rc != SQLITE_OK)
-        sqlite::ThrowSqliteError(db, rc, "");
+    Register(db, kStoreModule, std::make_unique<ModuleLink>(ModuleLink{&link, nullptr}));
 }
 
-std::string DeclareTableSql(const std::string& table) {
-    return "CREATE VIRTUAL TABLE main." + jetsql::QuoteName(table) + " USING " + kStoreModule;
+void RegisterStoreModule(sqlite3* db, std::shared_ptr<StoreLink> link, const std::string& module) {
+    StoreLink* raw = link.get();
+    Register(db, module, std::make_unique<ModuleLink>(ModuleLink{raw, std::move(link)}));
+}
+
+void DropStoreModule(sqlite3* db, const std::string& module) {
+    sqlite3_create_module_v2(db, module.c_str(), nullptr, nullptr, nullptr);
+}
+
+std::string DeclareTableSql(const std::string& table, const std::string& schema,
+                            const std::string& module) {
+    return "CREATE VIRTUAL TABLE " + jetsql::QuoteName(schema) + "." + jetsql::QuoteName(table) +
+           " USING " + module;
 }
 
 }  // namespace tessel::db::vtab

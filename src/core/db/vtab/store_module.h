@@ -18,8 +18,13 @@ inline constexpr const char* kStoreModule = "tessel_store";
 
 // Registers the module on `db`; `link` must outlive the connection. Throws EngineError.
 void RegisterStoreModule(sqlite3* db, StoreLink& link);
+// Registers the module under the name `module` for another store (one per attached schema);
+// the module keeps the link until it is dropped and its last table is gone.
+void RegisterStoreModule(sqlite3* db, std::shared_ptr<StoreLink> link, const std::string& module);
+void DropStoreModule(sqlite3* db, const std::string& module);
 
-// The statement that declares the store table `table` on a connection.
-std::string DeclareTableSql(const std::string& table);
+// The statement that declares the store table `table` in `schema`, read through `module`.
+std::string DeclareTableSql(const std::string& table, const std::string& schema = "main",
+                            const std::string& module = kStoreModule);
 
 }  // namespace tessel::db::vtab

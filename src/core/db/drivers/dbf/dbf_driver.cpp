@@ -53,6 +53,12 @@ class DbfDriver : public Driver {
         return vtab::ConnectStore(store, name, connectionString);
     }
 
+    ExternalDatabase External(const std::string& name, const std::string& connect) override {
+        const Family family =
+            FamilyOfConnect(connect) == Family::FoxPro ? Family::FoxPro : Family::Dbase;
+        return {StoreFor(name, family, VersionOfConnect(family, connect)), {}, {}};
+    }
+
     void Create(const std::string& name, int, const std::string&) override {
         std::error_code error;
         if (fs::exists(name, error)) {

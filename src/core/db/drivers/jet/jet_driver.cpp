@@ -43,6 +43,12 @@ class JetDriver : public Driver {
         return vtab::ConnectStore(MakeJetStore(std::move(file)), name, connectionString);
     }
 
+    ExternalDatabase External(const std::string& name, const std::string& connect) override {
+        auto file = JetFile::Open(name);
+        CheckPassword(*file, connect);
+        return {MakeJetStore(std::move(file)), {}, {}};
+    }
+
   private:
     void CheckPassword(const JetFile& file, const std::string& connect) {
         const std::string& stored = file.Header().password;

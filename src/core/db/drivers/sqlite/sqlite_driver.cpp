@@ -43,6 +43,14 @@ class SqliteDriver : public Driver {
         return MakeStatementConnection(std::move(handle), connectionString);
     }
 
+    // Attached to the statement's connection; a protected file only with its password, given
+    // in the connect text or when the database was opened in this run.
+    ExternalDatabase External(const std::string& name, const std::string& connect) override {
+        auto handle = pool_.Acquire(name, false);
+        CheckDatabasePassword(*handle, connect);
+        return {nullptr, name, {}};
+    }
+
     void Create(const std::string& name, int format, const std::string& password) override {
         CreateDatabaseFile(name, VersionForFormat(format), password);
     }

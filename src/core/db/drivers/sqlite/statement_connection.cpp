@@ -8,17 +8,24 @@ namespace {
 class SqliteStatementConnection : public StatementConnection {
   public:
     SqliteStatementConnection(std::shared_ptr<Handle> handle, std::string connectionString)
-        : handle_(std::move(handle)), connectionString_(std::move(connectionString)) {}
+        : handle_(std::move(handle)),
+          connectionString_(std::move(connectionString)),
+          externals_(handle_) {}
 
     std::string ConnectionString() const override { return connectionString_; }
 
+    void FindOtherDatabasesWith(ExternalDatabaseFinder finder) override {
+        externals_.SetFinder(std::move(finder));
+    }
+
     std::unique_ptr<Cursor> Execute(const std::string& statement) override {
-        return ExecuteJetStatement(*handle_, statement);
+        return ExecuteJetStatement(*handle_, statement, externals_);
     }
 
   private:
     std::shared_ptr<Handle> handle_;
     std::string connectionString_;
+    vtab::ExternalAttachments externals_;  // detached before the handle is let go
 };
 
 }  // namespace

@@ -13,7 +13,8 @@
 
 namespace tessel::db::sqlite {
 
-std::unique_ptr<Cursor> ExecuteJetStatement(Handle& handle, const std::string& statement) {
+std::unique_ptr<Cursor> ExecuteJetStatement(Handle& handle, const std::string& statement,
+                                            vtab::ExternalAttachments& externals) {
     auto [text, tokens] = jetsql::ReadSingleStatement(statement);
     if (auto ddl = jetsql::ParseDdl(text, tokens)) {
         ExecuteDdl(handle, *ddl);
@@ -22,6 +23,16 @@ std::unique_ptr<Cursor> ExecuteJetStatement(Handle& handle, const std::string& s
     // SQLite's own forms of CREATE make objects too; their names follow the same rules.
     if (auto created = jetsql::CreatedObjectName(tokens))
         CheckObjectName(*created);
+    // Tables of other databases become tables of attached schemas; the tokens then point
+    // into `attached`.
+    std::string attached;
+    if (!tokens.empty()) {
+        attached = externals.Attach(text, tokens);
+        if (attached != text) {
+            text = attached;
+            tokens = jetsql::Tokenize(text);
+        }
+    }
     if (auto crosstab = jetsql::ReadCrosstab(text, tokens))
         return RunCrosstab(handle, *crosstab);
     if (auto into = jetsql::FindSelectInto(tokens))

@@ -7,9 +7,12 @@
 
 #include "core/db/engine.h"
 #include "core/db/sqlite/handle.h"
+#include "core/db/vtab/external_attachments.h"
 
 namespace tessel::db::sqlite {
 
-std::unique_ptr<Cursor> ExecuteJetStatement(Handle& handle, const std::string& statement);
+// `externals` attaches the other databases whose tables the statement names.
+std::unique_ptr<Cursor> ExecuteJetStatement(Handle& handle, const std::string& statement,
+                                            vtab::ExternalAttachments& externals);
 
 }  // namespace tessel::db::sqlite

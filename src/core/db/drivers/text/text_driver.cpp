@@ -32,6 +32,10 @@ class TextDriver : public Driver {
         return vtab::ConnectStore(StoreOf(name), name, connectionString);
     }
 
+    ExternalDatabase External(const std::string& name, const std::string&) override {
+        return {StoreOf(name), {}, {}};
+    }
+
     void Create(const std::string& name, int, const std::string&) override {
         std::error_code code;
         if (fs::exists(name, code))
