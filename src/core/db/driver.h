@@ -51,6 +51,9 @@ class Driver {
     // True when the file or directory at `path` is one this driver reads, judged by its
     // signature. Never throws and never writes.
     virtual bool Recognises(const std::string& path) const = 0;
+    // True when the driver already has the file at `path` open as the same file, which spares
+    // asking every driver to read its signature again. Never throws.
+    virtual bool Holds(const std::string& /*path*/) const { return false; }
 
     // Opens a database; the Database's Version() is what DetectVersion reads.
     virtual std::unique_ptr<Database> Open(const OpenRequest& request) = 0;

@@ -26,6 +26,9 @@ const DriverRegistry::Entry& DriverRegistry::DefaultFor(Family family, const std
 Driver& DriverRegistry::ForOpen(Family family, const std::string& name,
                                 const std::string& typeText) {
     const Entry& fallback = DefaultFor(family, name, typeText);
+    // A file the default holds open is its own: each statement reopens the current database.
+    if (fallback.driver->Holds(name))
+        return *fallback.driver;
     // Newest first: a driver added later stands in front of the default. The default itself
     // is never asked, which spares the signature read when it is the family's only driver.
     for (auto it = drivers_.rbegin(); it != drivers_.rend() && &*it != &fallback; ++it) {

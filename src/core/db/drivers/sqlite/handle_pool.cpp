@@ -40,6 +40,15 @@ std::shared_ptr<Handle> HandlePool::Reuse(const std::string& path, bool readOnly
     return nullptr;
 }
 
+bool HandlePool::Holds(const std::string& path) const {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return false;
+    return std::any_of(entries_.begin(), entries_.end(), [&](const Entry& entry) {
+        return entry.path == path && entry.device == info.st_dev && entry.inode == info.st_ino;
+    });
+}
+
 std::shared_ptr<Handle> HandlePool::Acquire(const std::string& path, bool readOnly) {
     ++clock_;
     if (auto handle = Reuse(path, readOnly))

@@ -23,6 +23,9 @@ class HandlePool {
     // A handle on the SQLite file at `path`; read-only when asked or when the file is not
     // writable. Throws EngineError for a missing, unreadable or foreign file.
     std::shared_ptr<Handle> Acquire(const std::string& path, bool readOnly);
+    // True when a pooled handle has this very file open (the name still stands for the same
+    // file): one stat, no read.
+    bool Holds(const std::string& path) const;
 
     // Drops every handle (for example before a maintenance tool replaces files).
     void Clear() { entries_.clear(); }

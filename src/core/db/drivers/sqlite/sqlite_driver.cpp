@@ -28,6 +28,8 @@ class SqliteDriver : public Driver {
         }
     }
 
+    bool Holds(const std::string& path) const override { return pool_.Holds(path); }
+
     std::unique_ptr<Database> Open(const OpenRequest& request) override {
         auto handle = pool_.Acquire(request.name, request.readOnly);
         CheckDatabasePassword(*handle, request.connect);
