@@ -15,7 +15,7 @@ namespace tessel::test::dbf_tests {
 using Rows = std::vector<std::vector<std::string>>;
 
 inline std::string Fixture(const std::string& name) {
-    return std::string(TESSEL_TESTDATA_DIR) + "/infused-dbf/spec/fixtures/" + name;
+    return std::string(TESSEL_TESTDATA_DIR) + "/infused-dbf/fixtures/" + name;
 }
 
 // Copies fixture files (paths below the fixtures folder) into `dir`, keeping their file names.
