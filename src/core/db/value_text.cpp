@@ -2,6 +2,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "core/base/text.h"
 #include "core/db/engine.h"
 
 namespace tessel::db {
@@ -31,11 +32,8 @@ std::optional<double> NumberOfValue(const Value& value) {
     const auto* text = std::get_if<std::string>(&value);
     if (text == nullptr)
         return std::nullopt;
-    std::string_view digits(*text);
-    while (!digits.empty() && (digits.front() == ' ' || digits.front() == '\t'))
-        digits.remove_prefix(1);
-    while (!digits.empty() && (digits.back() == ' ' || digits.back() == '\t'))
-        digits.remove_suffix(1);
+    const std::string trimmed = base::Trim(*text);
+    std::string_view digits(trimmed);
     if (!digits.empty() && digits.front() == '+')
         digits.remove_prefix(1);
     double number = 0;
