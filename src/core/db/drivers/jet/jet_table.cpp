@@ -1,6 +1,8 @@
 #include "core/db/drivers/jet/jet_table.h"
 
+#include <cstdlib>
 #include <cstring>
+#include <optional>
 
 #include "core/db/drivers/jet/jet_long_value.h"
 #include "core/db/drivers/jet/jet_text.h"
@@ -14,6 +16,8 @@ namespace {
 constexpr unsigned kOffsetMask = 0x1fff;
 constexpr int kPrimaryIndex = 1;
 constexpr int kForeignIndex = 2;
+constexpr std::size_t kCalculatedLengthOffset = 16;
+constexpr std::size_t kCalculatedDataOffset = 20;
 
 MdbCatalogEntry* FindEntry(MdbHandle* handle, const std::string& name) {
     if (handle->catalog == nullptr)
@@ -42,8 +46,11 @@ JetTable::JetTable(std::shared_ptr<JetFile> file, const std::string& name)
     if (handle_ == nullptr)
         file_->ThrowDamaged("no reader could be made for the table '" + name + "'");
     MdbCatalogEntry* entry = FindEntry(handle_, name);
-    if (entry == nullptr && mdb_read_catalog(handle_, MDB_ANY) != nullptr)
-        entry = FindEntry(handle_, name);  // a fresh handle may not have read its catalogue yet
+    // A fresh handle may not have read its catalogue yet, and a cloned one has its entries
+    // without the properties (Required, a calculated field's expression).
+    if ((entry == nullptr || entry->props == nullptr) &&
+        mdb_read_catalog(handle_, MDB_ANY) != nullptr)
+        entry = FindEntry(handle_, name);
     if (entry == nullptr) {
         mdb_close(handle_);
         throw EngineError(err::kItemNotFound,
@@ -57,27 +64,32 @@ JetTable::JetTable(std::shared_ptr<JetFile> file, const std::string& name)
         mdb_close(handle_);
         file_->ThrowDamaged("the definition of the table '" + name_ + "' cannot be read");
     }
-    // Column properties live with the catalogue entry of the file's own handle.
-    MdbCatalogEntry* described = FindEntry(file_->Handle(), name_);
-    MdbTableDef* properties = described ? mdb_read_table(described) : nullptr;
-    if (properties != nullptr && mdb_read_columns(properties) == nullptr) {
-        mdb_free_tabledef(properties);
-        properties = nullptr;
-    }
+    // libmdb reads the index definitions from where reading the columns left its page buffer:
+    // later, after any other page was read, it would read something else.
+    mdb_read_indices(table_);
+    // The columns carry their properties: the handle's catalogue was read with them above.
     for (guint i = 0; i < table_->columns->len; ++i) {
         const auto* column = static_cast<MdbColumn*>(g_ptr_array_index(table_->columns, i));
         JetColumn info;
         info.storedType = column->col_type;
-        info.scale = column->col_scale;
+        // libmdb reads a decimal's precision into col_scale and its scale into col_prec (the
+        // file keeps precision first); mdb-schema prints them in that crossed order too.
+        info.scale = column->col_prec;
         info.field = DescribeField(*column, file_->Wide());
-        if (properties != nullptr && i < properties->columns->len) {
-            const auto* same = static_cast<MdbColumn*>(g_ptr_array_index(properties->columns, i));
-            info.field.required = PropertyIsTrue(same, "Required");
+        {
+            info.field.required = PropertyIsTrue(column, "Required");
+            if (mdb_col_get_prop(column, "Expression") != nullptr) {
+                const char* result = mdb_col_get_prop(column, "ResultType");
+                info.calculated = true;
+                info.resultType = result ? std::atoi(result) : MDB_TEXT;  // a stored type code
+                info.storedType = info.resultType;
+                const bool required = info.field.required;
+                info.field = DescribeField(*column, file_->Wide(), info.storedType);
+                info.field.required = required;
+            }
         }
         columns_.push_back(std::move(info));
     }
-    if (properties != nullptr)
-        mdb_free_tabledef(properties);
     fields_.resize(table_->num_cols > 0 ? table_->num_cols : 1);
     mdb_rewind_table(table_);
 }
@@ -97,8 +109,6 @@ std::vector<FieldInfo> JetTable::Fields() const {
 
 std::vector<IndexInfo> JetTable::Indexes() {
     std::vector<IndexInfo> indexes;
-    if (table_->indices == nullptr && mdb_read_indices(table_) == nullptr)
-        return indexes;
     if (table_->indices == nullptr)
         return indexes;
     for (guint i = 0; i < table_->indices->len; ++i) {
@@ -159,6 +169,41 @@ bool JetTable::Next(Row& row) {
 }
 
 Value JetTable::ValueOf(const JetColumn& column, std::string_view stored, bool isNull) {
+    if (column.calculated) {
+        if (isNull)
+            return std::monostate{};
+        // A long result is a memo whose content is the wrapped value.
+        std::optional<std::string> content;
+        if (column.storedType == MDB_MEMO) {
+            content = ReadLongValue(*file_, stored);
+            if (!content) {
+                file_->ThrowDamaged("a calculated value of the table '" + name_ +
+                                    "' cannot be read");
+            }
+            stored = *content;
+        }
+        if (stored.size() < kCalculatedDataOffset)
+            return std::monostate{};
+        // The computed value follows a header that gives its length.
+        const auto length = static_cast<std::size_t>(
+            static_cast<std::uint32_t>(ReadLittleEndian(stored, kCalculatedLengthOffset, 4)));
+        stored = stored.substr(kCalculatedDataOffset, length);
+        if (stored.empty())
+            return std::monostate{};  // computed from a Null
+        switch (column.storedType) {
+            case MDB_BOOL:
+                return !stored.empty() && stored[0] != 0;
+            case MDB_MEMO:
+                return DecodeText(*file_, stored);
+            case MDB_NUMERIC:
+                return CalculatedDecimalValue(stored);
+            default:
+                break;
+        }
+        JetColumn plain = column;
+        plain.calculated = false;
+        return ValueOf(plain, stored, false);
+    }
     if (column.storedType == MDB_BOOL)
         return !isNull;  // a Yes/No value is its null bit
     if (isNull)

@@ -17,6 +17,9 @@ struct JetColumn {
     FieldInfo field;
     int storedType = 0;  // libmdb's (the file's) type code
     int scale = 0;
+    // A calculated field's value is stored wrapped, of the type it computes (a stored type code).
+    bool calculated = false;
+    int resultType = 0;
 };
 
 class JetTable {

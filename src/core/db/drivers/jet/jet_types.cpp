@@ -49,10 +49,10 @@ TypeOfColumn Map(int stored) {
 
 }  // namespace
 
-FieldInfo DescribeField(const MdbColumn& column, bool wideText) {
+FieldInfo DescribeField(const MdbColumn& column, bool wideText, int storedType) {
     FieldInfo field;
     field.name = column.name;
-    const TypeOfColumn mapped = Map(column.col_type);
+    const TypeOfColumn mapped = Map(storedType < 0 ? column.col_type : storedType);
     field.type = mapped.type;
     if (mapped.size >= 0) {
         field.size = mapped.size;

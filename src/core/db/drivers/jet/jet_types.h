@@ -17,6 +17,7 @@ inline constexpr const char* kComplexPlaceholder =
 
 // The field of a column: Jet type code, size (text sizes in characters, where libmdb reports
 // bytes for the UCS-2 formats), fixed/variable and counter attributes.
-FieldInfo DescribeField(const MdbColumn& column, bool wideText);
+// `storedType`, when given, stands for the column's own (a calculated field's result type).
+FieldInfo DescribeField(const MdbColumn& column, bool wideText, int storedType = -1);
 
 }  // namespace tessel::db::jet

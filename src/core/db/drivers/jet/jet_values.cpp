@@ -11,6 +11,8 @@ namespace tessel::db::jet {
 namespace {
 
 constexpr std::size_t kDecimalSize = 17;
+// A calculated field's decimal: two bytes of precision, the scale, the sign, then 96 bits.
+constexpr std::size_t kCalculatedDecimalSize = 16;
 constexpr std::size_t kGuidSize = 16;
 constexpr std::size_t kExtendedDateSize = 42;
 constexpr int kMostExactDigits = 15;
@@ -121,8 +123,10 @@ std::optional<std::string> DecimalText(std::string_view stored, int scale) {
     return WithScale(DigitsOf(value), scale, negative);
 }
 
-Value DecimalValue(std::string_view stored, int scale) {
-    const auto text = DecimalText(stored, scale);
+namespace {
+
+// A decimal's digits as a number when a double holds them exactly, else as text.
+Value NumberOrText(const std::optional<std::string>& text) {
     if (!text)
         return std::monostate{};
     std::size_t significant = 0;
@@ -141,6 +145,25 @@ Value DecimalValue(std::string_view stored, int scale) {
             return value;
     }
     return *text;
+}
+
+}  // namespace
+
+Value DecimalValue(std::string_view stored, int scale) {
+    return NumberOrText(DecimalText(stored, scale));
+}
+
+Value CalculatedDecimalValue(std::string_view stored) {
+    if (stored.size() < kCalculatedDecimalSize)
+        return std::monostate{};
+    const int scale = static_cast<unsigned char>(stored[2]);
+    if (scale > 38)
+        return std::monostate{};
+    const auto high = static_cast<std::uint32_t>(ReadLittleEndian(stored, 4, 4));
+    const auto low = static_cast<std::uint64_t>(ReadLittleEndian(stored, 8, 8));
+    const unsigned __int128 value = (static_cast<unsigned __int128>(high) << 64) | low;
+    const bool negative = (static_cast<unsigned char>(stored[3]) & 0x80) != 0 && value != 0;
+    return NumberOrText(WithScale(DigitsOf(value), scale, negative));
 }
 
 std::optional<std::string> GuidText(std::string_view stored) {

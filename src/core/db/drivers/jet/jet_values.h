@@ -30,6 +30,8 @@ std::string CurrencyText(std::int64_t tenThousandths);
 // A decimal (numeric) field: a sign byte and 16 bytes of digits. The number when it has at
 // most 15 significant digits, else its exact text.
 Value DecimalValue(std::string_view stored, int scale);
+// The value a calculated decimal field keeps, which carries its own scale.
+Value CalculatedDecimalValue(std::string_view stored);
 // Its exact text ("-1234.5600" for scale 4); nothing for a value of the wrong length.
 std::optional<std::string> DecimalText(std::string_view stored, int scale);
 
