@@ -10,6 +10,7 @@
 #include "app/dialogs/odbc_registration_dialog.h"
 #include "app/widget_ui.h"
 #include "core/odbc_environment.h"
+#include "core/script/recordset_file.h"
 #include "gui_support.h"
 
 namespace tessel::test::gui {
@@ -52,7 +53,7 @@ TEST_F(OdbcRegistrationDialogTest, AFilledDialogRegistersADataSourceThatTheDrive
         description->setText("parts made by the test");
         ok->click();
     });
-    Window().GetUi().SetEditorText("dbConnect ODBC;dbMake " + file + ";");
+    Window().GetUi().SetEditorText("dbMake " + file + ";dbConnect ODBC;dbMake " + file + ";");
     Window().RunMenuCommand("mnuScriptExecute");
     Settle(50);
     EXPECT_TRUE(person_.boxes.empty());
@@ -60,6 +61,26 @@ TEST_F(OdbcRegistrationDialogTest, AFilledDialogRegistersADataSourceThatTheDrive
     EXPECT_NE(listed.find("[GuiParts]"), std::string::npos) << listed;
     // Written into the tests' own user file.
     EXPECT_NE(ReadBytes(odbc.UserIni()).find("GuiParts"), std::string::npos);
+
+    // Its rows come back whole through the driver: a text longer than one read, a null, and
+    // the next row's short text in the buffer the long one left.
+    const std::string longText(5000, 'x');
+    Window().GetUi().SetEditorText(
+        "dbOpen GuiParts;CREATE TABLE t (a INTEGER, b TEXT);"
+        "INSERT INTO t VALUES (1, '" +
+        longText +
+        "');INSERT INTO t VALUES (2, NULL);INSERT INTO t VALUES (3, "
+        "'nut');SELECT a, b FROM t ORDER BY a;");
+    Window().RunMenuCommand("mnuScriptExecute");
+    Settle(50);
+    EXPECT_TRUE(person_.boxes.empty());
+    const auto recordset = RecordsetFile::Open(Sess().state.recordsets.recordsetFileName);
+    ASSERT_EQ(recordset->RowCount(), 3);
+    const auto rows = recordset->ReadRows(0, 3);
+    EXPECT_EQ(rows[0][0].integer, 1);
+    EXPECT_EQ(rows[0][1].bytes, longText);
+    EXPECT_EQ(rows[1][1].kind, db::ValueView::Kind::Null);
+    EXPECT_EQ(rows[2][1].bytes, "nut");
 }
 
 TEST_F(OdbcRegistrationDialogTest, CancelRegistersNothing) {
