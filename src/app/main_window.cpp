@@ -20,6 +20,7 @@
 #include "app/browse/database_tree_pane.h"
 #include "app/browse/recordset_list_pane.h"
 #include "app/browse/recordset_view_pane.h"
+#include "app/dialogs/options_dialog.h"
 #include "app/main_menus.h"
 #include "app/run_controller.h"
 #include "app/startup/tips_setting.h"
@@ -210,6 +211,8 @@ void MainWindow::BindOwnCommands() {
     BindCommand("mnuScriptExecute", [this] { runner_->Execute(); });
     BindCommand("mnuScriptGenerate", [&session] { ScriptGenerate(session); });
     BindCommand("mnuScriptExport", [&session] { ScriptExport(session); });
+    BindCommand("mnuToolsOptions",
+                [this, &session] { OptionsDialog::Show(session, *editor_, this); });
     BindCommand("mnuToolsSysTbls", [this, &session] {
         tree_->SetIncludeSystemTables(MenuItem("mnuToolsSysTbls")->isChecked());
         if (session.state.current.databaseOpen)

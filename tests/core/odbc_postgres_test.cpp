@@ -5,109 +5,17 @@
 // recreates the tables in a new Access-type database.
 #include <gtest/gtest.h>
 
-#include <netinet/in.h>
-#include <pwd.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
-#include <filesystem>
 #include <memory>
 
 #include "core/generate/schema_script.h"
 #include "core/session/current_database.h"
 #include "odbc_fixture.h"
+#include "support/postgres_server.h"
 
 namespace tessel::test {
 namespace {
-
-namespace fs = std::filesystem;
-
-// A port nothing listens on now.
-int FreeLoopbackPort() {
-    const int socket = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    int port = 0;
-    if (::bind(socket, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-        ::getsockname(socket, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
-        port = ntohs(address.sin_port);
-    }
-    ::close(socket);
-    return port;
-}
-
-std::string ServerBinaries() {
-    std::string found;
-    if (fs::exists("/usr/lib/postgresql")) {
-        for (const auto& entry : fs::directory_iterator("/usr/lib/postgresql")) {
-            const std::string bin = entry.path().string() + "/bin";
-            if (fs::exists(bin + "/initdb") && bin > found)
-                found = bin;
-        }
-    }
-    return found;
-}
-
-std::string UserName() {
-    const passwd* entry = getpwuid(geteuid());
-    return entry ? entry->pw_name : "postgres";
-}
-
-// One server for the suite: started before its first test, stopped after its last.
-class PostgresServer {
-  public:
-    PostgresServer() {
-        const std::string bin = ServerBinaries();
-        if (bin.empty()) {
-            problem = "the PostgreSQL server is not installed: apt-get install postgresql";
-            return;
-        }
-        // The server refuses to run as root: an unprivileged user owns its directory.
-        const bool root = geteuid() == 0;
-        const std::string as = root ? "runuser -u nobody -- " : "";
-        if (root && std::system("id nobody >/dev/null 2>&1") != 0) {
-            problem =
-                "running as root and there is no unprivileged user 'nobody' to run the "
-                "server as";
-            return;
-        }
-        fs::permissions(dir.Path(), fs::perms::all, fs::perm_options::add);
-        if (root)
-            std::system(("chown nobody '" + dir.Path().string() + "'").c_str());
-        port = FreeLoopbackPort();
-        const std::string data = dir.File("data");
-        const std::string initdb = as + "'" + bin + "/initdb' -D '" + data + "' -U '" + UserName() +
-                                   "' -A trust -E UTF8 --locale=C --no-sync >'" +
-                                   dir.File("initdb.log") + "' 2>&1";
-        if (std::system(initdb.c_str()) != 0) {
-            problem = "initdb failed: " + ReadBytes(dir.File("initdb.log"));
-            return;
-        }
-        pgCtl = as + "'" + bin + "/pg_ctl' -D '" + data + "'";
-        const std::string start = pgCtl + " -w -t 60 -l '" + dir.File("server.log") + "' -o '-p " +
-                                  std::to_string(port) + " -k " + dir.Path().string() +
-                                  " -c listen_addresses=127.0.0.1 -F' start >/dev/null 2>&1";
-        if (std::system(start.c_str()) != 0) {
-            problem = "the server did not start: " + ReadBytes(dir.File("server.log"));
-            return;
-        }
-        running = true;
-    }
-    ~PostgresServer() {
-        if (running)
-            std::system((pgCtl + " -m immediate stop >/dev/null 2>&1").c_str());
-    }
-
-    TempDir dir;
-    int port = 0;
-    std::string pgCtl;
-    bool running = false;
-    std::string problem;
-};
 
 class OdbcPostgres : public OdbcScriptTest {
   protected:

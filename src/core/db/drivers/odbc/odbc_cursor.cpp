@@ -1,5 +1,6 @@
 #include "core/db/drivers/odbc/odbc_cursor.h"
 
+#include <algorithm>
 #include <array>
 
 namespace tessel::db::odbc {
@@ -53,6 +54,10 @@ int FieldTypeOf(SQLSMALLINT sqlType) {
 }
 
 namespace {
+
+// The first piece of a text or binary value read into a cell that has no buffer yet.
+constexpr std::size_t kFirstPiece = 256;
+constexpr std::size_t kLargestFirstPiece = 4096;
 
 bool IsIntegerType(int type) {
     return type == ftype::kBoolean || type == ftype::kByte || type == ftype::kInteger ||
@@ -126,38 +131,59 @@ bool OdbcCursor::Next() {
 
 void OdbcCursor::ReadCell(SQLUSMALLINT number, Read read, Cell& cell) {
     SQLLEN indicator = 0;
-    cell = Cell{};
-    const std::string what =
-        "The value of the column '" + columns_[number - 1].name + "' could not be read";
+    // The cell keeps its text buffer from row to row: a million rows cost no million
+    // allocations.
+    cell.null = true;
+    cell.integer = 0;
+    cell.real = 0;
+    cell.bytes.clear();
+    const auto check = [&](SQLRETURN result) {
+        if (!Succeeded(result)) {
+            Check(result, SQL_HANDLE_STMT, statement_.get(),
+                  "The value of the column '" + columns_[number - 1].name + "' could not be read");
+        }
+    };
     if (read == Read::Integer || read == Read::Real) {
         void* target = read == Read::Integer ? static_cast<void*>(&cell.integer)
                                              : static_cast<void*>(&cell.real);
         const SQLSMALLINT type = read == Read::Integer ? SQL_C_SBIGINT : SQL_C_DOUBLE;
-        Check(SQLGetData(statement_.get(), number, type, target, 0, &indicator), SQL_HANDLE_STMT,
-              statement_.get(), what);
+        check(SQLGetData(statement_.get(), number, type, target, 0, &indicator));
         cell.null = indicator == SQL_NULL_DATA;
         return;
     }
-    // Text and binary come in pieces until the driver has no more.
+    // Text and binary come in pieces until the driver has no more, straight into the cell.
     const SQLSMALLINT type = read == Read::Text ? SQL_C_CHAR : SQL_C_BINARY;
     const SQLLEN terminator = read == Read::Text ? 1 : 0;
-    std::array<char, 4096> piece{};
+    std::string& bytes = cell.bytes;
+    std::size_t filled = 0;
+    // As much as the cell held before, within bounds: the room is cleared before each read.
+    std::size_t room = std::clamp<std::size_t>(bytes.capacity(), kFirstPiece, kLargestFirstPiece);
     for (;;) {
-        const SQLRETURN result = SQLGetData(statement_.get(), number, type, piece.data(),
-                                            static_cast<SQLLEN>(piece.size()), &indicator);
+        bytes.resize(filled + room);
+        const SQLRETURN result = SQLGetData(statement_.get(), number, type, bytes.data() + filled,
+                                            static_cast<SQLLEN>(room), &indicator);
         if (result == SQL_NO_DATA)
             break;
-        Check(result, SQL_HANDLE_STMT, statement_.get(), what);
-        if (indicator == SQL_NULL_DATA)
+        if (!Succeeded(result)) {
+            bytes.clear();
+            check(result);
+        }
+        if (indicator == SQL_NULL_DATA) {
+            bytes.clear();
             return;
+        }
         cell.null = false;
-        const SQLLEN room = static_cast<SQLLEN>(piece.size()) - terminator;
-        const bool more = indicator == SQL_NO_TOTAL || indicator > room;
-        const SQLLEN taken = more ? room : indicator;
-        cell.bytes.append(piece.data(), static_cast<std::size_t>(taken));
+        const SQLLEN usable = static_cast<SQLLEN>(room) - terminator;
+        const bool more = indicator == SQL_NO_TOTAL || indicator > usable;
+        filled += static_cast<std::size_t>(more ? usable : indicator);
         if (!more)
             break;
+        // The rest at once when the driver says how much is left, else twice the room.
+        room = indicator == SQL_NO_TOTAL
+                   ? 2 * room
+                   : static_cast<std::size_t>(indicator - usable + terminator);
     }
+    bytes.resize(filled);
 }
 
 ValueView OdbcCursor::Get(std::size_t column) const {
