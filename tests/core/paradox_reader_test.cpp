@@ -66,7 +66,7 @@ const Counted kTables[] = {
     {"fields/bcd.db", 3, "5.0"},          {"fields/bytes.db", 1, "5.0"},
     {"fields/date35.db", 3, "3.5"},       {"fields/date4.db", 3, "4.0"},
     {"fields/date5.db", 3, "5.0"},        {"fields/date7.db", 5, "5.0"},
-    {"fields/fmemo.db", 1, "5.0"},        {"fields/graphic.db", 3, "5.0"},
+    {"fields/fmemo.db", 2, "5.0"},        {"fields/graphic.db", 3, "5.0"},
     {"fields/graphic240.db", 1, "5.0"},   {"fields/logical.db", 4, "5.0"},
     {"fields/long.db", 3, "5.0"},         {"fields/memo.db", 2, "5.0"},
     {"fields/ole.db", 1, "5.0"},          {"fields/time.db", 3, "5.0"},
@@ -141,9 +141,10 @@ TEST(ParadoxReader, BcdFieldsGiveTheirDigitsWithTheirDecimals) {
     EXPECT_EQ(rows[1][1], "-1");
     EXPECT_EQ(rows[2][0], "0");
     EXPECT_EQ(rows[2][1], "<null>");
-    // Digits after the last one the writer set are not digits: they are left out.
-    EXPECT_EQ(rows[0][2].rfind("0.1229999999998", 0), 0u) << rows[0][2];
-    EXPECT_EQ(rows[1][2].rfind("-0.1229999999998", 0), 0u) << rows[1][2];
+    // Nibbles after the last digit the writer set are no digits: they are left out.
+    EXPECT_EQ(rows[0][2], "0.122999999999999998");
+    EXPECT_EQ(rows[1][2], "-0.122999999999999998");
+    EXPECT_EQ(rows[2][2], "0.9999000000000000118");
 }
 
 TEST(ParadoxReader, BcdEdgeValues) {
@@ -164,6 +165,22 @@ TEST(ParadoxReader, MemosComeFromTheRecordOrTheMemoFile) {
     EXPECT_EQ(rows[0][1].size(), 555u);
     EXPECT_EQ(rows[0][1].rfind("0123456789001234567890", 0), 0u);
     EXPECT_EQ(rows[1][1], "01234567890\n");
+}
+
+TEST(ParadoxReader, MemosOfSharedAndWholeBlocksAndOfEncryptedMemoFiles) {
+    const Rows customers = AllRows(Resources("db/CUSTOMER.DB"));
+    ASSERT_EQ(customers.size(), 20u);
+    EXPECT_EQ(customers[0][1], "Luke");
+    EXPECT_EQ(customers[0][8], "Small comment (less 100 symbols)");
+    EXPECT_EQ(customers[0][9], "1996-02-02");
+    EXPECT_EQ(customers[1][8].size(), 518u);
+    EXPECT_EQ(customers[3][8].size(), 56864u);
+    EXPECT_EQ(customers[3][8].rfind(" The PARADOX File Structure", 0), 0u);
+    const Rows encrypted = AllRows(Resources("encrypt/encryptedmemo.db"));
+    ASSERT_EQ(encrypted.size(), 2u);
+    EXPECT_EQ(encrypted[0][0].size(), 55855u);
+    EXPECT_EQ(encrypted[0][0].rfind(" The PARADOX File Structure", 0), 0u);
+    EXPECT_EQ(encrypted[1][0].size(), 494832u);
 }
 
 TEST(ParadoxReader, GraphicsAndBlobsAreTheirBytes) {

@@ -1,6 +1,6 @@
 #include "core/db/drivers/paradox/px_table.h"
 
-#include <filesystem>
+#include <algorithm>
 
 #include "core/db/drivers/paradox/px_bytes.h"
 #include "core/db/drivers/paradox/px_crypt.h"
@@ -66,7 +66,9 @@ std::vector<IndexInfo> PxTable::Indexes() const {
 }
 
 PxTable::Cursor::Cursor(std::shared_ptr<PxTable> table)
-    : table_(std::move(table)), visited_(table_->header_.fileBlocks + 1u, false) {}
+    : table_(std::move(table)),
+      text_([table = table_.get()](std::string_view bytes) { return table->Text(bytes); }),
+      visited_(table_->header_.fileBlocks + 1u, false) {}
 
 bool PxTable::Cursor::LoadBlock(std::uint32_t number) {
     const PxHeader& header = table_->header_;
@@ -78,9 +80,13 @@ bool PxTable::Cursor::LoadBlock(std::uint32_t number) {
     visited_[number] = true;
     const std::uint64_t at =
         header.headerSize + static_cast<std::uint64_t>(number - 1) * header.blockSize;
-    if (at + header.blockSize > table_->size_)
-        table_->Damaged("the file ends inside block " + std::to_string(number));
-    table_->file_.ReadInto(at, header.blockSize, block_);
+    // Writers leave the last block short of its full size; the records it holds must be there.
+    if (at + kBlockHead > table_->size_)
+        table_->Damaged("the file ends before block " + std::to_string(number));
+    const std::size_t present =
+        static_cast<std::size_t>(std::min<std::uint64_t>(header.blockSize, table_->size_ - at));
+    table_->file_.ReadInto(at, present, block_);
+    block_.resize(header.blockSize, '\0');
     auto* bytes = reinterpret_cast<unsigned char*>(block_.data());
     if (header.encryption != 0)
         DecryptTableBlock(bytes, block_.size(), header.encryption, number);
@@ -94,6 +100,8 @@ bool PxTable::Cursor::LoadBlock(std::uint32_t number) {
             kBlockHead + records_ * header.recordSize > header.blockSize)
             table_->Damaged("block " + std::to_string(number) + " claims more records than " +
                             "it holds");
+        if (kBlockHead + records_ * header.recordSize > present)
+            table_->Damaged("the file ends inside block " + std::to_string(number));
     }
     index_ = 0;
     return true;
@@ -145,8 +153,7 @@ Value PxTable::Cursor::Get(std::size_t column) {
             return std::move(*stored);
         }
         default:
-            return DecodeFixed(field, bytes,
-                               [this](std::string_view text) { return table_->Text(text); });
+            return DecodeFixed(field, bytes, text_);
     }
 }
 

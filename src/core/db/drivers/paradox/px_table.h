@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -40,6 +41,7 @@ class PxTable {
       private:
         bool LoadBlock(std::uint32_t number);
         std::shared_ptr<PxTable> table_;
+        std::function<std::string(std::string_view)> text_;  // made once: rows are many
         std::string block_;
         std::vector<bool> visited_;
         std::uint32_t next_ = 0;
