@@ -170,8 +170,7 @@ TEST_F(ParadoxScript, AnEncryptedTableShowsThePasswordPrompt) {
 
 TEST_F(ParadoxScript, GenerateWritesTheTablesAndTheirPrimaryKey) {
     const std::string directory = CopyTables(dir, "gen", {"db/GENERAL.DB", "db/CONTACTS.DB"});
-    Run("dbConnect Paradox;\r\n");
-    ui.fileAnswers = {directory + "/GENERAL.DB"};
+    Run("dbConnect Paradox;\r\ndbOpen " + directory + ";\r\n");
     GenerateSQL(session);
     EXPECT_TRUE(ui.boxes.empty()) << Boxes();
     const std::string& script = ui.editorText;
