@@ -7,8 +7,6 @@
 // pxlib: PX_get_record over all records and PX_get_data_alpha/_double/_long/_short for every
 // field. Prints both rates in rows per second and their ratio (target: at least 0.7 times the
 // rate of pxlib). pxlib reads only tables it does not crash on; the table must be one of them.
-#include <paradox.h>
-
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -18,6 +16,11 @@
 #include <vector>
 
 #include "core/db/drivers/paradox/px_table.h"
+
+// pxlib's header declares C functions without saying so.
+extern "C" {
+#include <paradox.h>
+}
 
 namespace {
 

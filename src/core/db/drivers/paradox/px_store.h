@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/db/drivers/paradox/px_table.h"
+#include "core/db/read_only_store.h"
 #include "core/db/table_store.h"
 
 namespace tessel::db::paradox {
@@ -24,7 +25,7 @@ std::vector<PxTableFile> TableFilesOf(const std::string& directory);
 // The error for an encrypted table without its password (3031, naming the table).
 EngineError PasswordError(const std::string& path);
 
-class PxStore : public TableStore {
+class PxStore : public ReadOnlyStore {
   public:
     PxStore(std::string directory, std::string version);
 
@@ -56,15 +57,6 @@ class PxStore : public TableStore {
     void DropColumn(const std::string& table, const std::string&) override;
     void CreateIndex(const std::string& table, const IndexInfo&) override;
     void DropIndex(const std::string& table, const std::string&) override;
-
-    // Reading needs no transaction; a statement that changes nothing commits nothing.
-    void Begin() override {}
-    void Sync() override {}
-    void Commit() override {}
-    void Rollback() override {}
-    void Savepoint(int) override {}
-    void Release(int) override {}
-    void RollbackTo(int) override {}
 
   private:
     std::shared_ptr<PxTable> Open(const std::string& table);

@@ -3,11 +3,14 @@
 #include <cstring>
 
 #include "core/base/date_serial.h"
+#include "core/db/drivers/dbf/dbf_values.h"
 
 namespace tessel::db::paradox {
 namespace {
 
 constexpr long kMillisecondsPerDay = 86400000L;
+// Day 1 of the format is 0001-01-01, Julian day 1721426.
+constexpr long kJulianDayBeforeDayOne = 1721425;
 
 std::uint64_t Be(const unsigned char* p, std::size_t count) {
     std::uint64_t value = 0;
@@ -109,18 +112,9 @@ FieldInfo FieldInfoOf(const PxField& field) {
 }
 
 Value DateOfDays(long days, long milliseconds) {
-    if (days < 1 || milliseconds < 0 || milliseconds >= kMillisecondsPerDay)
+    if (days < 1)
         return std::monostate{};
-    base::DateTime date = base::DateOfDayNumber(base::DayNumberOf(1, 1, 1) + days - 1);
-    if (date.year < base::kFirstYear || date.year > base::kLastYear)
-        return std::monostate{};
-    const long seconds = (milliseconds + 500) / 1000;
-    date.hour = static_cast<int>(seconds / 3600);
-    date.minute = static_cast<int>(seconds / 60 % 60);
-    date.second = static_cast<int>(seconds % 60);
-    if (date.hour > 23)
-        date.hour = 23, date.minute = 59, date.second = 59;
-    return base::IsoText(date);
+    return dbf::DateOfJulian(days + kJulianDayBeforeDayOne, milliseconds);
 }
 
 std::string BcdText(const unsigned char* bytes, int decimals) {
