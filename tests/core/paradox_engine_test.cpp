@@ -63,6 +63,32 @@ TEST(ParadoxEngine, ADirectoryShowsItsTablesFieldsAndPrimaryKey) {
     EXPECT_EQ(indexes[0].fields, "+REQTYPE;+URI");
     EXPECT_TRUE(indexes[0].primary);
     EXPECT_TRUE(database->Indexes("CONTACTS").empty());
+    // Secondary indexes from their .Xnn and .XGn files: a one-field index is named by its field,
+    // a composite one by the name its file holds.
+    const auto customer = database->Indexes("CUSTOMER");
+    ASSERT_EQ(customer.size(), 2u);
+    EXPECT_EQ(customer[0].fields, "+CustNo");
+    EXPECT_EQ(customer[1].name, "City");
+    EXPECT_EQ(customer[1].fields, "+City");
+    EXPECT_FALSE(customer[1].primary);
+    const auto codes = database->Indexes("AREACODES");
+    ASSERT_EQ(codes.size(), 2u);
+    EXPECT_EQ(codes[1].name, "ste");
+    EXPECT_EQ(codes[1].fields, "+State");
+}
+
+TEST(ParadoxEngine, AnUnreadableSecondaryIndexIsLeftOut) {
+    TempDir dir;
+    db::Engine engine;
+    const std::string directory = CopyTables(dir, "p", {"db/CUSTOMER.DB", "db/CUSTOMER.MB"});
+    {
+        std::ofstream out(directory + "/CUSTOMER.X06", std::ios::binary);
+        out << std::string(300, '\x05');
+    }
+    auto database = engine.OpenDatabase(directory, false, false, "Paradox 5.X;");
+    const auto indexes = database->Indexes("CUSTOMER");
+    ASSERT_EQ(indexes.size(), 1u);
+    EXPECT_EQ(indexes[0].name, "Primary");
 }
 
 TEST(ParadoxEngine, StatementsRunWithJoinsAndAggregates) {

@@ -49,9 +49,29 @@ std::size_t FieldLength(std::uint8_t type, std::uint16_t size) {
     }
 }
 
-bool HasExtendedHeader(std::uint8_t versionId, std::uint8_t fileType) {
-    return versionId >= kFirst40Version && (fileType == 0 || fileType == 2);
+bool IsTableType(std::uint8_t fileType) {
+    return fileType == 0 || fileType == 2;
 }
+// The files of secondary indexes: .Xnn (3, 5) and .XGn (6, 8).
+bool IsIndexType(std::uint8_t fileType) {
+    return fileType == 3 || fileType == 5 || fileType == 6 || fileType == 8;
+}
+
+bool HasExtendedHeader(std::uint8_t versionId, std::uint8_t fileType) {
+    return versionId >= kFirst40Version && (IsTableType(fileType) || IsIndexType(fileType));
+}
+
+bool LooksLikeFile(std::string_view bytes, bool (*typeFits)(std::uint8_t)) {
+    if (bytes.size() < kBaseHeader)
+        return false;
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::uint8_t blockKb = p[5];
+    const std::uint8_t versionId = p[0x39];
+    return typeFits(p[4]) && blockKb >= 1 && blockKb <= 32 && versionId >= 3 && versionId <= 12 &&
+           Le16(p) > 0 && Le16(p + 2) >= kBaseHeader;
+}
+
+PxHeader Parse(std::string_view bytes, std::uint64_t fileSize, const std::string& path, bool index);
 
 }  // namespace
 
@@ -68,19 +88,24 @@ std::string PxHeader::VersionText() const {
 }
 
 bool LooksLikeTable(std::string_view bytes) {
-    if (bytes.size() < kBaseHeader)
-        return false;
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-    const std::uint8_t fileType = p[4];
-    const std::uint8_t blockKb = p[5];
-    const std::uint8_t versionId = p[0x39];
-    return (fileType == 0 || fileType == 2) && blockKb >= 1 && blockKb <= 32 && versionId >= 3 &&
-           versionId <= 12 && Le16(p) > 0 && Le16(p + 2) >= kBaseHeader;
+    return LooksLikeFile(bytes, IsTableType);
 }
 
 PxHeader ParseHeader(std::string_view bytes, std::uint64_t fileSize, const std::string& path) {
-    if (!LooksLikeTable(bytes))
-        Damaged(path, "its header is not that of a Paradox table");
+    return Parse(bytes, fileSize, path, false);
+}
+
+PxHeader ParseIndexHeader(std::string_view bytes, std::uint64_t fileSize, const std::string& path) {
+    return Parse(bytes, fileSize, path, true);
+}
+
+namespace {
+
+PxHeader Parse(std::string_view bytes, std::uint64_t fileSize, const std::string& path,
+               bool index) {
+    if (!LooksLikeFile(bytes, index ? IsIndexType : IsTableType))
+        Damaged(path, index ? "its header is not that of a Paradox index"
+                            : "its header is not that of a Paradox table");
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     PxHeader header;
     header.recordSize = Le16(p);
@@ -145,7 +170,20 @@ PxHeader ParseHeader(std::string_view bytes, std::uint64_t fileSize, const std::
         Damaged(path, "its fields take " + std::to_string(offset) + " bytes but its records " +
                           std::to_string(header.recordSize));
     }
+    // A composite index names itself after the field numbers and the sort order.
+    if (index && (header.fileType == 6 || header.fileType == 8) && extended) {
+        at += 2u * fieldCount;
+        const std::size_t sortEnd = bytes.find('\0', at);
+        if (sortEnd != std::string_view::npos && sortEnd + 1 < header.headerSize) {
+            const std::size_t nameEnd = bytes.find('\0', sortEnd + 1);
+            if (nameEnd != std::string_view::npos && nameEnd < header.headerSize)
+                header.indexName =
+                    codePage->Decode(bytes.substr(sortEnd + 1, nameEnd - sortEnd - 1));
+        }
+    }
     return header;
 }
+
+}  // namespace
 
 }  // namespace tessel::db::paradox

@@ -53,6 +53,7 @@ struct PxHeader {
     std::uint8_t versionId = 0;
     int codePage = 0;  // DOS code page, 0 when the header names none
     std::vector<PxField> fields;
+    std::string indexName;  // a composite secondary index's own name (.XGn files)
 
     // "3.0", "3.5", "4.0", "5.0" or "7.0".
     std::string VersionText() const;
@@ -62,6 +63,9 @@ struct PxHeader {
 // `path` names the file in errors. Throws EngineError kUnreadableDatabase for anything that is
 // not a sound Paradox table header.
 PxHeader ParseHeader(std::string_view bytes, std::uint64_t fileSize, const std::string& path);
+// The same for the file of a secondary index (.Xnn or .XGn), which is laid out as a table of the
+// index's fields, the primary key's fields and a block number.
+PxHeader ParseIndexHeader(std::string_view bytes, std::uint64_t fileSize, const std::string& path);
 
 // True when `bytes` (a file's first bytes) look like a Paradox table header.
 bool LooksLikeTable(std::string_view bytes);

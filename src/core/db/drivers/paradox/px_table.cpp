@@ -1,7 +1,11 @@
 #include "core/db/drivers/paradox/px_table.h"
 
 #include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <optional>
 
+#include "core/base/text.h"
 #include "core/db/drivers/paradox/px_bytes.h"
 #include "core/db/drivers/paradox/px_crypt.h"
 #include "core/db/drivers/paradox/px_values.h"
@@ -9,6 +13,8 @@
 
 namespace tessel::db::paradox {
 namespace {
+
+namespace fs = std::filesystem;
 
 constexpr std::size_t kLongestHeader = 0x10000;
 constexpr std::size_t kBlockHead = 6;
@@ -25,6 +31,46 @@ std::unique_ptr<base::CodePage> CodePageOf(int number) {
 
 PxHeader ReadHeader(const dbf::FileHandle& file, std::uint64_t size, const std::string& path) {
     return ParseHeader(file.ReadAt(0, kLongestHeader), size, path);
+}
+
+// The secondary index files beside a table: .Xnn for one field, .XGn for several.
+std::vector<std::string> SecondaryIndexFiles(const std::string& tablePath) {
+    const fs::path table(tablePath);
+    const std::string stem = base::UpperAscii(table.stem().string());
+    std::vector<std::string> files;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(table.parent_path(), error)) {
+        const fs::path& candidate = entry.path();
+        const std::string extension = base::UpperAscii(candidate.extension().string());
+        if (base::UpperAscii(candidate.stem().string()) == stem && extension.size() == 4 &&
+            extension[1] == 'X' && std::isxdigit(static_cast<unsigned char>(extension[3])) &&
+            (extension[2] == 'G' || std::isxdigit(static_cast<unsigned char>(extension[2]))))
+            files.push_back(candidate.string());
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+// A secondary index as the tree shows it: its own name (a one-field index is named by its
+// field) and the fields before the primary key's. An index file that cannot be read is left
+// out: the table's rows do not depend on it.
+std::optional<IndexInfo> ReadSecondaryIndex(const std::string& path, std::size_t keyFields) {
+    try {
+        dbf::FileHandle file(path);
+        const PxHeader header = ParseIndexHeader(file.ReadAt(0, kLongestHeader), file.Size(), path);
+        if (header.keyFields <= keyFields || header.keyFields > header.fields.size())
+            return std::nullopt;
+        IndexInfo index;
+        const std::size_t count = header.keyFields - keyFields;
+        for (std::size_t i = 0; i < count; ++i)
+            index.fields += (i == 0 ? "+" : ";+") + header.fields[i].name;
+        index.name = !header.indexName.empty() ? header.indexName
+                     : count == 1              ? header.fields[0].name
+                                               : fs::path(path).extension().string().substr(1);
+        return index;
+    } catch (const EngineError&) {
+        return std::nullopt;
+    }
 }
 
 }  // namespace
@@ -62,7 +108,12 @@ std::vector<IndexInfo> PxTable::Indexes() const {
     primary.primary = true;
     primary.unique = true;
     primary.required = true;
-    return {primary};
+    std::vector<IndexInfo> indexes{primary};
+    for (const auto& path : SecondaryIndexFiles(path_)) {
+        if (auto index = ReadSecondaryIndex(path, header_.keyFields))
+            indexes.push_back(std::move(*index));
+    }
+    return indexes;
 }
 
 PxTable::Cursor::Cursor(std::shared_ptr<PxTable> table)
