@@ -2,15 +2,15 @@
 # Builds the libFuzzer targets in build-fuzz (clang, AddressSanitizer and UndefinedBehavior-
 # Sanitizer) and runs each for SECONDS (default 60). The corpora live in build-fuzz/corpus and
 # are seeded from tests/scripts/*.sqv: whole scripts for the splitter, their statements for the
-# Jet layer; from the tables of tests/data for the .dbf reader; a sample schema.ini for the text
-# directories. Crashing inputs are written to build-fuzz/crashes.
+# Jet layer; from the tables of tests/data for the .dbf and Paradox readers; a sample schema.ini
+# for the text directories. Crashing inputs are written to build-fuzz/crashes.
 #   scripts/fuzz.sh [SECONDS] [TARGET...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(splitter_fuzz jetsql_fuzz dbf_fuzz text_schema_fuzz jet_fuzz)
+[ ${#targets[@]} -gt 0 ] || targets=(splitter_fuzz jetsql_fuzz dbf_fuzz text_schema_fuzz paradox_fuzz jet_fuzz)
 
 # clang and its libFuzzer runtime are needed only here.
 ./scripts/install-deps.sh clang libclang-rt-14-dev
@@ -22,9 +22,12 @@ seed_splitter=build-fuzz/corpus/splitter_fuzz
 seed_jetsql=build-fuzz/corpus/jetsql_fuzz
 seed_dbf=build-fuzz/corpus/dbf_fuzz
 seed_schema=build-fuzz/corpus/text_schema_fuzz
+seed_paradox=build-fuzz/corpus/paradox_fuzz
 seed_jet=build-fuzz/corpus/jet_fuzz
-mkdir -p "$seed_splitter" "$seed_jetsql" "$seed_dbf" "$seed_schema" "$seed_jet" build-fuzz/crashes
+mkdir -p "$seed_splitter" "$seed_jetsql" "$seed_dbf" "$seed_schema" "$seed_paradox" "$seed_jet" \
+    build-fuzz/crashes
 find tests/data -iname '*.dbf' -exec cp {} "$seed_dbf/" \;
+find tests/data/paradoxdriver -iname '*.db' -exec cp {} "$seed_paradox/" \;
 # Only the small Access files: libFuzzer prefers seeds of a few hundred kilobytes at most.
 find tests/data \( -iname '*.mdb' -o -iname '*.accdb' \) -size -300k -exec cp {} "$seed_jet/" \;
 # A schema.ini with a section of each format.

@@ -10,6 +10,7 @@ packages=(
     unixodbc-dev unixodbc odbcinst libsqliteodbc odbc-postgresql postgresql
     libcsv-dev
     mdbtools-dev mdbtools
+    pxlib-dev
     libgtest-dev libgmock-dev
     xvfb xauth
     "$@"

@@ -122,7 +122,7 @@ TEST(PlatformEngine, ConnectionTypesWithoutADriverNameTheTypeInTheirError) {
     TempDir dir;
     Engine engine;
     const std::string path = NewDatabase(engine, dir);
-    for (const char* connect : {"Excel 8.0;HDR=YES;", "Paradox 5.X;", "Btrieve;"}) {
+    for (const char* connect : {"Excel 8.0;HDR=YES;", "Btrieve;"}) {
         std::string description;
         EXPECT_EQ(
             ErrorNumber([&] { engine.OpenDatabase(path, false, false, connect); }, &description),
@@ -140,7 +140,7 @@ TEST(PlatformEngine, ConnectionStringsChooseTheDriver) {
     const std::string path = NewDatabase(engine, dir);
     EXPECT_EQ(engine.OpenConnection(AccessConnection(path))->ConnectionString(),
               AccessConnection(path));
-    for (const char* source : {"Paradox Files", "Excel Files", "Btrieve Files"}) {
+    for (const char* source : {"Excel Files", "Btrieve Files"}) {
         const std::string text = std::string("Provider=MSDASQL.1;Extended Properties=DSN=") +
                                  source + ";DBQ=" + path + ";";
         EXPECT_EQ(ErrorNumber([&] { engine.OpenConnection(text); }), err::kNoDriver) << source;
@@ -151,7 +151,14 @@ TEST(PlatformEngine, ConnectionStringsChooseTheDriver) {
                                  source + ";DBQ=" + dir.Path().string() + ";";
         EXPECT_EQ(engine.OpenConnection(text)->ConnectionString(), text) << source;
     }
-    // The text driver refuses a single file: its database is a directory of files.
+    // The text and Paradox drivers refuse a single file: their database is a directory.
+    EXPECT_EQ(ErrorNumber([&] {
+                  engine.OpenConnection(
+                      "Provider=MSDASQL.1;Extended Properties=DSN=Paradox Files;"
+                      "DBQ=" +
+                      path + ";");
+              }),
+              err::kUnreadableDatabase);
     EXPECT_EQ(ErrorNumber([&] {
                   engine.OpenConnection(
                       "Provider=MSDASQL.1;Extended Properties=DSN=Text Files;"

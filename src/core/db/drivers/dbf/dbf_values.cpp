@@ -54,21 +54,6 @@ double Dbase7Double(std::string_view bytes) {
     return DoubleOfBits(bits);
 }
 
-Value DateOfJulian(long julianDay, long milliseconds) {
-    if (julianDay <= 0 || milliseconds < 0 || milliseconds >= kMillisecondsPerDay)
-        return std::monostate{};
-    base::DateTime date = base::DateOfDayNumber(julianDay - kJulianDayOfSerialZero);
-    if (date.year < base::kFirstYear || date.year > base::kLastYear)
-        return std::monostate{};
-    const long seconds = (milliseconds + 500) / 1000;
-    date.hour = static_cast<int>(seconds / 3600);
-    date.minute = static_cast<int>(seconds / 60 % 60);
-    date.second = static_cast<int>(seconds % 60);
-    if (date.hour > 23)
-        date.hour = 23, date.minute = 59, date.second = 59;
-    return base::IsoText(date);
-}
-
 Value DecodeDate(std::string_view bytes) {
     if (bytes.size() != 8)
         return std::monostate{};
@@ -167,6 +152,21 @@ void PutBlank(std::string& record, const TableHeader& header, const FieldDescrip
 }
 
 }  // namespace
+
+Value DateOfJulian(long julianDay, long milliseconds) {
+    if (julianDay <= 0 || milliseconds < 0 || milliseconds >= kMillisecondsPerDay)
+        return std::monostate{};
+    base::DateTime date = base::DateOfDayNumber(julianDay - kJulianDayOfSerialZero);
+    if (date.year < base::kFirstYear || date.year > base::kLastYear)
+        return std::monostate{};
+    const long seconds = (milliseconds + 500) / 1000;
+    date.hour = static_cast<int>(seconds / 3600);
+    date.minute = static_cast<int>(seconds / 60 % 60);
+    date.second = static_cast<int>(seconds % 60);
+    if (date.hour > 23)
+        date.hour = 23, date.minute = 59, date.second = 59;
+    return base::IsoText(date);
+}
 
 bool IsMemoType(const TableHeader& header, const FieldDescriptor& field) {
     switch (field.type) {

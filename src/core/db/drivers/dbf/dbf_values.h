@@ -18,6 +18,10 @@ namespace tessel::db::dbf {
 // The Julian day number of 1899-12-30, the classic engine's day 0.
 inline constexpr long kJulianDayOfSerialZero = 2415019;
 
+// The ISO text of a Julian day and the milliseconds after its midnight; Null for a day or time
+// that is not one, or a year outside the program's dates.
+Value DateOfJulian(long julianDay, long milliseconds);
+
 bool IsMemoType(const TableHeader& header, const FieldDescriptor& field);
 
 // Who a written value belongs to, for messages.

@@ -3,6 +3,7 @@
 #include "core/db/drivers/jet/jet_catalog.h"
 #include "core/db/drivers/jet/jet_table.h"
 #include "core/db/names.h"
+#include "core/db/read_only_store.h"
 
 namespace tessel::db::jet {
 namespace {
@@ -28,7 +29,7 @@ class JetScan : public TableScan {
     RowId id_ = 0;
 };
 
-class JetStore : public TableStore {
+class JetStore : public ReadOnlyStore {
   public:
     explicit JetStore(std::shared_ptr<JetFile> file) : file_(std::move(file)) {}
 
@@ -77,15 +78,6 @@ class JetStore : public TableStore {
     void DropIndex(const std::string&, const std::string&) override {
         ThrowReadOnly(file_->Path());
     }
-
-    // Reading needs no transaction; a statement that changes nothing commits nothing.
-    void Begin() override {}
-    void Sync() override {}
-    void Commit() override {}
-    void Rollback() override {}
-    void Savepoint(int) override {}
-    void Release(int) override {}
-    void RollbackTo(int) override {}
 
   private:
     std::shared_ptr<JetFile> file_;
