@@ -10,6 +10,8 @@ packages=(
     unixodbc-dev unixodbc odbcinst libsqliteodbc odbc-postgresql postgresql
     libcsv-dev
     mdbtools-dev mdbtools
+    libfreexl-dev liborcus-dev
+    python3-xlrd python3-xlwt
     libgtest-dev libgmock-dev
     xvfb xauth
     "$@"

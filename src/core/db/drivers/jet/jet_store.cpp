@@ -3,6 +3,7 @@
 #include "core/db/drivers/jet/jet_catalog.h"
 #include "core/db/drivers/jet/jet_table.h"
 #include "core/db/names.h"
+#include "core/db/read_only_store.h"
 
 namespace tessel::db::jet {
 namespace {
@@ -28,7 +29,7 @@ class JetScan : public TableScan {
     RowId id_ = 0;
 };
 
-class JetStore : public TableStore {
+class JetStore : public ReadOnlyTableStore {
   public:
     explicit JetStore(std::shared_ptr<JetFile> file) : file_(std::move(file)) {}
 
@@ -56,38 +57,9 @@ class JetStore : public TableStore {
         return std::make_unique<JetScan>(file_, table);
     }
 
-    RowId Insert(const std::string&, const Row&) override { ThrowReadOnly(file_->Path()); }
-    void Update(const std::string&, RowId, const Row&) override { ThrowReadOnly(file_->Path()); }
-    void Delete(const std::string&, RowId) override { ThrowReadOnly(file_->Path()); }
-    void CreateTable(const std::string&, const std::vector<FieldInfo>&,
-                     const std::vector<IndexInfo>&) override {
-        ThrowReadOnly(file_->Path());
-    }
-    void DropTable(const std::string&) override { ThrowReadOnly(file_->Path()); }
-    void RenameTable(const std::string&, const std::string&) override {
-        ThrowReadOnly(file_->Path());
-    }
-    void AddColumn(const std::string&, const FieldInfo&) override { ThrowReadOnly(file_->Path()); }
-    void DropColumn(const std::string&, const std::string&) override {
-        ThrowReadOnly(file_->Path());
-    }
-    void CreateIndex(const std::string&, const IndexInfo&) override {
-        ThrowReadOnly(file_->Path());
-    }
-    void DropIndex(const std::string&, const std::string&) override {
-        ThrowReadOnly(file_->Path());
-    }
-
-    // Reading needs no transaction; a statement that changes nothing commits nothing.
-    void Begin() override {}
-    void Sync() override {}
-    void Commit() override {}
-    void Rollback() override {}
-    void Savepoint(int) override {}
-    void Release(int) override {}
-    void RollbackTo(int) override {}
-
   private:
+    void RefuseChange() override { ThrowReadOnly(file_->Path()); }
+
     std::shared_ptr<JetFile> file_;
 };
 
