@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(splitter_fuzz jetsql_fuzz dbf_fuzz text_schema_fuzz)
+[ ${#targets[@]} -gt 0 ] || targets=(splitter_fuzz jetsql_fuzz dbf_fuzz text_schema_fuzz excel_fuzz)
 
 # clang and its libFuzzer runtime are needed only here.
 ./scripts/install-deps.sh clang libclang-rt-14-dev
@@ -22,8 +22,10 @@ seed_splitter=build-fuzz/corpus/splitter_fuzz
 seed_jetsql=build-fuzz/corpus/jetsql_fuzz
 seed_dbf=build-fuzz/corpus/dbf_fuzz
 seed_schema=build-fuzz/corpus/text_schema_fuzz
-mkdir -p "$seed_splitter" "$seed_jetsql" "$seed_dbf" "$seed_schema" build-fuzz/crashes
+seed_excel=build-fuzz/corpus/excel_fuzz
+mkdir -p "$seed_splitter" "$seed_jetsql" "$seed_dbf" "$seed_schema" "$seed_excel" build-fuzz/crashes
 find tests/data -iname '*.dbf' -exec cp {} "$seed_dbf/" \;
+find tests/data \( -iname '*.xls' -o -iname '*.xlsx' -o -iname '*.ods' \) -exec cp {} "$seed_excel/" \;
 # A schema.ini with a section of each format.
 printf '%s\r\n' '[a.csv]' 'ColNameHeader=True' 'Format=CSVDelimited' 'CharacterSet=65001' \
     'Col1=ID Long' 'Col2="Full Name" Text Width 30' '[b.txt]' 'Format=FixedLength' \

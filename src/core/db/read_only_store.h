@@ -3,25 +3,26 @@
 // statement that changes nothing has nothing to commit.
 #pragma once
 
+#include "core/db/errors.h"
 #include "core/db/table_store.h"
 
 namespace tessel::db {
 
 class ReadOnlyTableStore : public TableStore {
   public:
-    RowId Insert(const std::string&, const Row&) override { RefuseChange(); }
-    void Update(const std::string&, RowId, const Row&) override { RefuseChange(); }
-    void Delete(const std::string&, RowId) override { RefuseChange(); }
+    RowId Insert(const std::string&, const Row&) override { Refuse(); }
+    void Update(const std::string&, RowId, const Row&) override { Refuse(); }
+    void Delete(const std::string&, RowId) override { Refuse(); }
     void CreateTable(const std::string&, const std::vector<FieldInfo>&,
                      const std::vector<IndexInfo>&) override {
-        RefuseChange();
+        Refuse();
     }
-    void DropTable(const std::string&) override { RefuseChange(); }
-    void RenameTable(const std::string&, const std::string&) override { RefuseChange(); }
-    void AddColumn(const std::string&, const FieldInfo&) override { RefuseChange(); }
-    void DropColumn(const std::string&, const std::string&) override { RefuseChange(); }
-    void CreateIndex(const std::string&, const IndexInfo&) override { RefuseChange(); }
-    void DropIndex(const std::string&, const std::string&) override { RefuseChange(); }
+    void DropTable(const std::string&) override { Refuse(); }
+    void RenameTable(const std::string&, const std::string&) override { Refuse(); }
+    void AddColumn(const std::string&, const FieldInfo&) override { Refuse(); }
+    void DropColumn(const std::string&, const std::string&) override { Refuse(); }
+    void CreateIndex(const std::string&, const IndexInfo&) override { Refuse(); }
+    void DropIndex(const std::string&, const std::string&) override { Refuse(); }
 
     void Begin() override {}
     void Sync() override {}
@@ -32,8 +33,14 @@ class ReadOnlyTableStore : public TableStore {
     void RollbackTo(int) override {}
 
   protected:
-    // Throws the store's read-only error.
-    [[noreturn]] virtual void RefuseChange() = 0;
+    // Throws the store's read-only error, which names the file.
+    virtual void RefuseChange() = 0;
+
+  private:
+    [[noreturn]] void Refuse() {
+        RefuseChange();
+        throw EngineError(err::kReadOnly, "This database is only read; it cannot be changed.");
+    }
 };
 
 }  // namespace tessel::db

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "core/db/drivers/excel/excel_store.h"
+#include "core/db/drivers/excel/noted_database.h"
 #include "core/db/drivers/excel/sheet_table.h"
 #include "core/db/drivers/excel/workbook.h"
 #include "core/db/vtab/store_adapter.h"
@@ -33,8 +34,10 @@ class ExcelDriver : public Driver {
     }
 
     std::unique_ptr<Database> Open(const OpenRequest& request) override {
-        return vtab::OpenStoreDatabase(Store(request.name, request.connect), request.name,
-                                       request.connect, true);
+        auto store = Store(request.name, request.connect);
+        return WithFaults(
+            vtab::OpenStoreDatabase(std::move(store), request.name, request.connect, true),
+            cached_.book->notes);
     }
 
     std::unique_ptr<StatementConnection> Connect(const std::string& name,

@@ -64,6 +64,23 @@ bool ParseSheet(std::string_view text, std::size_t& at, char end, std::string& s
 
 }  // namespace
 
+std::optional<RangeText> ParseCellRange(std::string_view text) {
+    RangeText range;
+    std::size_t at = 0;
+    if (!ParseCell(text, at, range.firstRow, range.firstColumn))
+        return std::nullopt;
+    range.lastRow = range.firstRow;
+    range.lastColumn = range.firstColumn;
+    if (at < text.size() && text[at] == ':') {
+        ++at;
+        if (!ParseCell(text, at, range.lastRow, range.lastColumn))
+            return std::nullopt;
+    }
+    if (at != text.size() || range.lastRow < range.firstRow || range.lastColumn < range.firstColumn)
+        return std::nullopt;
+    return range;
+}
+
 std::optional<RangeText> ParseRangeText(std::string_view text) {
     if (!text.empty() && text.front() == '[')  // OpenDocument may bracket the whole range
         text = text.substr(1, text.size() >= 2 && text.back() == ']' ? text.size() - 2 : 0);

@@ -17,4 +17,7 @@ struct RangeText {
 // Nothing for a text that is not one rectangle of one sheet (a formula, several areas).
 std::optional<RangeText> ParseRangeText(std::string_view text);
 
+// A cell ("B2", "$B$2") or a rectangle ("A1:C9") without a sheet; the sheet stays empty.
+std::optional<RangeText> ParseCellRange(std::string_view text);
+
 }  // namespace tessel::db::excel

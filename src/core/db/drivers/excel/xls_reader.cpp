@@ -2,6 +2,7 @@
 
 #include <freexl.h>
 
+#include <algorithm>
 #include <map>
 #include <utility>
 
@@ -12,6 +13,10 @@
 
 namespace tessel::db::excel {
 namespace {
+
+// The largest sheet of the classic format.
+constexpr unsigned int kMaxRows = 65536;
+constexpr unsigned short kMaxColumns = 256;
 
 [[noreturn]] void Unreadable(const std::string& path, const std::string& why) {
     throw EngineError(err::kUnreadableDatabase,
@@ -131,6 +136,15 @@ Workbook ReadXls(const std::string& path, const std::string& bytes) {
             book.notes.push_back("the sheet '" + sheet.name + "' cannot be read");
             book.sheets.push_back(std::move(sheet));
             continue;
+        }
+        // A damaged file may claim more than a sheet of the format can hold.
+        if (rows > kMaxRows || columns > kMaxColumns) {
+            book.notes.push_back("the sheet '" + sheet.name + "' claims " + std::to_string(rows) +
+                                 " rows and " + std::to_string(columns) +
+                                 " columns; only the first " + std::to_string(kMaxRows) +
+                                 " rows and " + std::to_string(kMaxColumns) + " columns are read");
+            rows = std::min(rows, kMaxRows);
+            columns = std::min(columns, kMaxColumns);
         }
         std::map<std::pair<std::uint32_t, std::uint32_t>, const Value*> formulas;
         if (formulasMatch) {

@@ -1,5 +1,6 @@
 #include "core/db/drivers/excel/zip_reader.h"
 
+#include <orcus/exception.hpp>
 #include <orcus/orcus_ods.hpp>
 #include <orcus/orcus_xlsx.hpp>
 #include <orcus/spreadsheet/import_interface.hpp>
@@ -104,6 +105,25 @@ class Names : public iface::import_named_expression {
     std::pair<std::string, std::string> pending_;
 };
 
+// Cell addresses of the sheet being read ("B7", "A1:C3"), which the zipped format's reader asks
+// for while it reads the cells.
+class References : public iface::import_reference_resolver {
+  public:
+    orcus::spreadsheet::src_address_t resolve_address(std::string_view address) override {
+        const auto range = ParseCellRange(address);
+        if (!range || range->firstRow != range->lastRow || range->firstColumn != range->lastColumn)
+            throw orcus::invalid_arg_error("not a cell address: " + std::string(address));
+        return {0, static_cast<row_t>(range->firstRow), static_cast<col_t>(range->firstColumn)};
+    }
+    orcus::spreadsheet::src_range_t resolve_range(std::string_view text) override {
+        const auto range = ParseCellRange(text);
+        if (!range)
+            throw orcus::invalid_arg_error("not a cell range: " + std::string(text));
+        return {{0, static_cast<row_t>(range->firstRow), static_cast<col_t>(range->firstColumn)},
+                {0, static_cast<row_t>(range->lastRow), static_cast<col_t>(range->lastColumn)}};
+    }
+};
+
 class SheetCells;
 
 class Formula : public iface::import_formula {
@@ -205,6 +225,10 @@ class Factory : public iface::import_factory {
     iface::import_shared_strings* get_shared_strings() override { return &strings_; }
     iface::import_named_expression* get_named_expression() override { return &names_; }
     iface::import_styles* get_styles() override { return &styles_; }
+    iface::import_reference_resolver* get_reference_resolver(
+        orcus::spreadsheet::formula_ref_context_t) override {
+        return &references_;
+    }
 
     iface::import_sheet* append_sheet(orcus::spreadsheet::sheet_t, std::string_view name) override {
         book_.book.sheets.push_back({std::string(name), {}});
@@ -233,6 +257,7 @@ class Factory : public iface::import_factory {
     Settings settings_;
     Names names_;
     StyleFormats styles_;
+    References references_;
     std::vector<std::unique_ptr<SheetCells>> sheets_;
 };
 
@@ -299,8 +324,11 @@ Workbook ReadZippedWorkbook(const std::string& path) {
             filter.read_file(path);
         }
     } catch (const std::exception& e) {
+        std::string why = e.what();
+        while (!why.empty() && (why.back() == '.' || why.back() == ' '))
+            why.pop_back();
         throw EngineError(err::kUnreadableDatabase,
-                          "The workbook '" + path + "' cannot be read: " + e.what() + ".");
+                          "The workbook '" + path + "' cannot be read: " + why + ".");
     }
     if (book.book.sheets.empty()) {
         throw EngineError(err::kUnreadableDatabase,
