@@ -10,7 +10,8 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(splitter_fuzz jetsql_fuzz dbf_fuzz text_schema_fuzz paradox_fuzz jet_fuzz)
+[ ${#targets[@]} -gt 0 ] ||
+    targets=(splitter_fuzz jetsql_fuzz dbf_fuzz text_schema_fuzz paradox_fuzz excel_fuzz jet_fuzz)
 
 # clang and its libFuzzer runtime are needed only here.
 ./scripts/install-deps.sh clang libclang-rt-14-dev
@@ -23,11 +24,13 @@ seed_jetsql=build-fuzz/corpus/jetsql_fuzz
 seed_dbf=build-fuzz/corpus/dbf_fuzz
 seed_schema=build-fuzz/corpus/text_schema_fuzz
 seed_paradox=build-fuzz/corpus/paradox_fuzz
+seed_excel=build-fuzz/corpus/excel_fuzz
 seed_jet=build-fuzz/corpus/jet_fuzz
-mkdir -p "$seed_splitter" "$seed_jetsql" "$seed_dbf" "$seed_schema" "$seed_paradox" "$seed_jet" \
-    build-fuzz/crashes
+mkdir -p "$seed_splitter" "$seed_jetsql" "$seed_dbf" "$seed_schema" "$seed_paradox" "$seed_excel" \
+    "$seed_jet" build-fuzz/crashes
 find tests/data -iname '*.dbf' -exec cp {} "$seed_dbf/" \;
 find tests/data/paradoxdriver -iname '*.db' -exec cp {} "$seed_paradox/" \;
+find tests/data \( -iname '*.xls' -o -iname '*.xlsx' -o -iname '*.ods' \) -exec cp {} "$seed_excel/" \;
 # Only the small Access files: libFuzzer prefers seeds of a few hundred kilobytes at most.
 find tests/data \( -iname '*.mdb' -o -iname '*.accdb' \) -size -300k -exec cp {} "$seed_jet/" \;
 # A schema.ini with a section of each format.

@@ -29,7 +29,7 @@ class JetScan : public TableScan {
     RowId id_ = 0;
 };
 
-class JetStore : public ReadOnlyStore {
+class JetStore : public ReadOnlyTableStore {
   public:
     explicit JetStore(std::shared_ptr<JetFile> file) : file_(std::move(file)) {}
 
@@ -57,29 +57,9 @@ class JetStore : public ReadOnlyStore {
         return std::make_unique<JetScan>(file_, table);
     }
 
-    RowId Insert(const std::string&, const Row&) override { ThrowReadOnly(file_->Path()); }
-    void Update(const std::string&, RowId, const Row&) override { ThrowReadOnly(file_->Path()); }
-    void Delete(const std::string&, RowId) override { ThrowReadOnly(file_->Path()); }
-    void CreateTable(const std::string&, const std::vector<FieldInfo>&,
-                     const std::vector<IndexInfo>&) override {
-        ThrowReadOnly(file_->Path());
-    }
-    void DropTable(const std::string&) override { ThrowReadOnly(file_->Path()); }
-    void RenameTable(const std::string&, const std::string&) override {
-        ThrowReadOnly(file_->Path());
-    }
-    void AddColumn(const std::string&, const FieldInfo&) override { ThrowReadOnly(file_->Path()); }
-    void DropColumn(const std::string&, const std::string&) override {
-        ThrowReadOnly(file_->Path());
-    }
-    void CreateIndex(const std::string&, const IndexInfo&) override {
-        ThrowReadOnly(file_->Path());
-    }
-    void DropIndex(const std::string&, const std::string&) override {
-        ThrowReadOnly(file_->Path());
-    }
-
   private:
+    void RefuseChange() override { ThrowReadOnly(file_->Path()); }
+
     std::shared_ptr<JetFile> file_;
 };
 
