@@ -2,11 +2,8 @@
 // definition, indexes and rows, and every stored query either give results or throw
 // EngineError, never anything else, and never read outside their buffers. libmdb works on
 // files, so the bytes are written to one first, as the program would find them.
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <string>
 
 #include "core/db/drivers/jet/jet_catalog.h"
@@ -14,17 +11,14 @@
 #include "core/db/drivers/jet/jet_queries.h"
 #include "core/db/drivers/jet/jet_table.h"
 #include "core/db/errors.h"
+#include "fuzz_input_file.h"
 
 using namespace tessel::db;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const std::string path = "/tmp/jet_fuzz_" + std::to_string(::getpid()) + ".mdb";
-    if (std::FILE* file = std::fopen(path.c_str(), "wb")) {
-        std::fwrite(data, 1, size, file);
-        std::fclose(file);
-    } else {
+    const std::string path = WriteFuzzInputFile(data, size, "jet_fuzz", ".mdb");
+    if (path.empty())
         return 0;
-    }
     try {
         const auto file = jet::JetFile::Open(path);
         for (const auto& object : jet::ReadCatalog(file)) {
