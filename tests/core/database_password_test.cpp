@@ -1,5 +1,6 @@
-// The database password as the file keeps it: an Argon2id digest, a damaged value that refuses
-// the open, and digests of the older salted SHA-256 form accepted once and rewritten.
+// The password of older files, which only guards the door: an Argon2id digest in the metadata,
+// a damaged value that refuses the open, and digests of the older salted SHA-256 form accepted
+// once and rewritten. (Files given a password now are encrypted: encrypted_database_test.)
 #include <sqlite3.h>
 
 #include <gtest/gtest.h>
@@ -17,9 +18,19 @@ namespace err = db::err;
 // Reads or writes the stored password past the engine, as a damaged or older file holds it.
 class StoredPassword : public ::testing::Test {
   protected:
+    // Such a file as an older run left it: a digest of the older form, which the first open
+    // with the password rewrites as an Argon2id digest.
     StoredPassword() : path(dir.File("locked.mdb")) {
+        {
+            Engine engine;
+            engine.CreateDatabase(path, ";LANGID=0x0409", 32);
+        }
+        const std::string salt = "00112233445566778899aabb";
+        Raw("INSERT INTO MSysProperties (ObjectKind, ObjectName, PropertyName, TypeCode, Value) "
+            "VALUES ('Database', '', 'Password', 10, '" +
+            salt + "$" + db::Sha256Hex(salt + "Open Sesame") + "') RETURNING 1");
         Engine engine;
-        engine.CreateDatabase(path, ";LANGID=0x0409;pwd=Open Sesame", 32);
+        engine.OpenDatabase(path, false, false, ";pwd=Open Sesame");
     }
 
     std::string Raw(const std::string& sql) {
@@ -97,6 +108,30 @@ TEST_F(StoredPassword, OlderDigestIsAcceptedOnceAndRewritten) {
     EXPECT_EQ(ErrorNumber([&] { nextRun.OpenDatabase(path, false, false, ";pwd=wrong"); }),
               err::kBadPassword);
     EXPECT_EQ(nextRun.OpenDatabase(path, false, false, ";pwd=Open Sesame")->Version(), "3.0");
+}
+
+TEST_F(StoredPassword, CompactingWithAPasswordEncryptsTheCopyAndDropsTheDigest) {
+    Engine engine;
+    const std::string sealed = dir.File("sealed.mdb");
+    engine.CompactDatabase(path, sealed, ";LANGID=0x0409;pwd=Open Sesame",
+                           32 + db::dbformat::kEncrypt);
+    EXPECT_EQ(ReadBytes(sealed).substr(0, 6), "TSLENC");
+    // Without a new password the copy keeps the gate, and decrypting removes it.
+    const std::string gated = dir.File("gated.mdb");
+    engine.CompactDatabase(path, gated, ";LANGID=0x0409", 32);
+    const std::string open = dir.File("open.mdb");
+    engine.CompactDatabase(path, open, ";LANGID=0x0409", 32 + db::dbformat::kDecrypt);
+
+    Engine next;
+    EXPECT_EQ(ErrorNumber([&] { next.OpenDatabase(sealed, false, false, ""); }), err::kBadPassword);
+    next.OpenDatabase(sealed, false, false, ";pwd=Open Sesame");
+    EXPECT_EQ(
+        Query(next, sealed, "SELECT count(*) FROM MSysProperties WHERE PropertyName = 'Password'"),
+        (Rows{{"0"}}));
+    EXPECT_EQ(ErrorNumber([&] { next.OpenDatabase(gated, false, false, ";pwd=open sesame"); }),
+              err::kBadPassword);
+    EXPECT_EQ(next.OpenDatabase(gated, false, false, ";pwd=Open Sesame")->Version(), "3.0");
+    EXPECT_EQ(next.OpenDatabase(open, false, false, "")->Version(), "3.0");
 }
 
 }  // namespace

@@ -215,6 +215,9 @@ namespace dbformat {
 inline constexpr int kVersion10 = 8;  // 1.1
 inline constexpr int kVersion20 = 16;
 inline constexpr int kVersion30 = 32;
+// Added to a format by CompactDatabase: the copy is encrypted, or not.
+inline constexpr int kEncrypt = 2;
+inline constexpr int kDecrypt = 4;
 }  // namespace dbformat
 
 class Engine {
@@ -235,10 +238,15 @@ class Engine {
     std::unique_ptr<Database> OpenDatabase(const std::string& name, bool exclusive, bool readOnly,
                                            const std::string& connect);
     // `options` is a dbformat value; fails when the file exists. `locale` may end with
-    // ";pwd=..." to give the new database a password (then OpenDatabase needs it in `connect`).
+    // ";pwd=..." to give the new database a password: it is then encrypted with a key derived
+    // from the password, and OpenDatabase needs it in `connect`.
     void CreateDatabase(const std::string& name, const std::string& locale, int options);
     // Copies into a new file without free space; `options` 0 keeps the version, a dbformat
-    // value sets it. Fails when `destination` exists.
+    // value sets it. Fails when `destination` exists. With dbformat::kEncrypt the copy is
+    // encrypted (with the locale's ";pwd=...", else with the source's own password); with
+    // kDecrypt it is a plain file without a password; with neither it is as the source is, or
+    // encrypted when the locale gives a new password (";pwd=" alone removes it). An encrypted
+    // source needs its password: opened before in this run, or given as the locale's.
     void CompactDatabase(const std::string& source, const std::string& destination,
                          const std::string& locale, int options);
     // Rebuilds a damaged single-file database from what can be read, keeping the damaged

@@ -160,6 +160,14 @@ std::pair<long, std::string> DescribeCode(int rc, const std::string& message,
     // Errors of the classic operators (jet_operators.h) keep the classic texts.
     if (primary == SQLITE_ERROR && message == kDivisionByZeroText)
         return {err::kDivisionByZero, message};
+    // An encrypted page that fails its check was changed outside the program: it is never
+    // decrypted into wrong data.
+    if (rc == SQLITE_IOERR_DATA) {
+        return {err::kUnreadableDatabase, DamagedSentence(file) +
+                                              ": a page of the encrypted file fails its "
+                                              "integrity check" +
+                                              sqliteSays + "."};
+    }
     switch (primary) {
         case SQLITE_ERROR:
             if (message.find("syntax error") != std::string::npos ||
@@ -224,7 +232,7 @@ std::pair<long, std::string> Describe(int rc, const std::string& message, const 
                                       int systemError) {
     auto described = DescribeCode(rc, message, file, systemError);
     const int primary = rc & 0xff;
-    if (primary == SQLITE_CANTOPEN || primary == SQLITE_IOERR)
+    if ((primary == SQLITE_CANTOPEN || primary == SQLITE_IOERR) && rc != SQLITE_IOERR_DATA)
         described.first = SystemErrorNumber(systemError, described.first);
     return described;
 }

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "core/db/sqlite/crypt_vfs.h"
 #include "core/db/sqlite/error_map.h"
 #include "core/db/sqlite/jet_functions.h"
 #include "core/db/sqlite/statement_effects.h"
@@ -28,9 +29,18 @@ void Configure(sqlite3* db, const std::string& path) {
         ThrowSqliteError(db, rc, path);
 }
 
-Connection OpenRaw(const std::string& path, int flags) {
+// Sorting and statement journals of an encrypted file stay in memory: the temporary files
+// SQLite would write them to are not encrypted.
+void KeepTemporariesInMemory(sqlite3* db, const std::string& path) {
+    const int rc = sqlite3_exec(db, "PRAGMA temp_store = MEMORY", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK)
+        ThrowSqliteError(db, rc, path);
+}
+
+Connection OpenRaw(const std::string& path, int flags, bool encrypted = false) {
     Connection db;
-    const int rc = OpenConnection(path, flags | SQLITE_OPEN_NOMUTEX, db);
+    const int rc = OpenConnection(path, flags | SQLITE_OPEN_NOMUTEX, db,
+                                  encrypted ? crypt::VfsName() : nullptr);
     if (rc != SQLITE_OK)
         ThrowSqliteError(db.get(), rc, path);
     return db;
@@ -241,9 +251,12 @@ Handle::~Handle() {
     cache_.clear();
 }
 
-std::shared_ptr<Handle> Handle::Open(const std::string& path, bool readOnly) {
+std::shared_ptr<Handle> Handle::Open(const std::string& path, bool readOnly, bool encrypted) {
     const int flags = readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
-    std::shared_ptr<Handle> handle(new Handle(OpenRaw(path, flags), path, readOnly));
+    std::shared_ptr<Handle> handle(new Handle(OpenRaw(path, flags, encrypted), path, readOnly));
+    handle->encrypted_ = encrypted;
+    if (encrypted)
+        KeepTemporariesInMemory(handle->Raw(), path);
     Configure(handle->Raw(), path);
     return handle;
 }
@@ -255,9 +268,16 @@ std::shared_ptr<Handle> Handle::OpenDamaged(const std::string& path) {
     return handle;
 }
 
-std::shared_ptr<Handle> Handle::Create(const std::string& path) {
-    std::shared_ptr<Handle> handle(
-        new Handle(OpenRaw(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE), path, false));
+std::shared_ptr<Handle> Handle::Create(const std::string& path, bool encrypted) {
+    std::shared_ptr<Handle> handle(new Handle(
+        OpenRaw(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, encrypted), path, false));
+    handle->encrypted_ = encrypted;
+    if (encrypted) {
+        KeepTemporariesInMemory(handle->Raw(), path);
+        // Room in every page for its nonce and tag, fixed before the first page is written.
+        int reserve = crypt::kReserveBytes;
+        sqlite3_file_control(handle->Raw(), "main", SQLITE_FCNTL_RESERVE_BYTES, &reserve);
+    }
     Configure(handle->Raw(), path);
     return handle;
 }

@@ -74,12 +74,16 @@ class Statement {
 
 class Handle : public std::enable_shared_from_this<Handle> {
   public:
-    // Opens the file (which must exist). Throws EngineError with the mapped number.
-    static std::shared_ptr<Handle> Open(const std::string& path, bool readOnly);
+    // Opens the file (which must exist). Throws EngineError with the mapped number. An
+    // `encrypted` file is opened through the encrypting file layer (crypt_vfs.h), whose key
+    // must have been offered to it.
+    static std::shared_ptr<Handle> Open(const std::string& path, bool readOnly,
+                                        bool encrypted = false);
     // Opens a damaged file read-only, reading as much of it as SQLite can (for a repair).
     static std::shared_ptr<Handle> OpenDamaged(const std::string& path);
-    // Creates a new file; fails when it exists.
-    static std::shared_ptr<Handle> Create(const std::string& path);
+    // Creates a new file; fails when it exists. `encrypted`: through the encrypting file
+    // layer, whose new-file key (NewFileKeyScope) must be in place.
+    static std::shared_ptr<Handle> Create(const std::string& path, bool encrypted = false);
     // A private in-memory database (for connections whose tables live elsewhere, such as the
     // virtual tables of a driver); `label` names it in messages.
     static std::shared_ptr<Handle> OpenMemory(const std::string& label);
@@ -90,6 +94,7 @@ class Handle : public std::enable_shared_from_this<Handle> {
     sqlite3* Raw() const { return db_.get(); }
     const std::string& Path() const { return path_; }
     bool ReadOnly() const { return readOnly_; }
+    bool Encrypted() const { return encrypted_; }
 
     // Prepares the first statement of `sql` (from the cache when the same text was used
     // before).
@@ -182,6 +187,7 @@ class Handle : public std::enable_shared_from_this<Handle> {
     Connection db_;
     std::string path_;
     bool readOnly_;
+    bool encrypted_ = false;
     std::list<std::pair<std::string, PreparedStatement>> cache_;  // most recently used first
     std::shared_ptr<const std::function<bool()>> keepGoing_;
     int savepointDepth_ = 0;

@@ -12,9 +12,9 @@ int SetFlag(sqlite3* db, int option, int value) {
 
 }  // namespace
 
-int OpenConnection(const std::string& path, int flags, Connection& connection) {
+int OpenConnection(const std::string& path, int flags, Connection& connection, const char* vfs) {
     sqlite3* raw = nullptr;
-    int rc = sqlite3_open_v2(path.c_str(), &raw, flags, nullptr);
+    int rc = sqlite3_open_v2(path.c_str(), &raw, flags, vfs);
     connection.reset(raw);
     if (raw == nullptr)
         return rc;

@@ -21,8 +21,10 @@ using PreparedStatement = std::unique_ptr<sqlite3_stmt, FinalizeStatement>;
 
 // Opens `path` with extended result codes and SQLite's defensive settings (no trusted schema,
 // no writes to the schema table). Returns SQLite's result; on failure `connection` still holds
-// what SQLite gave back (possibly null), so that its message can be read.
-int OpenConnection(const std::string& path, int flags, Connection& connection);
+// what SQLite gave back (possibly null), so that its message can be read. `vfs` names SQLite's
+// file layer, null for the default.
+int OpenConnection(const std::string& path, int flags, Connection& connection,
+                   const char* vfs = nullptr);
 
 // Lets a read-only connection read a file shorter than its header says and a schema that does
 // not parse, which the defensive setting forbids. Only for salvaging a damaged file: the

@@ -7,6 +7,7 @@
 #include "core/db/connection_text.h"
 #include "core/db/drivers/sqlite/metadata_store.h"
 #include "core/db/sha256.h"
+#include "core/db/sodium_library.h"
 
 namespace tessel::db::sqlite {
 namespace {
@@ -24,15 +25,6 @@ constexpr std::size_t kOldSaltSize = 24;
 constexpr std::size_t kOldDigestSize = 64;
 
 enum class DigestForm { Current, Old, Damaged };
-
-void StartSodium() {
-    static const bool started = sodium_init() >= 0;
-    if (!started) {
-        throw EngineError(err::kReserved,
-                          "The password library (libsodium) could not be started, so database "
-                          "passwords cannot be set or checked.");
-    }
-}
 
 bool IsHex(char c) {
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');

@@ -1,7 +1,8 @@
-// The database password of a single-file database, as the classic engine has it: a gate that
-// OpenDatabase checks against the connect text's ";pwd=" part (the last one counts). It is kept
-// in the metadata as an Argon2id digest (libsodium's crypto_pwhash_str form); like the classic
-// engine's, it does not encrypt the file.
+// The database password of older single-file databases: a gate that OpenDatabase checks
+// against the connect text's ";pwd=" part (the last one counts), kept in the metadata as an
+// Argon2id digest (libsodium's crypto_pwhash_str form). It does not encrypt the file; files
+// given a password now are encrypted instead (page_cipher.h) and keep no digest, and these
+// older files still open with theirs.
 #pragma once
 
 #include <string>

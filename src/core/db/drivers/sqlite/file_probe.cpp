@@ -143,13 +143,23 @@ FileKind ProbeDatabaseFile(const std::string& path, bool acceptDamage, FileIdent
         got = static_cast<std::size_t>(count);
     }
     if (identity != nullptr)
-        *identity = {info.st_dev, info.st_ino};
+        *identity = {info.st_dev, info.st_ino, std::nullopt};
     // What was read counts: some system files report no length yet have content.
     if (got == 0)
         ThrowUnreadable(path, "the file is empty, not a database");
     if (got >= 19 && (std::memcmp(header + 4, "Standard Jet DB", 15) == 0 ||
                       std::memcmp(header + 4, "Standard ACE DB", 15) == 0)) {
         return FileKind::Jet;
+    }
+    if (const auto own = crypt::ReadOwnHeader(header, got)) {
+        if (!acceptDamage && (info.st_size < own->pageSize || info.st_size % own->pageSize != 0)) {
+            ThrowUnreadable(path,
+                            "it is damaged or truncated (its length is not a whole number of "
+                            "pages)");
+        }
+        if (identity != nullptr)
+            identity->salt = own->salt;
+        return FileKind::Encrypted;
     }
     if (got < kHeaderSize || std::memcmp(header, "SQLite format 3", 16) != 0) {
         ThrowUnreadable(path,

@@ -1,20 +1,26 @@
 // Looks at a database file before SQLite opens it, so that a person gets a clear error for a
 // missing file, a directory, a file of another kind, a genuine Jet/ACE file or a truncated
-// database. Reads at most the first 100 bytes; never writes.
+// database. Reads at most the first 100 bytes; never writes. An encrypted file shows only its
+// page size and salt: the rest waits for its key.
 #pragma once
 
 #include <sys/types.h>
 
+#include <optional>
 #include <string>
+
+#include "core/db/sqlite/page_cipher.h"
 
 namespace tessel::db::sqlite {
 
-enum class FileKind { Sqlite, Jet };
+// Encrypted: a SQLite database of this program sealed with a password (page_cipher.h).
+enum class FileKind { Sqlite, Encrypted, Jet };
 
 // Which file a name stood for when it was probed.
 struct FileIdentity {
     dev_t device = 0;
     ino_t inode = 0;
+    std::optional<crypt::Salt> salt;  // an encrypted file's
 };
 
 // Returns the kind of a readable database file; throws EngineError otherwise. With

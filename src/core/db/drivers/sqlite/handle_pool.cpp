@@ -1,5 +1,6 @@
 #include "core/db/drivers/sqlite/handle_pool.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,11 +9,32 @@
 
 #include "core/db/drivers/sqlite/file_probe.h"
 #include "core/db/errors.h"
+#include "core/db/sqlite/crypt_vfs.h"
 
 namespace tessel::db::sqlite {
 namespace {
 
 constexpr std::size_t kPooledHandles = 6;
+
+// Whether page 1 of the encrypted file at `path` carries `key`'s check value; a page 1 that
+// cannot be read counts as not matching.
+bool PageOneAccepts(const std::string& path, const crypt::FileKey& key) {
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0)
+        return false;
+    std::vector<unsigned char> page(crypt::kHeaderSize);
+    bool accepts = false;
+    if (::pread(descriptor, page.data(), page.size(), 0) == static_cast<ssize_t>(page.size())) {
+        if (const auto own = crypt::ReadOwnHeader(page.data(), page.size())) {
+            page.resize(static_cast<std::size_t>(own->pageSize));
+            accepts = ::pread(descriptor, page.data(), page.size(), 0) ==
+                          static_cast<ssize_t>(page.size()) &&
+                      crypt::KeyMatches(key, page.data(), own->pageSize);
+        }
+    }
+    ::close(descriptor);
+    return accepts;
+}
 
 }  // namespace
 
@@ -49,14 +71,18 @@ bool HandlePool::Holds(const std::string& path) const {
     });
 }
 
-std::shared_ptr<Handle> HandlePool::Acquire(const std::string& path, bool readOnly) {
+std::shared_ptr<Handle> HandlePool::Acquire(const std::string& path, bool readOnly,
+                                            const std::optional<std::string>& password) {
     ++clock_;
     if (auto handle = Reuse(path, readOnly))
         return handle;
     FileIdentity file;
-    if (ProbeDatabaseFile(path, false, &file) == FileKind::Jet) {
+    const FileKind kind = ProbeDatabaseFile(path, false, &file);
+    if (kind == FileKind::Jet) {
         ThrowJetReaderMissing(path);
     }
+    if (kind == FileKind::Encrypted)
+        Unlock(path, *file.salt, password);
     const bool effectiveReadOnly = readOnly || ::access(path.c_str(), W_OK) != 0;
     // A handle on a file that this name no longer has (moved aside, replaced) would write to
     // the wrong file or report it read-only: it goes, unless a transaction keeps it.
@@ -73,7 +99,7 @@ std::shared_ptr<Handle> HandlePool::Acquire(const std::string& path, bool readOn
             return entry.handle;
         }
     }
-    auto handle = Handle::Open(path, effectiveReadOnly);
+    auto handle = Handle::Open(path, effectiveReadOnly, kind == FileKind::Encrypted);
     handle->SetProgressHook(keepGoing_);
     // Reading the schema once finds a damaged file now rather than at the first statement.
     handle->Prepare("SELECT count(*) FROM sqlite_master").Run();
@@ -91,6 +117,26 @@ std::shared_ptr<Handle> HandlePool::Acquire(const std::string& path, bool readOn
     }
     entries_.push_back({path, file.device, file.inode, effectiveReadOnly, clock_, handle});
     return handle;
+}
+
+std::shared_ptr<const crypt::FileKey> HandlePool::Unlock(
+    const std::string& path, const crypt::Salt& salt, const std::optional<std::string>& password) {
+    for (const auto& key : keys_) {
+        if (key->SaltBytes() == salt)
+            return key;
+    }
+    const auto refuse = [&] {
+        return EngineError(err::kBadPassword, "Not a valid password: the database '" + path +
+                                                  "' is protected by a password.");
+    };
+    if (!password)
+        throw refuse();
+    auto key = std::make_shared<const crypt::FileKey>(crypt::FileKey::Derive(*password, salt));
+    if (!PageOneAccepts(path, *key))
+        throw refuse();
+    crypt::OfferKey(key);
+    keys_.push_back(key);
+    return key;
 }
 
 std::vector<std::string> HandlePool::OpenTransactions() const {

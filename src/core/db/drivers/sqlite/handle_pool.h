@@ -11,18 +11,27 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "core/db/sqlite/handle.h"
+#include "core/db/sqlite/page_cipher.h"
 
 namespace tessel::db::sqlite {
 
 class HandlePool {
   public:
     // A handle on the SQLite file at `path`; read-only when asked or when the file is not
-    // writable. Throws EngineError for a missing, unreadable or foreign file.
-    std::shared_ptr<Handle> Acquire(const std::string& path, bool readOnly);
+    // writable. Throws EngineError for a missing, unreadable or foreign file. An encrypted file
+    // needs `password` unless it was unlocked before in this pool's life (err::kBadPassword).
+    std::shared_ptr<Handle> Acquire(const std::string& path, bool readOnly,
+                                    const std::optional<std::string>& password = std::nullopt);
+    // The key of the encrypted file `salt` belongs to: the one kept since an earlier unlock, or
+    // derived from `password` and checked against the file's page 1. Throws
+    // err::kBadPassword when there is neither or the password is wrong.
+    std::shared_ptr<const crypt::FileKey> Unlock(const std::string& path, const crypt::Salt& salt,
+                                                 const std::optional<std::string>& password);
     // True when a pooled handle has this very file open (the name still stands for the same
     // file): one stat, no read.
     bool Holds(const std::string& path) const;
@@ -50,6 +59,9 @@ class HandlePool {
         std::shared_ptr<Handle> handle;
     };
     std::vector<Entry> entries_;
+    // Keys are derived once per file and kept, in memory only, for the pool's life: every
+    // statement reopens the file.
+    std::vector<std::shared_ptr<const crypt::FileKey>> keys_;
     std::uint64_t clock_ = 0;
     std::shared_ptr<const std::function<bool()>> keepGoing_;
 };

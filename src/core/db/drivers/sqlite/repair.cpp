@@ -141,8 +141,17 @@ std::vector<std::string> Rebuild(Handle& source, const std::string& path,
 }  // namespace
 
 std::vector<std::string> RepairDatabaseFile(const std::string& path) {
-    if (ProbeDatabaseFile(path, true) == FileKind::Jet)
+    const FileKind kind = ProbeDatabaseFile(path, true);
+    if (kind == FileKind::Jet)
         ThrowJetReaderMissing(path);
+    if (kind == FileKind::Encrypted) {
+        // A page that fails its check may have been changed on purpose: salvaging around it
+        // would hand on data nobody can vouch for.
+        throw EngineError(err::kNotSupported,
+                          "The database '" + path +
+                              "' is encrypted, and an encrypted database cannot be repaired: "
+                              "a page that fails its integrity check is never read.");
+    }
     {
         auto source = Handle::Open(path, true);
         if (IsSound(*source))

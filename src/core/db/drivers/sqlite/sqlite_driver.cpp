@@ -22,7 +22,7 @@ class SqliteDriver : public Driver {
 
     bool Recognises(const std::string& path) const override {
         try {
-            return ProbeDatabaseFile(path) == FileKind::Sqlite;
+            return ProbeDatabaseFile(path) != FileKind::Jet;
         } catch (const EngineError&) {
             return false;
         }
@@ -31,7 +31,8 @@ class SqliteDriver : public Driver {
     bool Holds(const std::string& path) const override { return pool_.Holds(path); }
 
     std::unique_ptr<Database> Open(const OpenRequest& request) override {
-        auto handle = pool_.Acquire(request.name, request.readOnly);
+        auto handle =
+            pool_.Acquire(request.name, request.readOnly, ConnectValue(request.connect, "pwd"));
         CheckDatabasePassword(*handle, request.connect);
         return MakeDatabase(std::move(handle), request.name, request.connect);
     }
@@ -48,7 +49,7 @@ class SqliteDriver : public Driver {
     // Attached to the statement's connection; a protected file only with its password, given
     // in the connect text or when the database was opened in this run.
     ExternalDatabase External(const std::string& name, const std::string& connect) override {
-        auto handle = pool_.Acquire(name, false);
+        auto handle = pool_.Acquire(name, false, ConnectValue(connect, "pwd"));
         CheckDatabasePassword(*handle, connect);
         return {nullptr, name, {}};
     }
@@ -59,7 +60,13 @@ class SqliteDriver : public Driver {
 
     void Compact(const std::string& source, const std::string& destination, int format,
                  const std::optional<std::string>& password) override {
-        CompactDatabaseFile(source, destination, format, password);
+        // An encrypted source is read with the key of an earlier open, or with the password
+        // given for the copy when it is also the source's.
+        FileIdentity identity;
+        std::shared_ptr<const crypt::FileKey> sourceKey;
+        if (ProbeDatabaseFile(source, false, &identity) == FileKind::Encrypted)
+            sourceKey = pool_.Unlock(source, *identity.salt, password);
+        CompactDatabaseFile(source, destination, format, password, sourceKey);
     }
 
     std::vector<std::string> Repair(const std::string& name) override {
