@@ -96,12 +96,14 @@ class Notes {
                          "[Reason] MEMO)");
         auto insert = handle_->Prepare("INSERT INTO " + QuoteName(kConversionNotesTable) +
                                        " VALUES (?, ?, ?, ?)");
-        for (const auto& row : rows_) {
-            for (int i = 0; i < 4; ++i)
-                insert.Bind(i + 1, row[static_cast<std::size_t>(i)]);
-            insert.Step();
-            sqlite3_reset(insert.Raw());
-        }
+        handle_->InTransaction([&] {
+            for (const auto& row : rows_) {
+                for (int i = 0; i < 4; ++i)
+                    insert.Bind(i + 1, row[static_cast<std::size_t>(i)]);
+                insert.Step();
+                sqlite3_reset(insert.Raw());
+            }
+        });
     }
 
   private:
@@ -310,7 +312,7 @@ void Convert(const std::shared_ptr<JetFile>& file, const std::shared_ptr<Handle>
             notes.Add(object.name, "table", CreateTableText(table, indexes), Why(error));
             continue;
         }
-        CopyRows(table, *handle);
+        handle->InTransaction([&] { CopyRows(table, *handle); });
         for (const IndexInfo& index : indexes) {
             // The primary key is made with the table, a relationship's index with its key.
             if (!index.primary && !index.foreign)
@@ -375,8 +377,10 @@ void ConvertJetFile(const std::shared_ptr<JetFile>& file, const std::string& des
     sqlite::WriteNewFile(destination, [&](const std::string& temporary) {
         auto handle = Handle::Create(temporary);
         sqlite::WriteVersion(*handle, version);
+        // Each step keeps its own transaction: a relationship rebuilds its table, which no
+        // transaction may enclose.
         handle->Exec("PRAGMA foreign_keys = OFF");
-        handle->InTransaction([&] { Convert(file, handle); });
+        Convert(file, handle);
         sqlite::SetDatabasePassword(*handle, password);
     });
 }
