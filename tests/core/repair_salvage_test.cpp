@@ -4,7 +4,13 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <filesystem>
+#include <thread>
 #include <vector>
 
 #include "core/maintenance/repair_db.h"
@@ -133,6 +139,49 @@ TEST_F(RepairSalvageTest, RepairingTheOpenDatabaseReloadsItsTree) {
     EXPECT_EQ(ui.treeReloads, reloads + 1);
     EXPECT_NE(ui.StatusText().find("open.mdb repaired; 'Big': "), std::string::npos)
         << ui.StatusText() << Boxes();
+}
+
+// A repair killed at any moment leaves the file whole under its name or, between the moving
+// aside of the damaged original and the repaired file taking its name, the original whole
+// under its backup name.
+TEST_F(RepairSalvageTest, AKilledRepairLeavesTheFileOrItsBackup) {
+    const std::string path = MakeBig("killed.mdb");
+    Destroy(path, LeafPages(path, "Big")[5]);
+    const std::string damaged = ReadBytes(path);
+    for (int delayMs : {0, 2, 5, 10, 20, 40, 80, 160}) {
+        WriteBytes(path, damaged);
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ScriptedUi childUi;
+            Session childSession{childUi};
+            RepairDB(childSession, path, true);
+            _exit(0);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+        kill(child, SIGKILL);
+        int status = 0;
+        waitpid(child, &status, 0);
+        if (fs::exists(path)) {
+            const std::string now = ReadBytes(path);
+            if (now != damaged) {
+                db::Engine fresh;
+                EXPECT_EQ(Query(fresh, path, "PRAGMA integrity_check"), (Rows{{"ok"}})) << delayMs;
+            }
+        } else {
+            bool kept = false;
+            for (const auto& entry : fs::directory_iterator(dir.Path())) {
+                const std::string name = entry.path().filename().string();
+                kept = kept || (name.rfind("killed.mdb.bak", 0) == 0 &&
+                                ReadBytes(entry.path().string()) == damaged);
+            }
+            EXPECT_TRUE(kept) << delayMs;
+        }
+        for (const auto& entry : fs::directory_iterator(dir.Path())) {
+            if (entry.path().filename().string().rfind("killed.mdb.bak", 0) == 0)
+                fs::remove(entry.path());
+        }
+    }
 }
 
 }  // namespace
