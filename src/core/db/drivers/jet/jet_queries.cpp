@@ -120,11 +120,14 @@ std::string FromClause(const std::vector<QueryRow>& rows) {
             "(" + left->second + kind + right->second + " ON " + row.expression + ")";
         const std::string leftKey = row.name1;
         const std::string rightKey = row.name2;
+        // Kept before the erase below frees the entry.
+        const std::string rightSource = right->second;
         sources[leftKey] = joined;
-        sources.erase(rightKey);
+        if (rightKey != leftKey)
+            sources.erase(rightKey);
         // Everything that stood for the right side now stands in the joined source.
         for (auto& [key, source] : sources) {
-            if (source == right->second)
+            if (source == rightSource)
                 source = joined;
         }
     }
