@@ -25,18 +25,17 @@ using platform_tests::RunAll;
 
 class CompactDbTest : public OpenSessionTest {
   protected:
-    // A database with `rows` rows in Items, half of them deleted again so that there is free
-    // space to give back.
-    std::string MakeFilled(const std::string& name, int rows = 400) {
+    // A database with 2^`doublings` rows in Items, half of them deleted again so that there
+    // is free space to give back.
+    std::string MakeFilled(const std::string& name, int doublings = 9) {
         const std::string path = MakeDatabase(name);
-        RunAll(session.engine, path,
-               {"CREATE TABLE Items (ID COUNTER CONSTRAINT PK PRIMARY KEY, Label TEXT(200))"});
-        std::vector<std::string> inserts;
-        for (int i = 0; i < rows; ++i)
-            inserts.push_back("INSERT INTO Items (Label) VALUES ('" +
-                              std::string(150, 'a' + i % 26) + "')");
-        RunAll(session.engine, path, inserts);
-        RunAll(session.engine, path, {"DELETE FROM Items WHERE ID % 2 = 0"});
+        std::vector<std::string> statements = {
+            "CREATE TABLE Items (ID COUNTER CONSTRAINT PK PRIMARY KEY, Label TEXT(200))",
+            "INSERT INTO Items (Label) VALUES ('" + std::string(150, 'x') + "')"};
+        for (int i = 0; i < doublings; ++i)
+            statements.push_back("INSERT INTO Items (Label) SELECT Label FROM Items");
+        statements.push_back("DELETE FROM Items WHERE ID % 2 = 0");
+        RunAll(session.engine, path, statements);
         return path;
     }
     std::string Count(const std::string& path, const std::string& connect = "") {
@@ -60,7 +59,7 @@ TEST_F(CompactDbTest, CompactingAFileIntoItselfLeavesOneFileUnderItsName) {
     EXPECT_EQ(ui.StatusText(), "Compacted: shop.mdb");
     EXPECT_FALSE(fs::exists(dir.File("shop.mdN")));
     EXPECT_LT(fs::file_size(path), before);
-    EXPECT_EQ(Count(path), "200");
+    EXPECT_EQ(Count(path), "256");
     ASSERT_EQ(ui.pointers.size(), 2u);
     EXPECT_EQ(ui.pointers[0], Pointer::Busy);
     EXPECT_TRUE(ui.PointerIsDefault());
@@ -99,13 +98,13 @@ TEST_F(CompactDbTest, TheDialogsAskForSourceAndDestinationAndTheQuestionForEncry
     EXPECT_EQ(ui.StatusText(), "Compacted: small.mdb");
     EXPECT_EQ(ReadBytes(source), sourceBytes);
     EXPECT_EQ(session.engine.OpenDatabase(destination, false, false, "")->Version(), "2.0");
-    EXPECT_EQ(Count(destination), "200");
+    EXPECT_EQ(Count(destination), "256");
     // The current database file name is not the compaction's business.
     EXPECT_EQ(session.state.current.currentDatabaseFileName, "");
 }
 
 TEST_F(CompactDbTest, CancellingEitherDialogEndsWithoutAWord) {
-    const std::string source = MakeFilled("shop.mdb", 10);
+    const std::string source = MakeFilled("shop.mdb", 3);
     ui.fileAnswers = {std::nullopt};
     CompactDB(session, "", compact::kVersion30, false);
     EXPECT_EQ(ui.fileRequests.size(), 1u);
@@ -118,7 +117,7 @@ TEST_F(CompactDbTest, CancellingEitherDialogEndsWithoutAWord) {
 }
 
 TEST_F(CompactDbTest, AnExistingOtherDestinationIsReplacedAndTheSourceStays) {
-    const std::string source = MakeFilled("shop.mdb", 20);
+    const std::string source = MakeFilled("shop.mdb", 4);
     const std::string sourceBytes = ReadBytes(source);
     const std::string destination = MakeDatabase("old.mdN");  // ends in N, is no temporary
     RunAll(session.engine, destination, {"CREATE TABLE Stale (A LONG)"});
@@ -127,7 +126,7 @@ TEST_F(CompactDbTest, AnExistingOtherDestinationIsReplacedAndTheSourceStays) {
     CompactDB(session, "", compact::kVersion30, false);
     EXPECT_EQ(ui.boxes.size(), 1u) << Boxes();
     EXPECT_EQ(ui.StatusText(), "Compacted: old.mdN");
-    EXPECT_EQ(Count(destination), "10");
+    EXPECT_EQ(Count(destination), "8");
     EXPECT_NE(ErrorNumber([&] { Query(session.engine, destination, "SELECT * FROM Stale"); }), 0);
     EXPECT_EQ(ReadBytes(source), sourceBytes);
     EXPECT_FALSE(fs::exists(dir.File("shop.mdN")));
@@ -135,7 +134,7 @@ TEST_F(CompactDbTest, AnExistingOtherDestinationIsReplacedAndTheSourceStays) {
 }
 
 TEST_F(CompactDbTest, EncryptionAsksForTheNewPasswordWhichTheCopyThenNeeds) {
-    const std::string source = MakeFilled("shop.mdb", 20);
+    const std::string source = MakeFilled("shop.mdb", 4);
     const std::string destination = dir.File("locked.mdb");
     ui.fileAnswers = {source, destination};
     ui.boxAnswers = {msgbox::kYes};
@@ -159,7 +158,7 @@ TEST_F(CompactDbTest, EncryptionAsksForTheNewPasswordWhichTheCopyThenNeeds) {
 }
 
 TEST_F(CompactDbTest, ACancelledPasswordPromptCompactsNothing) {
-    const std::string source = MakeFilled("shop.mdb", 20);
+    const std::string source = MakeFilled("shop.mdb", 4);
     const std::string destination = MakeDatabase("kept.mdb");
     const std::string kept = ReadBytes(destination);
     ui.fileAnswers = {source, destination};
@@ -173,7 +172,7 @@ TEST_F(CompactDbTest, ACancelledPasswordPromptCompactsNothing) {
 }
 
 TEST_F(CompactDbTest, AFileWithTheTemporaryNameMakesTheCompactionFail) {
-    const std::string path = MakeFilled("shop.mdb", 20);
+    const std::string path = MakeFilled("shop.mdb", 4);
     const std::string bytes = ReadBytes(path);
     WriteBytes(dir.File("shop.mdN"), "in the way");
     CompactDB(session, path, compact::kVersion30, true);
@@ -202,7 +201,7 @@ TEST_F(CompactDbTest, AMissingSourceShowsTheErrorBoxWithItsNumberAsTitle) {
 
 // A compaction into itself killed at any moment leaves the original whole under its name.
 TEST_F(CompactDbTest, AKilledCompactionNeverLosesTheOriginal) {
-    const std::string path = MakeFilled("big.mdb", 6000);
+    const std::string path = MakeFilled("big.mdb", 13);
     const std::string expected = Count(path);
     for (int delayMs : {0, 1, 3, 8, 15, 30, 60, 120}) {
         const pid_t child = fork();

@@ -58,19 +58,19 @@ void Destroy(const std::string& path, long page) {
 
 class RepairSalvageTest : public OpenSessionTest {
   protected:
-    // Big: 3000 rows over many pages, with an index that still counts them all.
+    // Big: 4096 rows over many pages, with an index that still counts them all.
     std::string MakeBig(const std::string& name) {
         const std::string path = MakeDatabase(name);
-        RunAll(session.engine, path,
-               {"CREATE TABLE Big (ID LONG CONSTRAINT PK PRIMARY KEY, Label TEXT(200))",
-                "CREATE TABLE Small (N LONG)", "INSERT INTO Small VALUES (1)"});
-        std::vector<std::string> inserts;
-        for (int i = 1; i <= 3000; ++i) {
-            inserts.push_back("INSERT INTO Big VALUES (" + std::to_string(i) + ", '" +
-                              std::string(100, 'a' + i % 26) + "')");
+        std::vector<std::string> statements = {
+            "CREATE TABLE Big (ID LONG CONSTRAINT PK PRIMARY KEY, Label TEXT(200))",
+            "CREATE TABLE Small (N LONG)", "INSERT INTO Small VALUES (1)",
+            "INSERT INTO Big VALUES (1, '" + std::string(100, 'b') + "')"};
+        for (int size = 1; size < 4096; size *= 2) {
+            statements.push_back("INSERT INTO Big SELECT ID + " + std::to_string(size) +
+                                 ", Label FROM Big");
         }
-        RunAll(session.engine, path, inserts);
-        RunAll(session.engine, path, {"CREATE INDEX ByLabel ON Big (Label)"});
+        statements.push_back("CREATE INDEX ByLabel ON Big (Label)");
+        RunAll(session.engine, path, statements);
         return path;
     }
 };
@@ -88,12 +88,12 @@ TEST_F(RepairSalvageTest, RowsBehindAnUnreadablePageAreSavedAndCounted) {
     EXPECT_EQ(Query(fresh, path, "PRAGMA integrity_check"), (Rows{{"ok"}}));
     const long saved = std::stol(Query(fresh, path, "SELECT count(*) FROM Big")[0][0]);
     // One leaf of about a hundred rows is lost; the rows behind it, up to the last, are not.
-    EXPECT_LT(saved, 3000);
-    EXPECT_GT(saved, 2800);
-    EXPECT_EQ(Query(fresh, path, "SELECT max(ID) FROM Big"), (Rows{{"3000"}}));
+    EXPECT_LT(saved, 4096);
+    EXPECT_GT(saved, 3900);
+    EXPECT_EQ(Query(fresh, path, "SELECT max(ID) FROM Big"), (Rows{{"4096"}}));
     EXPECT_EQ(Query(fresh, path, "SELECT N FROM Small"), (Rows{{"1"}}));
     EXPECT_EQ(ui.StatusText(), "shop.mdb repaired; 'Big': " + std::to_string(saved) +
-                                   " of 3000 rows saved; 'Small': 1 of 1 row saved");
+                                   " of 4096 rows saved; 'Small': 1 of 1 row saved");
     // The damaged original is kept beside it.
     EXPECT_EQ(ReadBytes(path + ".bak"), damaged);
 }
@@ -108,10 +108,10 @@ TEST_F(RepairSalvageTest, SeveralUnreadablePagesEachCostOnlyTheirOwnRows) {
     RepairDB(session, path, true);
     db::Engine fresh;
     const long saved = std::stol(Query(fresh, path, "SELECT count(*) FROM Big")[0][0]);
-    EXPECT_GT(saved, 2600);
-    EXPECT_LT(saved, 3000);
-    EXPECT_EQ(Query(fresh, path, "SELECT max(ID) FROM Big"), (Rows{{"3000"}}));
-    EXPECT_NE(ui.StatusText().find("'Big': " + std::to_string(saved) + " of 3000 rows saved"),
+    EXPECT_GT(saved, 3700);
+    EXPECT_LT(saved, 4096);
+    EXPECT_EQ(Query(fresh, path, "SELECT max(ID) FROM Big"), (Rows{{"4096"}}));
+    EXPECT_NE(ui.StatusText().find("'Big': " + std::to_string(saved) + " of 4096 rows saved"),
               std::string::npos)
         << ui.StatusText();
 }

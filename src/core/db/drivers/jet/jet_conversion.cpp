@@ -350,10 +350,13 @@ void Convert(const std::shared_ptr<JetFile>& file, const std::shared_ptr<Handle>
             notes.Add(object.name, "query", "", Why(error));
             continue;
         }
-        if (query.type != 0 || !query.returnsRecords) {
+        // Select and union queries return rows, so they can be stored queries.
+        constexpr int kSelectQuery = 0;
+        constexpr int kUnionQuery = 128;
+        if ((query.type != kSelectQuery && query.type != kUnionQuery) || !query.returnsRecords) {
             notes.Add(object.name, "query", query.sql,
-                      "Only select queries are kept as stored queries; run this one as a "
-                      "statement.");
+                      "Only select and union queries are kept as stored queries; run this one "
+                      "as a statement.");
             continue;
         }
         std::string body = query.sql;

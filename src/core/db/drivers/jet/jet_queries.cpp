@@ -8,8 +8,9 @@
 namespace tessel::db::jet {
 namespace {
 
+// Attribute 0 opens a query's rows and 255 closes them; the type is in attribute 1.
 enum Attribute {
-    kType = 0,
+    kType = 1,
     kParameter = 2,
     kFlags = 3,
     kRemote = 4,

@@ -75,6 +75,15 @@ bool Readable(Handle& source, const std::string& table, std::int64_t start) {
     }
 }
 
+// Distances between rowids span the whole 64-bit range: they are counted unsigned.
+std::uint64_t Distance(std::int64_t from, std::int64_t to) {
+    return static_cast<std::uint64_t>(to) - static_cast<std::uint64_t>(from);
+}
+
+std::int64_t Advance(std::int64_t from, std::uint64_t by) {
+    return static_cast<std::int64_t>(static_cast<std::uint64_t>(from) + by);
+}
+
 // The smallest rowid above `failed` from which reading works again, found by doubling the step
 // and then halving back; nothing when no larger rowid is readable.
 std::optional<std::int64_t> ResumePoint(Handle& source, const std::string& table,
@@ -82,12 +91,12 @@ std::optional<std::int64_t> ResumePoint(Handle& source, const std::string& table
     std::int64_t bad = failed;
     std::optional<std::int64_t> good;
     for (std::uint64_t step = 1; step != 0; step <<= 1) {
-        if (static_cast<std::uint64_t>(kMaxRowId - failed) < step) {
+        if (Distance(failed, kMaxRowId) < step) {
             if (Readable(source, table, kMaxRowId))
                 good = kMaxRowId;
             break;
         }
-        const std::int64_t candidate = failed + static_cast<std::int64_t>(step);
+        const std::int64_t candidate = Advance(failed, step);
         if (Readable(source, table, candidate)) {
             good = candidate;
             break;
@@ -97,8 +106,8 @@ std::optional<std::int64_t> ResumePoint(Handle& source, const std::string& table
     if (!good)
         return std::nullopt;
     std::int64_t hi = *good;
-    while (hi - bad > 1) {
-        const std::int64_t mid = bad + (hi - bad) / 2;
+    while (Distance(bad, hi) > 1) {
+        const std::int64_t mid = Advance(bad, Distance(bad, hi) / 2);
         (Readable(source, table, mid) ? hi : bad) = mid;
     }
     return hi;
