@@ -85,23 +85,35 @@ std::int64_t Advance(std::int64_t from, std::uint64_t by) {
 }
 
 // The smallest rowid above `failed` from which reading works again, found by doubling the step
-// and then halving back; nothing when no larger rowid is readable.
+// and then halving back; nothing when no larger rowid is readable. Doubling from a negative
+// rowid reaches zero only at its last step, so the positive rowids are probed from zero then.
 std::optional<std::int64_t> ResumePoint(Handle& source, const std::string& table,
                                         std::int64_t failed) {
     std::int64_t bad = failed;
     std::optional<std::int64_t> good;
-    for (std::uint64_t step = 1; step != 0; step <<= 1) {
-        if (Distance(failed, kMaxRowId) < step) {
-            if (Readable(source, table, kMaxRowId))
-                good = kMaxRowId;
-            break;
+    const auto probeFrom = [&](std::int64_t from) {
+        for (std::uint64_t step = 1; step != 0; step <<= 1) {
+            if (Distance(from, kMaxRowId) < step) {
+                if (Readable(source, table, kMaxRowId))
+                    good = kMaxRowId;
+                return;
+            }
+            const std::int64_t candidate = Advance(from, step);
+            if (Readable(source, table, candidate)) {
+                good = candidate;
+                return;
+            }
+            bad = candidate;
         }
-        const std::int64_t candidate = Advance(failed, step);
-        if (Readable(source, table, candidate)) {
-            good = candidate;
-            break;
+    };
+    probeFrom(failed);
+    if (!good && failed < 0) {
+        if (Readable(source, table, 0)) {
+            good = 0;
+        } else {
+            bad = 0;
+            probeFrom(0);
         }
-        bad = candidate;
     }
     if (!good)
         return std::nullopt;
