@@ -328,6 +328,9 @@ void Convert(const std::shared_ptr<JetFile>& file, const std::shared_ptr<Handle>
         }
     }
     for (const Relationship& relationship : ReadRelationships(file)) {
+        // The engine's own tables are not carried over, nor are their relationships.
+        if (IsSystemTableName(relationship.table) || IsSystemTableName(relationship.referenced))
+            continue;
         const std::string text = ForeignKeyText(relationship);
         if ((relationship.flags & kNoIntegrity) != 0) {
             notes.Add(relationship.name, "relationship", text,
