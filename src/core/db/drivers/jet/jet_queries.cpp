@@ -268,8 +268,11 @@ StoredQuery ReadQuery(const std::shared_ptr<JetFile>& file, std::int64_t objectI
             query.returnsRecords = false;
             std::vector<std::string> sets;
             for (const auto& stored : rows) {
-                if (stored.attribute == kColumn)
-                    sets.push_back(stored.name1 + " = " + stored.expression);
+                // The field set is in Name2 as stored; Name1 where a file keeps it there.
+                if (stored.attribute == kColumn) {
+                    const std::string& field = stored.name2.empty() ? stored.name1 : stored.name2;
+                    sets.push_back(field + " = " + stored.expression);
+                }
             }
             query.sql = "UPDATE " + from + " SET " + Joined(sets, ", ") + tail;
             break;
