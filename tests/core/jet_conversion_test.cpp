@@ -169,6 +169,37 @@ TEST_F(JetConversionTest, SelectQueriesBecomeStoredQueriesAndTheRestAreListed) {
     EXPECT_EQ(empty, (Rows{{"0"}}));
 }
 
+TEST_F(JetConversionTest, RelationshipsWithoutIntegrityAndLinksAreListedNotDropped) {
+    const std::string source = TestFile("jackcess/src/test/data/V2007/linkerTestV2007.accdb");
+    const std::string destination = Convert(source, "linker.mdb");
+    EXPECT_EQ(Query(session.engine, destination,
+                    "SELECT [Kind], [Reason] FROM [Conversion notes] WHERE [Object] = "
+                    "'Table1Table2'"),
+              (Rows{{"relationship",
+                     "The relationship does not enforce integrity, so it is no foreign key."}}));
+    // The engine's own tables and their relationships stay behind without a note.
+    EXPECT_EQ(Query(session.engine, destination,
+                    "SELECT count(*) FROM [Conversion notes] WHERE [Object] LIKE 'MSys*'"),
+              (Rows{{"0"}}));
+    const Rows links = Query(session.engine, destination,
+                             "SELECT count(*) FROM [Conversion notes] WHERE [Kind] = "
+                             "'attached table'");
+    ASSERT_EQ(links.size(), 1u);
+    EXPECT_NE(links[0][0], "0");
+}
+
+TEST_F(JetConversionTest, AnUpdateQueryKeepsTheFieldsItSets) {
+    const std::string source = TestFile("jackcess/src/test/data/V2003/queryTestV2003.mdb");
+    const std::string destination = Convert(source, "update.mdb");
+    const Rows update = Query(session.engine, destination,
+                              "SELECT [Definition] FROM [Conversion notes] WHERE [Object] = "
+                              "'UpdateQuery'");
+    ASSERT_EQ(update.size(), 1u);
+    EXPECT_NE(update[0][0].find("SET Table1.col1 = \"foo\", Table1.col2 = [Table2].[col3]"),
+              std::string::npos)
+        << update[0][0];
+}
+
 TEST_F(JetConversionTest, TheCompactCommandConvertsAndReports) {
     const std::string source = TestFile("mdb-reader/test/data/V2000/numeric.mdb");
     const std::string destination = dir.File("numeric.mdb");
