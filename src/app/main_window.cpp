@@ -34,6 +34,8 @@
 #include "core/files/script_files.h"
 #include "core/generate/ansi_export.h"
 #include "core/generate/schema_script.h"
+#include "core/maintenance/compact_db.h"
+#include "core/maintenance/repair_db.h"
 #include "core/script/recordset_file.h"
 #include "core/script/script_runner.h"
 #include "core/session/app_paths.h"
@@ -218,6 +220,11 @@ void MainWindow::BindOwnCommands() {
         if (session.state.current.databaseOpen)
             RefreshDB(session);
     });
+    BindCommand("mnuToolsRepair", [&session] { RepairDB(session, "", false); });
+    BindCommand("mnuToolsCMDB7",
+                [&session] { CompactDB(session, "", compact::kVersion30, false); });
+    BindCommand("mnuToolsCMDB2",
+                [&session] { CompactDB(session, "", compact::kVersion20, false); });
     BindCommand("mnuHelpTOD", [this] {
         SetShowTipsAtStartup(true);
         if (startupTips_) {

@@ -11,6 +11,9 @@ namespace tessel::cli {
 int RunCommand(const std::vector<std::string>& args);       // tessel-cli run SCRIPT.sqv
 int GenerateCommand(const std::vector<std::string>& args);  // tessel-cli generate DATABASE
 int ExportCommand(const std::vector<std::string>& args);    // tessel-cli export SCRIPT.sqv
+// tessel-cli compact SRC DST, tessel-cli repair FILE
+int CompactCommand(const std::vector<std::string>& args);
+int RepairCommand(const std::vector<std::string>& args);
 std::string UsageText();
 
 }  // namespace tessel::cli

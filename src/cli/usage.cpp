@@ -14,6 +14,13 @@ std::string UsageText() {
            "                      with \"ODBC;\" DATABASE is an ODBC data source name\n"
            "  export SCRIPT.sqv   convert a script to ANSI SQL and print it\n"
            "    -o FILE           write it to FILE instead\n"
+           "  compact SRC DST     compact the database SRC into the new file DST (DST may be\n"
+           "                      SRC itself); a genuine Access file becomes a writable copy\n"
+           "    --version V       the copy's file format: 2.0 or 3.0 (the default)\n"
+           "    --encrypt         protect the copy with the password (see --password-file)\n"
+           "    --decrypt         give the copy no password\n"
+           "  repair FILE         repair a damaged database in place; the damaged original is\n"
+           "                      kept beside it as FILE.bak\n"
            "  help, --help        show this text\n"
            "\n"
            "Options:\n" +

@@ -74,8 +74,8 @@ class Driver {
     virtual void Compact(const std::string& source, const std::string& destination, int format,
                          const std::optional<std::string>& password);
 
-    // Rebuilds a damaged database from what can be read; returns the objects it left out, each
-    // as "'NAME' (why)".
+    // Rebuilds a damaged database from what can be read; returns notes on what each table kept
+    // and what was left out (see Engine::RepairDatabase).
     virtual std::vector<std::string> Repair(const std::string& name);
 
     // Lets go of every file the driver keeps open (before a maintenance tool replaces files).

@@ -6,25 +6,30 @@
 namespace tessel {
 
 void RepairDB(Session& session, const std::string& name, bool nameGiven) {
-    SharedState& state = session.state;
-    const std::string givenName = name;
-    if (nameGiven) {
-        state.current.currentDatabaseFileName = givenName;
-    } else {
-        FileDialogRequest& request = state.editor.commonDialog;
+    CurrentDatabaseState& current = session.state.current;
+    std::string chosen = name;
+    if (!nameGiven) {
+        FileDialogRequest& request = session.state.editor.commonDialog;
         request.kind = FileDialogRequest::Kind::Open;
         request.flags = 4;  // hide the read-only box; the file need not exist
         request.title = "Select Microsoft Access file to repair";
-        request.fileName = givenName;
+        request.fileName = name;
         request.filter = "Microsoft Access files (*.mdb)|*.mdb";
         request.filterIndex = 1;
         request.initialDirectory = DocumentsDirectory();
-        state.current.currentDatabaseFileName = session.ui.ChooseFile(request).value_or("");
+        chosen = session.ui.ChooseFile(request).value_or("");
     }
+    // An open database stays the current one: its name would otherwise point statements and
+    // the tree at a file that is not the one open.
+    const bool repairsCurrent = current.databaseOpen && chosen == current.currentDatabaseFileName;
+    if (!current.databaseOpen)
+        current.currentDatabaseFileName = chosen;
     session.ui.SetStatusText("");
-    if (!state.current.currentDatabaseFileName.empty()) {
-        RepairNamedDatabase(session, state.current.currentDatabaseFileName);
-    }
+    if (chosen.empty())
+        return;
+    // The tree shows the repaired file.
+    if (RepairNamedDatabase(session, chosen) && repairsCurrent)
+        RefreshDB(session);
 }
 
 }  // namespace tessel

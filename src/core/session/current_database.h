@@ -24,7 +24,8 @@ void CreateDBDir(Session& session, const std::string& name);
 void RefreshDB(Session& session);
 
 // The engine's repair of one named file with the busy pointer and a status text, as OpenDB's
-// repair offer and Tools > Repair make it; the status text names what the repair left out. Shows
+// repair offer and Tools > Repair make it; the status text says how many rows each table kept
+// and what the repair left out. Shows
 // the standard error box and returns false when the repair failed or is not available.
 bool RepairNamedDatabase(Session& session, const std::string& name);
 

@@ -11,11 +11,12 @@ bool RepairNamedDatabase(Session& session, const std::string& name) {
     Ui& ui = session.ui;
     try {
         ui.SetPointer(Pointer::Busy);
-        const std::vector<std::string> leftOut = session.engine.RepairDatabase(name);
+        const std::vector<std::string> notes = session.engine.RepairDatabase(name);
         ui.SetPointer(Pointer::Default);
+        // What each table kept and what was left out follow the name.
         std::string status = FilePart(name) + " repaired";
-        for (std::size_t i = 0; i < leftOut.size(); ++i)
-            status += (i == 0 ? "; left out: " : ", ") + leftOut[i];
+        for (const std::string& note : notes)
+            status += "; " + note;
         ui.SetStatusText(status);
         return true;
     } catch (const std::exception& caught) {

@@ -3,9 +3,11 @@
 #include <set>
 
 #include "core/db/connection_text.h"
+#include "core/db/drivers/jet/jet_conversion.h"
 #include "core/db/drivers/jet/jet_database.h"
 #include "core/db/drivers/jet/jet_file.h"
 #include "core/db/drivers/jet/jet_store.h"
+#include "core/db/drivers/sqlite/database.h"
 #include "core/db/drivers/sqlite/file_probe.h"
 #include "core/db/vtab/store_adapter.h"
 
@@ -47,6 +49,20 @@ class JetDriver : public Driver {
         auto file = JetFile::Open(name);
         CheckPassword(*file, connect);
         return {MakeJetStore(std::move(file)), {}, {}};
+    }
+
+    // The only change a genuine file allows: a copy of it as a writable database of the
+    // single-file default.
+    void Compact(const std::string& source, const std::string& destination, int format,
+                 const std::optional<std::string>& password) override {
+        auto file = JetFile::Open(source);
+        // A protected file is copied only after it was opened with its password.
+        CheckPassword(*file, "");
+        const int version =
+            format & (dbformat::kVersion10 | dbformat::kVersion20 | dbformat::kVersion30);
+        ConvertJetFile(file, destination,
+                       sqlite::VersionForFormat(version != 0 ? version : dbformat::kVersion30),
+                       password.value_or(""));
     }
 
   private:

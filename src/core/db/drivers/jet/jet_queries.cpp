@@ -8,8 +8,9 @@
 namespace tessel::db::jet {
 namespace {
 
+// Attribute 0 opens a query's rows and 255 closes them; the type is in attribute 1.
 enum Attribute {
-    kType = 0,
+    kType = 1,
     kParameter = 2,
     kFlags = 3,
     kRemote = 4,
@@ -120,11 +121,14 @@ std::string FromClause(const std::vector<QueryRow>& rows) {
             "(" + left->second + kind + right->second + " ON " + row.expression + ")";
         const std::string leftKey = row.name1;
         const std::string rightKey = row.name2;
+        // Kept before the erase below frees the entry.
+        const std::string rightSource = right->second;
         sources[leftKey] = joined;
-        sources.erase(rightKey);
+        if (rightKey != leftKey)
+            sources.erase(rightKey);
         // Everything that stood for the right side now stands in the joined source.
         for (auto& [key, source] : sources) {
-            if (source == right->second)
+            if (source == rightSource)
                 source = joined;
         }
     }
@@ -264,8 +268,11 @@ StoredQuery ReadQuery(const std::shared_ptr<JetFile>& file, std::int64_t objectI
             query.returnsRecords = false;
             std::vector<std::string> sets;
             for (const auto& stored : rows) {
-                if (stored.attribute == kColumn)
-                    sets.push_back(stored.name1 + " = " + stored.expression);
+                // The field set is in Name2 as stored; Name1 where a file keeps it there.
+                if (stored.attribute == kColumn) {
+                    const std::string& field = stored.name2.empty() ? stored.name1 : stored.name2;
+                    sets.push_back(field + " = " + stored.expression);
+                }
             }
             query.sql = "UPDATE " + from + " SET " + Joined(sets, ", ") + tail;
             break;

@@ -9,6 +9,7 @@
 #include "core/base/backup_file.h"
 #include "core/db/drivers/sqlite/file_places.h"
 #include "core/db/drivers/sqlite/file_probe.h"
+#include "core/db/drivers/sqlite/salvage.h"
 #include "core/db/drivers/sqlite/stored_definition.h"
 #include "core/db/errors.h"
 #include "core/db/jetsql/quote.h"
@@ -64,25 +65,11 @@ std::vector<SchemaEntry> ReadSchema(Handle& source, const std::string& path) {
     return entries;
 }
 
-// Copies rows until the first one that cannot be read.
-void CopyRows(Handle& source, Handle& target, const std::string& table) {
-    Statement read = source.Prepare("SELECT * FROM " + QuoteName(table));
-    const int columns = sqlite3_column_count(read.Raw());
-    std::string insert = "INSERT INTO " + QuoteName(table) + " VALUES (";
-    for (int i = 0; i < columns; ++i)
-        insert += i == 0 ? "?" : ", ?";
-    Statement write = target.Prepare(insert + ")");
-    try {
-        while (read.Step()) {
-            for (int i = 0; i < columns; ++i) {
-                sqlite3_bind_value(write.Raw(), i + 1, sqlite3_column_value(read.Raw(), i));
-            }
-            write.Step();
-            sqlite3_reset(write.Raw());
-        }
-    } catch (const EngineError&) {
-        // The rest of this table is unreadable (or breaks a constraint): keep what was copied.
-    }
+// "'Orders': 95 of 100 rows saved"; the total is the saved rows when nothing can count them.
+std::string SalvageNote(const std::string& table, const SalvagedRows& rows) {
+    const std::int64_t total = std::max(rows.saved, rows.total.value_or(rows.saved));
+    return "'" + table + "': " + std::to_string(rows.saved) + " of " + std::to_string(total) +
+           (total == 1 ? " row saved" : " rows saved");
 }
 
 // Keeps the counters' next values where the damaged file had them.
@@ -116,9 +103,11 @@ bool Remake(Handle& target, const SchemaEntry& entry, std::vector<std::string>& 
     return false;
 }
 
+// Returns a note per table saved, then the objects left out.
 std::vector<std::string> Rebuild(Handle& source, const std::string& path,
                                  const std::string& temporary) {
     const auto schema = ReadSchema(source, path);
+    std::vector<std::string> notes;
     std::vector<std::string> leftOut;
     auto target = Handle::Create(temporary);
     target->Exec("PRAGMA foreign_keys = OFF");
@@ -126,8 +115,12 @@ std::vector<std::string> Rebuild(Handle& source, const std::string& path,
         for (const auto& entry : schema) {
             if (entry.type != "table" || SameName(entry.name.substr(0, 7), "sqlite_"))
                 continue;
-            if (Remake(*target, entry, leftOut))
-                CopyRows(source, *target, entry.name);
+            if (!Remake(*target, entry, leftOut))
+                continue;
+            const SalvagedRows rows = SalvageRows(source, *target, entry.name);
+            // The hidden system tables are named only when they lost rows.
+            if (!IsSystemTableName(entry.name) || rows.total.value_or(rows.saved) > rows.saved)
+                notes.push_back(SalvageNote(entry.name, rows));
         }
         for (const auto& entry : schema) {
             if (entry.type != "table")
@@ -135,7 +128,9 @@ std::vector<std::string> Rebuild(Handle& source, const std::string& path,
         }
         CopySequences(source, *target);
     });
-    return leftOut;
+    for (const std::string& object : leftOut)
+        notes.push_back("left out " + object);
+    return notes;
 }
 
 }  // namespace
@@ -166,11 +161,11 @@ std::vector<std::string> RepairDatabaseFile(const std::string& path) {
     // SQLite takes the file by name; our descriptor would drop its locks when closed.
     repaired->CloseDescriptor();
     const std::string& temporary = repaired->TemporaryPath();
-    std::vector<std::string> leftOut;
+    std::vector<std::string> notes;
     try {
         // Reads a file shorter than its header says, up to where it ends.
         auto source = Handle::OpenDamaged(path);
-        leftOut = Rebuild(*source, path, temporary);
+        notes = Rebuild(*source, path, temporary);
     } catch (...) {
         RemoveJournalOf(temporary);
         throw;
@@ -195,7 +190,7 @@ std::vector<std::string> RepairDatabaseFile(const std::string& path) {
                                                     "' was not repaired: the repaired copy could "
                                                     "not take its name.");
     }
-    return leftOut;
+    return notes;
 }
 
 }  // namespace tessel::db::sqlite

@@ -1,5 +1,5 @@
 // Repairing a damaged SQLite file: what can still be read (the schema, then each table's rows
-// up to the first unreadable one, then indexes, views and triggers) is copied into a new file,
+// around its unreadable pages, then indexes, views and triggers) is copied into a new file,
 // the damaged original is kept as NAME.bak (NAME.bak1, ... when that exists), and the new file
 // takes the original's name. A sound file is left as it is.
 //
@@ -12,7 +12,8 @@
 
 namespace tessel::db::sqlite {
 
-// Returns the objects left out, each as "'NAME' (why)".
+// Returns nothing for a sound file (left as it is); else, for the status text, a note per table
+// ("'NAME': 95 of 100 rows saved") followed by the objects left out ("left out 'NAME' (why)").
 std::vector<std::string> RepairDatabaseFile(const std::string& path);
 
 }  // namespace tessel::db::sqlite
