@@ -33,6 +33,8 @@
 #include "core/files/script_files.h"
 #include "core/generate/ansi_export.h"
 #include "core/generate/schema_script.h"
+#include "core/maintenance/design_master.h"
+#include "core/maintenance/synch_dm.h"
 #include "core/script/recordset_file.h"
 #include "core/script/script_runner.h"
 #include "core/session/app_paths.h"
@@ -210,6 +212,9 @@ void MainWindow::BindOwnCommands() {
     BindCommand("mnuScriptExecute", [this] { runner_->Execute(); });
     BindCommand("mnuScriptGenerate", [&session] { ScriptGenerate(session); });
     BindCommand("mnuScriptExport", [&session] { ScriptExport(session); });
+    BindCommand("mnuToolsMDM", [&session] { MakeDM(session); });
+    BindCommand("mnuToolsRDM", [&session] { ReplicateDM(session); });
+    BindCommand("mnuToolsS", [&session] { SynchDM(session); });
     BindCommand("mnuToolsSysTbls", [this, &session] {
         tree_->SetIncludeSystemTables(MenuItem("mnuToolsSysTbls")->isChecked());
         if (session.state.current.databaseOpen)

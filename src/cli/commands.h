@@ -11,6 +11,10 @@ namespace tessel::cli {
 int RunCommand(const std::vector<std::string>& args);       // tessel-cli run SCRIPT.sqv
 int GenerateCommand(const std::vector<std::string>& args);  // tessel-cli generate DATABASE
 int ExportCommand(const std::vector<std::string>& args);    // tessel-cli export SCRIPT.sqv
+// tessel-cli replicate MASTER REPLICA [--keep-local TABLE]...
+int ReplicateCommand(const std::vector<std::string>& args);
+// tessel-cli sync FIRST SECOND [--direction send|receive|both]
+int SyncCommand(const std::vector<std::string>& args);
 std::string UsageText();
 
 }  // namespace tessel::cli

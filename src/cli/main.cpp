@@ -26,6 +26,10 @@ int main(int argc, char** argv) {
         return tessel::cli::GenerateCommand(args);
     if (command == "export")
         return tessel::cli::ExportCommand(args);
+    if (command == "replicate")
+        return tessel::cli::ReplicateCommand(args);
+    if (command == "sync")
+        return tessel::cli::SyncCommand(args);
     std::cerr << "tessel-cli: unknown command '" << command << "'\n\n" << tessel::cli::UsageText();
     return 2;
 }

@@ -14,6 +14,13 @@ std::string UsageText() {
            "                      with \"ODBC;\" DATABASE is an ODBC data source name\n"
            "  export SCRIPT.sqv   convert a script to ANSI SQL and print it\n"
            "    -o FILE           write it to FILE instead\n"
+           "  replicate MASTER REPLICA\n"
+           "                      write a replica of a design master (making MASTER one first\n"
+           "                      when it is not)\n"
+           "    --keep-local TABLE  keep this table out of replicas (repeatable)\n"
+           "  sync FIRST SECOND   exchange the row changes of two files of one replica set\n"
+           "    --direction DIR   send (FIRST into SECOND), receive (SECOND into FIRST) or both\n"
+           "                      (the default)\n"
            "  help, --help        show this text\n"
            "\n"
            "Options:\n" +
