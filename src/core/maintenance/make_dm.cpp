@@ -76,14 +76,8 @@ void MakeDM(Session& session) {
         ui.SetPointer(Pointer::Default);
         ui.SetStatusText("Created Design Master database: " + file);
     } catch (const std::exception& failure) {
-        const db::EngineError error = AsEngineError(failure);
-        ui.SetPointer(Pointer::Default);
-        if (error.Number() == db::err::kDialogCancelled)
+        if (!ReportToolFailure(session, failure))
             return;
-        if (state.current.databaseOpen)
-            CloseDB(session);
-        ShowEngineErrorBox(ui, error);
-        // Nothing was copied yet, so there is nothing to put back.
         RestoreOriginal(session, backup, backupMade, file);
     }
 }

@@ -28,12 +28,7 @@ void ReplicateDM(Session& session) {
     const std::string backup = BackupCopyPath(state, master);
     bool backupMade = false;
     try {
-        ui.SetStatusText("");
-        ui.SetPointer(Pointer::Busy);
-        if (state.current.databaseOpen)
-            CloseDB(session);
-        ui.SetPointer(Pointer::Busy);
-        ui.SetStatusText("");
+        CloseForTool(session);
         state.replication.firstFileTitle = FilePart(master);
         state.replication.secondFileTitle = FilePart(replica);
         PrepareBackupDirectory(session);
@@ -64,13 +59,8 @@ void ReplicateDM(Session& session) {
         ui.SetPointer(Pointer::Default);
         ui.SetStatusText("Created Design Master replica database: " + replica);
     } catch (const std::exception& failure) {
-        const db::EngineError error = AsEngineError(failure);
-        ui.SetPointer(Pointer::Default);
-        if (error.Number() == db::err::kDialogCancelled)
+        if (!ReportToolFailure(session, failure))
             return;
-        if (state.current.databaseOpen)
-            CloseDB(session);
-        ShowEngineErrorBox(ui, error);
         RestoreOriginal(session, backup, backupMade, master);
     }
 }

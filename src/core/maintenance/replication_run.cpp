@@ -112,6 +112,26 @@ void RestoreOriginal(Session& session, const std::string& backup, bool backupMad
     }
 }
 
+void CloseForTool(Session& session) {
+    session.ui.SetStatusText("");
+    session.ui.SetPointer(Pointer::Busy);
+    if (session.state.current.databaseOpen)
+        CloseDB(session);
+    session.ui.SetPointer(Pointer::Busy);
+    session.ui.SetStatusText("");
+}
+
+bool ReportToolFailure(Session& session, const std::exception& failure) {
+    const db::EngineError error = AsEngineError(failure);
+    session.ui.SetPointer(Pointer::Default);
+    if (error.Number() == db::err::kDialogCancelled)
+        return false;
+    if (session.state.current.databaseOpen)
+        CloseDB(session);
+    ShowEngineErrorBox(session.ui, error);
+    return true;
+}
+
 void ShowEngineErrorBox(Ui& ui, const db::EngineError& error) {
     std::string text =
         std::to_string(error.Number()) + ": " + error.Description() + " " + error.Source() + "\n\n";

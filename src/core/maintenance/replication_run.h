@@ -5,6 +5,7 @@
 // database.
 #pragma once
 
+#include <exception>
 #include <functional>
 #include <string>
 
@@ -40,6 +41,14 @@ std::string ChooseAccessFile(Session& session, FileDialogRequest::Kind kind,
 // over `file` (when it was made), the copy and the directory go, status "Restored original: ".
 void RestoreOriginal(Session& session, const std::string& backup, bool backupMade,
                      const std::string& file);
+
+// Steps 3 of the replica and synchronisation tools: empties the status panel, closes the
+// current database and keeps the busy pointer.
+void CloseForTool(Session& session);
+
+// The start of a tool's failure handler: the default pointer, the current database closed and
+// the engine error box shown. False for a cancelled dialog, which ends the tool silently.
+bool ReportToolFailure(Session& session, const std::exception& failure);
 
 // The box of a failed replication tool: "DAO Error", the error and the engine's error list.
 void ShowEngineErrorBox(Ui& ui, const db::EngineError& error);

@@ -75,12 +75,7 @@ void SynchDM(Session& session) {
     const std::string secondCopy = SecondBackupCopy(state, first, second);
     bool copiesMade = false;
     try {
-        ui.SetStatusText("");
-        ui.SetPointer(Pointer::Busy);
-        if (state.current.databaseOpen)
-            CloseDB(session);
-        ui.SetPointer(Pointer::Busy);
-        ui.SetStatusText("");
+        CloseForTool(session);
         replication.firstFileTitle = FilePart(first);
         replication.secondFileTitle = FilePart(second);
         PrepareBackupDirectory(session);
@@ -113,13 +108,8 @@ void SynchDM(Session& session) {
                                             replication.firstFileTitle,
                                             replication.secondFileTitle));
     } catch (const std::exception& failure) {
-        const db::EngineError error = AsEngineError(failure);
-        ui.SetPointer(Pointer::Default);
-        if (error.Number() == db::err::kDialogCancelled)
+        if (!ReportToolFailure(session, failure))
             return;
-        if (state.current.databaseOpen)
-            CloseDB(session);
-        ShowEngineErrorBox(ui, error);
         if (copiesMade) {
             RestoreOriginals(session, first, firstCopy, second, secondCopy);
         } else {

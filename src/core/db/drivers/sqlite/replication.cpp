@@ -65,6 +65,13 @@ void CreateTableProperty(Database& database, const std::string& table, const std
     CheckObjectName(name);
     auto handle = Handle::Open(path, false);
     const std::string exact = ExactTableName(*handle, table);
+    // User properties live in the metadata; the collection lists the engine's own.
+    if (auto stored =
+            sqlite::MetadataStore(*handle).GetProperty(sqlite::objkind::kTable, exact, name)) {
+        throw EngineError(err::kDuplicateName, "Cannot append: the table '" + exact +
+                                                   "' already has a property named '" +
+                                                   stored->name + "'.");
+    }
     for (const auto& property : database.TableProperties(exact)) {
         if (SameName(property.name, name)) {
             throw EngineError(err::kDuplicateName, "Cannot append: the table '" + exact +
