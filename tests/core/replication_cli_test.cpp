@@ -14,11 +14,7 @@ namespace tessel::test {
 namespace {
 
 void Exec(const std::string& path, const std::string& sql) {
-    sqlite3* raw = nullptr;
-    ASSERT_EQ(sqlite3_open(path.c_str(), &raw), SQLITE_OK);
-    const int rc = sqlite3_exec(raw, sql.c_str(), nullptr, nullptr, nullptr);
-    sqlite3_close(raw);
-    ASSERT_EQ(rc, SQLITE_OK) << sql;
+    ASSERT_EQ(ExecuteSql(path, sql), "") << sql;
 }
 
 class ReplicationCli : public ::testing::Test {

@@ -22,16 +22,8 @@ namespace {
 
 using db::EngineError;
 
-// Changes a file as any other SQLite program would.
 void Exec(const std::string& path, const std::string& sql) {
-    sqlite3* raw = nullptr;
-    ASSERT_EQ(sqlite3_open(path.c_str(), &raw), SQLITE_OK);
-    char* message = nullptr;
-    const int rc = sqlite3_exec(raw, sql.c_str(), nullptr, nullptr, &message);
-    const std::string text = message ? message : "";
-    sqlite3_free(message);
-    sqlite3_close(raw);
-    ASSERT_EQ(rc, SQLITE_OK) << text << " in " << sql;
+    ASSERT_EQ(ExecuteSql(path, sql), "") << sql;
 }
 
 std::vector<std::string> Rows(const std::string& path, const std::string& table) {

@@ -19,11 +19,7 @@ namespace {
 namespace fs = std::filesystem;
 
 void Exec(const std::string& path, const std::string& sql) {
-    sqlite3* raw = nullptr;
-    ASSERT_EQ(sqlite3_open(path.c_str(), &raw), SQLITE_OK);
-    const int rc = sqlite3_exec(raw, sql.c_str(), nullptr, nullptr, nullptr);
-    sqlite3_close(raw);
-    ASSERT_EQ(rc, SQLITE_OK) << sql;
+    ASSERT_EQ(ExecuteSql(path, sql), "") << sql;
 }
 
 std::vector<std::string> Names(const std::string& path) {
