@@ -36,6 +36,8 @@
 #include "core/generate/schema_script.h"
 #include "core/maintenance/compact_db.h"
 #include "core/maintenance/repair_db.h"
+#include "core/maintenance/design_master.h"
+#include "core/maintenance/synch_dm.h"
 #include "core/script/recordset_file.h"
 #include "core/script/script_runner.h"
 #include "core/session/app_paths.h"
@@ -215,6 +217,9 @@ void MainWindow::BindOwnCommands() {
     BindCommand("mnuScriptExport", [&session] { ScriptExport(session); });
     BindCommand("mnuToolsOptions",
                 [this, &session] { OptionsDialog::Show(session, *editor_, this); });
+    BindCommand("mnuToolsMDM", [&session] { MakeDM(session); });
+    BindCommand("mnuToolsRDM", [&session] { ReplicateDM(session); });
+    BindCommand("mnuToolsS", [&session] { SynchDM(session); });
     BindCommand("mnuToolsSysTbls", [this, &session] {
         tree_->SetIncludeSystemTables(MenuItem("mnuToolsSysTbls")->isChecked());
         if (session.state.current.databaseOpen)

@@ -11,6 +11,8 @@
 #include "app/dialogs/message_box.h"
 #include "app/dialogs/odbc_registration_dialog.h"
 #include "app/dialogs/password_dialog.h"
+#include "app/dialogs/synch_opts_dialog.h"
+#include "app/dialogs/tables_keep_dialog.h"
 #include "app/main_window.h"
 #include "app/workspace/script_editor.h"
 
@@ -62,6 +64,18 @@ std::optional<std::string> WidgetUi::ChooseFile(const FileDialogRequest& request
     if (wasBusy)
         SetPointer(Pointer::Busy);
     return chosen;
+}
+
+void WidgetUi::ChooseTablesKeptLocal(
+    const std::vector<std::string>& tables,
+    const std::function<bool(const std::vector<std::string>&)>& keep) {
+    TablesKeepDialog dialog(tables, keep, &window_);
+    dialog.exec();
+}
+
+int WidgetUi::AskSynchronisationDirection(const std::string& firstTitle,
+                                          const std::string& secondTitle) {
+    return SynchOptsDialog::Ask(firstTitle, secondTitle, &window_);
 }
 
 std::string WidgetUi::AskPassword() {

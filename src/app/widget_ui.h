@@ -27,6 +27,11 @@ class WidgetUi : public QObject, public Ui {
     std::string AskPassword() override;
     std::optional<OdbcRegistrationForm> AskOdbcRegistration(
         const OdbcRegistrationForm& shown) override;
+    void ChooseTablesKeptLocal(
+        const std::vector<std::string>& tables,
+        const std::function<bool(const std::vector<std::string>&)>& keep) override;
+    int AskSynchronisationDirection(const std::string& firstTitle,
+                                    const std::string& secondTitle) override;
     void ReloadTree() override;
     void ClearTree() override;
     void AddRecordsetRow(int count, const std::string& statement) override;

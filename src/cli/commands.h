@@ -14,6 +14,10 @@ int ExportCommand(const std::vector<std::string>& args);    // tessel-cli export
 // tessel-cli compact SRC DST, tessel-cli repair FILE
 int CompactCommand(const std::vector<std::string>& args);
 int RepairCommand(const std::vector<std::string>& args);
+// tessel-cli replicate MASTER REPLICA [--keep-local TABLE]...
+int ReplicateCommand(const std::vector<std::string>& args);
+// tessel-cli sync FIRST SECOND [--direction send|receive|both]
+int SyncCommand(const std::vector<std::string>& args);
 std::string UsageText();
 
 }  // namespace tessel::cli

@@ -30,6 +30,10 @@ int main(int argc, char** argv) {
         return tessel::cli::CompactCommand(args);
     if (command == "repair")
         return tessel::cli::RepairCommand(args);
+    if (command == "replicate")
+        return tessel::cli::ReplicateCommand(args);
+    if (command == "sync")
+        return tessel::cli::SyncCommand(args);
     std::cerr << "tessel-cli: unknown command '" << command << "'\n\n" << tessel::cli::UsageText();
     return 2;
 }

@@ -21,6 +21,13 @@ std::string UsageText() {
            "    --decrypt         give the copy no password\n"
            "  repair FILE         repair a damaged database in place; the damaged original is\n"
            "                      kept beside it as FILE.bak\n"
+           "  replicate MASTER REPLICA\n"
+           "                      write a replica of a design master (making MASTER one first\n"
+           "                      when it is not)\n"
+           "    --keep-local TABLE  keep this table out of replicas (repeatable)\n"
+           "  sync FIRST SECOND   exchange the row changes of two files of one replica set\n"
+           "    --direction DIR   send (FIRST into SECOND), receive (SECOND into FIRST) or both\n"
+           "                      (the default)\n"
            "  help, --help        show this text\n"
            "\n"
            "Options:\n" +

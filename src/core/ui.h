@@ -6,6 +6,7 @@
 // The Qt program, the console program and the tests each implement it.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -96,6 +97,23 @@ class Ui {
     // nothing when the person cancelled.
     virtual std::optional<OdbcRegistrationForm> AskOdbcRegistration(
         const OdbcRegistrationForm& shown) = 0;
+
+    // The keep-local dialog of a new design master, modal: `tables` fill its list of
+    // database tables. OK hands the tables moved to the chosen list, in their order, to
+    // `keep`, which writes their property and returns false when it failed (it has shown the
+    // error, and the dialog stays open). Cancel or closing the window keeps none. Without a
+    // dialog, no table is kept local.
+    virtual void ChooseTablesKeptLocal(
+        const std::vector<std::string>& /*tables*/,
+        const std::function<bool(const std::vector<std::string>&)>& /*keep*/) {}
+
+    // The synchronisation options dialog, modal, for the two design masters' file titles:
+    // the direction chosen with OK (1 first into second, 2 second into first, 4 both ways),
+    // 4 after Cancel or closing. Without a dialog, both ways.
+    virtual int AskSynchronisationDirection(const std::string& /*firstTitle*/,
+                                            const std::string& /*secondTitle*/) {
+        return 4;
+    }
 
     // --- notifications for the panes -------------------------------------------------------
 

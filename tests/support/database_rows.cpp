@@ -21,4 +21,18 @@ std::vector<std::string> FirstColumn(const std::string& database, const std::str
     return values;
 }
 
+std::string ExecuteSql(const std::string& database, const std::string& sql) {
+    sqlite3* raw = nullptr;
+    if (sqlite3_open(database.c_str(), &raw) != SQLITE_OK) {
+        sqlite3_close(raw);
+        return "cannot open " + database;
+    }
+    char* message = nullptr;
+    const int rc = sqlite3_exec(raw, sql.c_str(), nullptr, nullptr, &message);
+    std::string text = rc == SQLITE_OK ? "" : (message ? message : "failed");
+    sqlite3_free(message);
+    sqlite3_close(raw);
+    return text;
+}
+
 }  // namespace tessel::test

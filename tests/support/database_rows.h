@@ -11,4 +11,7 @@ namespace tessel::test {
 // when the file cannot be opened or the statement fails.
 std::vector<std::string> FirstColumn(const std::string& database, const std::string& sql);
 
+// Runs `sql` on `database` as another SQLite program would; "" on success, else SQLite's message.
+std::string ExecuteSql(const std::string& database, const std::string& sql);
+
 }  // namespace tessel::test

@@ -41,6 +41,28 @@ std::string ScriptedUi::AskPassword() {
     return answer;
 }
 
+void ScriptedUi::ChooseTablesKeptLocal(
+    const std::vector<std::string>& tables,
+    const std::function<bool(const std::vector<std::string>&)>& keep) {
+    keepLocalOffers.push_back(tables);
+    while (!keepLocalAnswers.empty()) {
+        auto answer = std::move(keepLocalAnswers.front());
+        keepLocalAnswers.pop_front();
+        if (!answer || keep(*answer))
+            return;
+    }
+}
+
+int ScriptedUi::AskSynchronisationDirection(const std::string& firstTitle,
+                                            const std::string& secondTitle) {
+    directionTitles.emplace_back(firstTitle, secondTitle);
+    if (directionAnswers.empty())
+        return 4;
+    const int answer = directionAnswers.front();
+    directionAnswers.pop_front();
+    return answer;
+}
+
 std::optional<OdbcRegistrationForm> ScriptedUi::AskOdbcRegistration(
     const OdbcRegistrationForm& shown) {
     odbcForms.push_back(shown);

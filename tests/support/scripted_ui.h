@@ -27,6 +27,11 @@ class ScriptedUi : public Ui {
     std::string AskPassword() override;
     std::optional<OdbcRegistrationForm> AskOdbcRegistration(
         const OdbcRegistrationForm& shown) override;
+    void ChooseTablesKeptLocal(
+        const std::vector<std::string>& tables,
+        const std::function<bool(const std::vector<std::string>&)>& keep) override;
+    int AskSynchronisationDirection(const std::string& firstTitle,
+                                    const std::string& secondTitle) override;
     void ReloadTree() override { ++treeReloads; }
     void ClearTree() override { ++treeClears; }
     void AddRecordsetRow(int count, const std::string& statement) override;
@@ -46,12 +51,20 @@ class ScriptedUi : public Ui {
     std::deque<std::function<std::optional<OdbcRegistrationForm>(const OdbcRegistrationForm&)>>
         odbcAnswers;
 
+    // Answers of the keep-local dialog: the tables chosen with OK, nullopt = Cancel; an empty
+    // queue cancels. A refused OK keeps the dialog open for the next answer.
+    std::deque<std::optional<std::vector<std::string>>> keepLocalAnswers;
+    // Answers of the synchronisation options dialog; an empty queue cancels (both ways).
+    std::deque<int> directionAnswers;
+
     // What was shown.
     std::vector<ShownBox> boxes;
     std::vector<std::string> statusTexts;
     std::vector<Pointer> pointers;
     std::vector<FileDialogRequest> fileRequests;
     int passwordPrompts = 0;
+    std::vector<std::vector<std::string>> keepLocalOffers;  // each dialog's table list
+    std::vector<std::pair<std::string, std::string>> directionTitles;
     std::vector<OdbcRegistrationForm> odbcForms;  // each registration dialog as it opened
     int treeReloads = 0;
     int treeClears = 0;

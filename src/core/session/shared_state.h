@@ -95,6 +95,14 @@ struct TypeLists {
     std::vector<std::string> ANSIMappedTypeList;
 };
 
+// What the replication tools keep for the whole run: the file titles that the replica and
+// synchronisation tools name, and the synchronisation direction (1, 2 or 4).
+struct ReplicationState {
+    std::string firstFileTitle;
+    std::string secondFileTitle;
+    int synchronisationDirection = 4;
+};
+
 struct AppOptions {
     // The application directory (recordset files, export/, scripts/, template.sqv).
     std::string appPath;
@@ -109,6 +117,7 @@ struct SharedState {
     FindState find;
     ExportState ansiExport;
     TypeLists types;
+    ReplicationState replication;
     AppOptions app;
 };
 

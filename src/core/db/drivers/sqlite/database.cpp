@@ -3,6 +3,7 @@
 #include "core/db/drivers/sqlite/metadata_store.h"
 #include "core/db/drivers/sqlite/object_properties.h"
 #include "core/db/drivers/sqlite/renames.h"
+#include "core/db/drivers/sqlite/replica_store.h"
 #include "core/db/drivers/sqlite/schema_reader.h"
 #include "core/db/names.h"
 
@@ -90,6 +91,10 @@ class SqliteDatabase : public Database {
         handle.InTransaction([&] {
             MetadataStore(handle).PutProperty(objkind::kDatabase, "",
                                               Property{name, type, value, true});
+            // As with the classic engine, this property is what makes a design master.
+            if (SameName(name, "Replicable") && ValueToText(value) == "T" &&
+                !IsReplicable(handle, "main"))
+                MakeReplicable(handle);
         });
     }
 
