@@ -405,6 +405,7 @@ TEST(JetReader, WritesAreRefusedNamingTheFile) {
         const long number = ErrorNumber([&] { RunAll(engine, file, {statement}); }, &description);
         EXPECT_EQ(number, err::kReadOnly) << description;
         EXPECT_NE(description.find(file), std::string::npos) << description;
+        EXPECT_NE(description.find("Compact"), std::string::npos) << description;
     }
     auto database = OpenFile(engine, file);
     EXPECT_EQ(ErrorNumber([&] { database->RenameTable("Table1", "Other"); }), err::kReadOnly);

@@ -1,5 +1,7 @@
 #include "core/maintenance/replication_run.h"
 
+#include "core/maintenance/compact_db.h"
+
 #include <filesystem>
 #include <system_error>
 
@@ -170,28 +172,8 @@ bool OpenForTool(Session& session, const std::string& file, bool exclusive) {
 void CompactFileInPlace(Session& session, const std::string& file) {
     if (file.empty())
         return;
-    // The engine never writes over its source: the copy takes the name with its last
-    // character replaced by "N" and then the source's place.
-    const std::string temporary = file.substr(0, file.size() - 1) + "N";
-    session.ui.SetPointer(Pointer::Busy);
-    try {
-        session.engine.CompactDatabase(file, temporary, ";LANGID=0x0409;CP=1252;COUNTRY=0",
-                                       db::dbformat::kVersion30);
-        std::error_code code;
-        fs::rename(temporary, file, code);
-        if (code)
-            throw FileSystemError("rename the compacted copy", temporary, code);
-        session.ui.SetStatusText("Compacted: " + FilePart(file));
-    } catch (const std::exception& failure) {
-        const db::EngineError error = AsEngineError(failure);
-        session.ui.SetPointer(Pointer::Default);
-        if (error.Number() != db::err::kDialogCancelled) {
-            session.ui.MessageBox(error.Description(), msgbox::kCritical,
-                                  "Error " + std::to_string(error.Number()));
-        }
-        return;
-    }
-    session.ui.SetPointer(Pointer::Default);
+    // Neither encrypt nor decrypt: a protected file stays protected.
+    CompactFiles(session, file, file, compact::kVersion30, "");
 }
 
 void OpenToolResult(Session& session, const std::string& file) {

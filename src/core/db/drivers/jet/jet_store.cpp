@@ -69,8 +69,8 @@ void ThrowReadOnly(const std::string& path) {
     throw EngineError(err::kReadOnly,
                       "The database '" + path +
                           "' is in the original Jet/ACE file format, which this program reads "
-                          "but does not change. Copy its data into a database made by this "
-                          "program (for example with SELECT ... INTO) to change it.");
+                          "but does not change. Tools > Compact MDB (or tessel-cli compact) "
+                          "makes a writable copy of it in this program's own format.");
 }
 
 std::shared_ptr<TableStore> MakeJetStore(std::shared_ptr<JetFile> file) {
