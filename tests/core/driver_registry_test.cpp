@@ -80,25 +80,12 @@ TEST(DriverRegistry, AFamilyWithoutADriverGetsOneClearErrorNamingTheType) {
     db::Engine engine;
     std::string description;
     EXPECT_EQ(
-        ErrorNumber(
-            [&] { engine.OpenDatabase(dir.Path().string(), false, false, "Excel 8.0;HDR=YES;"); },
-            &description),
-        err::kNoDriver);
-    EXPECT_NE(description.find("Excel"), std::string::npos) << description;
-    EXPECT_NE(description.find(dir.Path().string()), std::string::npos) << description;
-    EXPECT_EQ(description.find("yet"), std::string::npos) << description;
-
-    EXPECT_EQ(
         ErrorNumber([&] { engine.OpenDatabase(dir.Path().string(), false, false, "Lotus 1-2-3;"); },
                     &description),
         err::kNoDriver);
     EXPECT_NE(description.find("Lotus 1-2-3"), std::string::npos) << description;
-
-    const std::string statementText =
-        "Provider=MSDASQL.1;Extended Properties=DSN=Excel Files;DBQ=" + dir.Path().string() + ";";
-    EXPECT_EQ(ErrorNumber([&] { engine.OpenConnection(statementText); }, &description),
-              err::kNoDriver);
-    EXPECT_NE(description.find("Excel"), std::string::npos) << description;
+    EXPECT_NE(description.find(dir.Path().string()), std::string::npos) << description;
+    EXPECT_EQ(description.find("yet"), std::string::npos) << description;
 
     EXPECT_EQ(ErrorNumber([&] { engine.OpenConnection("PROVIDER=MSDASQL.1;DSN=Shop;UID=sa;"); },
                           &description),
