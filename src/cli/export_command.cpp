@@ -16,7 +16,7 @@ namespace tessel::cli {
 
 int ExportCommand(const std::vector<std::string>& args) {
     CommandArguments parsed;
-    if (std::string error = ParseCommandArguments(args, {"-o", "--output"}, "SCRIPT", parsed);
+    if (std::string error = ParseCommandArguments(args, {{"-o", "--output"}, {}, "SCRIPT"}, parsed);
         !error.empty()) {
         return CommandUsageError("export", error);
     }

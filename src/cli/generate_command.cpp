@@ -21,7 +21,7 @@ namespace tessel::cli {
 int GenerateCommand(const std::vector<std::string>& args) {
     CommandArguments parsed;
     if (std::string error =
-            ParseCommandArguments(args, {"--type", "--connect"}, "DATABASE", parsed);
+            ParseCommandArguments(args, {{"--type", "--connect"}, {}, "DATABASE"}, parsed);
         !error.empty()) {
         return CommandUsageError("generate", error);
     }

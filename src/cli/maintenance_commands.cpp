@@ -26,40 +26,33 @@ struct MaintenanceArguments {
 // Returns an error message, or "" when the arguments are sound.
 std::string ParseMaintenanceArguments(const std::vector<std::string>& args, bool compacting,
                                       MaintenanceArguments& parsed) {
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        std::string error;
-        if (ParseConsoleOption(args, i, parsed.console, error)) {
-            if (!error.empty())
-                return error;
-        } else if (compacting && arg == "--version") {
-            if (i + 1 >= args.size())
-                return "--version needs a value: 2.0 or 3.0";
-            const std::string& value = args[++i];
-            if (value == "2.0") {
-                parsed.version = compact::kVersion20;
-            } else if (value == "3.0") {
-                parsed.version = compact::kVersion30;
-            } else {
-                return "--version takes 2.0 or 3.0, not '" + value + "'";
-            }
-        } else if (compacting && (arg == "--encrypt" || arg == "--decrypt")) {
-            const int wanted = arg == "--encrypt" ? compact::kEncrypt : compact::kDecrypt;
-            if (parsed.encryption != 0 && parsed.encryption != wanted)
-                return "--encrypt and --decrypt exclude each other";
-            parsed.encryption = wanted;
-        } else if (arg == "--help" || arg == "-h") {
-            parsed.help = true;
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            return "unknown option '" + arg + "'";
+    CommandSyntax syntax{{}, {}, "FILE", 1};
+    if (compacting)
+        syntax = {{"--version"},
+                  {"--encrypt", "--decrypt"},
+                  "the source and the destination: SRC DST",
+                  2};
+    CommandArguments given;
+    if (std::string error = ParseCommandArguments(args, syntax, given); !error.empty())
+        return error;
+    parsed.console = given.console;
+    parsed.files = given.files;
+    parsed.help = given.help;
+    if (const auto version = given.values.find("--version"); version != given.values.end()) {
+        if (version->second == "2.0") {
+            parsed.version = compact::kVersion20;
+        } else if (version->second == "3.0") {
+            parsed.version = compact::kVersion30;
         } else {
-            parsed.files.push_back(arg);
+            return "--version takes 2.0 or 3.0, not '" + version->second + "'";
         }
     }
-    PasswordFromEnvironmentUnlessGiven(parsed.console);
-    const std::size_t wanted = compacting ? 2 : 1;
-    if (!parsed.help && parsed.files.size() != wanted)
-        return compacting ? "give the source and the destination: SRC DST" : "give one FILE";
+    if (given.flags.count("--encrypt") && given.flags.count("--decrypt"))
+        return "--encrypt and --decrypt exclude each other";
+    if (given.flags.count("--encrypt"))
+        parsed.encryption = compact::kEncrypt;
+    if (given.flags.count("--decrypt"))
+        parsed.encryption = compact::kDecrypt;
     return "";
 }
 

@@ -55,29 +55,18 @@ struct ToolArguments {
 };
 
 std::string Parse(const std::vector<std::string>& args, bool sync, ToolArguments& parsed) {
-    const std::string own = sync ? "--direction" : "--keep-local";
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        std::string error;
-        if (ParseConsoleOption(args, i, parsed.console, error))
-            continue;
-        if (!error.empty())
-            return error;
-        const std::string& arg = args[i];
-        if (arg == "--help" || arg == "-h") {
-            parsed.help = true;
-        } else if (arg == own) {
-            if (i + 1 >= args.size())
-                return own + " needs a value";
-            (sync ? parsed.direction : parsed.keepLocal.emplace_back()) = args[++i];
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            return "unknown option " + arg;
-        } else {
-            parsed.files.push_back(arg);
-        }
-    }
-    if (!parsed.help && parsed.files.size() != 2)
-        return sync ? "give two files: FIRST SECOND" : "give two files: MASTER REPLICA";
-    PasswordFromEnvironmentUnlessGiven(parsed.console);
+    const CommandSyntax syntax =
+        sync ? CommandSyntax{{"--direction"}, {}, "two files: FIRST SECOND", 2}
+             : CommandSyntax{{"--keep-local"}, {}, "two files: MASTER REPLICA", 2};
+    CommandArguments given;
+    if (std::string error = ParseCommandArguments(args, syntax, given); !error.empty())
+        return error;
+    parsed.console = given.console;
+    parsed.files = given.files;
+    parsed.help = given.help;
+    if (const auto direction = given.values.find("--direction"); direction != given.values.end())
+        parsed.direction = direction->second;
+    parsed.keepLocal = given.repeated["--keep-local"];
     return "";
 }
 

@@ -29,7 +29,8 @@ int RunCommand(const std::vector<std::string>& args) {
     const bool keepRecordsets = keep != rest.end();
     rest.erase(keep, rest.end());
     CommandArguments parsed;
-    if (std::string error = ParseCommandArguments(rest, {}, "SCRIPT.sqv", parsed); !error.empty()) {
+    if (std::string error = ParseCommandArguments(rest, {{}, {}, "SCRIPT.sqv"}, parsed);
+        !error.empty()) {
         return CommandUsageError("run", error);
     }
     if (parsed.help) {
