@@ -107,5 +107,34 @@ TEST_F(ScreenshotTest, DbaseDirectoryAfterRunningAScript) {
     EXPECT_FALSE(QImage(QString::fromStdString(after)).isNull());
 }
 
+// A directory of Paradox tables someone was handed, joined and browsed; it is only read, so a
+// copy is opened.
+TEST_F(ScreenshotTest, ParadoxDirectoryAfterRunningAScript) {
+    Window().resize(1100, 720);
+    const fs::path directory = home_.Path() / "areas";
+    fs::create_directories(directory);
+    for (const auto& entry : fs::directory_iterator(fs::path(TESSEL_TESTDATA_DIR) /
+                                                    "paradoxdriver/src/test/resources/areas")) {
+        fs::copy_file(entry.path(), directory / entry.path().filename());
+    }
+    Window().GetUi().SetEditorText(
+        "dbConnect Paradox;\r\n"
+        "dbOpen " +
+        directory.string() +
+        ";\r\n"
+        "SELECT TOP 5 z.Zip, z.City, s.State FROM ZIPCODES AS z INNER JOIN STATES AS s ON "
+        "z.State = s.Abv WHERE s.Abv = 'NY' ORDER BY z.Zip;\r\n"
+        "SELECT State, COUNT(*) AS Places FROM ZIPCODES GROUP BY State ORDER BY 2 DESC;\r\n");
+    Window().RunMenuCommand("mnuScriptExecute");
+    Settle(100);
+
+    EXPECT_TRUE(Sess().state.current.databaseOpen);
+    EXPECT_EQ(Sess().state.recordsets.recordsetCount, 2);
+    EXPECT_GT(Window().ViewPane().Grid()->model()->rowCount(), 10);
+    EXPECT_GT(Window().TreePane().Tree()->topLevelItemCount(), 0);
+    const std::string after = Save("paradox-directory-after-run.png");
+    EXPECT_FALSE(QImage(QString::fromStdString(after)).isNull());
+}
+
 }  // namespace
 }  // namespace tessel::test::gui
