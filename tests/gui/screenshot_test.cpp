@@ -136,5 +136,28 @@ TEST_F(ScreenshotTest, ParadoxDirectoryAfterRunningAScript) {
     EXPECT_FALSE(QImage(QString::fromStdString(after)).isNull());
 }
 
+// A workbook opened as the current database: its sheets are tables with a "$" in their names.
+TEST_F(ScreenshotTest, WorkbookAfterRunningAScript) {
+    Window().resize(1100, 720);
+    const std::string workbook =
+        (fs::path(TESSEL_TESTDATA_DIR) / "apache-poi/test-data/spreadsheet/SampleSS.xlsx").string();
+    Window().GetUi().SetEditorText(
+        "dbConnect Excel;\r\n"
+        "dbOpen " +
+        workbook +
+        ";\r\n"
+        "SELECT * FROM [First Sheet$];\r\n"
+        "SELECT * FROM [Sheet Number 2$];\r\n");
+    Window().RunMenuCommand("mnuScriptExecute");
+    Settle(100);
+
+    EXPECT_TRUE(Sess().state.current.databaseOpen);
+    EXPECT_EQ(Sess().state.recordsets.recordsetCount, 2);
+    EXPECT_GT(Window().ViewPane().Grid()->model()->rowCount(), 0);
+    EXPECT_GT(Window().TreePane().Tree()->topLevelItemCount(), 0);
+    const std::string after = Save("workbook-after-run.png");
+    EXPECT_FALSE(QImage(QString::fromStdString(after)).isNull());
+}
+
 }  // namespace
 }  // namespace tessel::test::gui
