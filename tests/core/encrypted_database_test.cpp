@@ -347,6 +347,28 @@ TEST(EncryptedDatabase, ANewPasswordReencryptsTheCopy) {
     EXPECT_EQ(Query(next, copy, "SELECT count(*) FROM Secrets"), (Rows{{"5"}}));
 }
 
+// A statement reaches the tables of an encrypted file from another encrypted database; from a
+// plain one it gets a clear error, never one that calls the file damaged.
+TEST(EncryptedDatabase, ItsTablesAreReachedFromEncryptedDatabasesOnly) {
+    TempDir dir;
+    Engine engine;
+    const std::string vault = MakeSecrets(engine, dir, "vault.mdb", 3);
+    const std::string statement = "SELECT COUNT(*) FROM Secrets IN '" + vault + "' ';pwd=" +
+                                  std::string(kPassword) + "'";
+
+    const std::string plain = dir.File("plain.mdb");
+    engine.CreateDatabase(plain, kLocale, 32);
+    std::string description;
+    EXPECT_EQ(ErrorNumber([&] { Query(engine, plain, statement); }, &description),
+              err::kNotSupported);
+    EXPECT_NE(description.find("encrypted"), std::string::npos) << description;
+    EXPECT_NE(description.find(vault), std::string::npos) << description;
+    EXPECT_EQ(description.find("damaged"), std::string::npos) << description;
+
+    const std::string other = MakeSecrets(engine, dir, "other.mdb", 1);
+    EXPECT_EQ(Query(engine, other, statement), (Rows{{"3"}}));
+}
+
 TEST(EncryptedDatabase, ThePasswordIsWrittenToNoFile) {
     TempDir dir;
     {

@@ -15,6 +15,7 @@ struct ExternalDatabase {
     std::shared_ptr<TableStore> store;  // the tables of a directory or a read-only file
     std::string sqliteFile;             // else: the SQLite file to attach
     std::string label;                  // how messages name it: "'/data/dbf' (dBase)"
+    bool encrypted = false;             // the SQLite file is sealed with a password
 };
 
 // Finds the database of a connect text and a path; throws EngineError naming what is missing.

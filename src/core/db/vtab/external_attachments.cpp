@@ -1,5 +1,7 @@
 #include "core/db/vtab/external_attachments.h"
 
+#include <sqlite3.h>
+
 #include <algorithm>
 #include <atomic>
 #include <filesystem>
@@ -8,6 +10,7 @@
 #include "core/db/jetsql/external_tables.h"
 #include "core/db/jetsql/quote.h"
 #include "core/db/names.h"
+#include "core/db/sqlite/crypt_vfs.h"
 #include "core/db/table_store.h"
 #include "core/db/vtab/store_module.h"
 
@@ -83,6 +86,17 @@ std::optional<EngineError> ExternalAttachments::TakeFailure() {
     return std::nullopt;
 }
 
+namespace {
+
+bool ReadsEncryptedFiles(sqlite3* db) {
+    sqlite3_vfs* layer = nullptr;
+    if (sqlite3_file_control(db, "main", SQLITE_FCNTL_VFS_POINTER, &layer) != SQLITE_OK || !layer)
+        return false;
+    return layer->zName != nullptr && std::string(layer->zName) == sqlite::crypt::VfsName();
+}
+
+}  // namespace
+
 ExternalAttachments::Attached& ExternalAttachments::AttachDatabase(const std::string& connect,
                                                                    const std::string& path) {
     const std::string key = KeyOf(connect, path);
@@ -101,6 +115,15 @@ ExternalAttachments::Attached& ExternalAttachments::AttachDatabase(const std::st
     if (database.store) {
         AttachStore(attached, std::move(database.store));
     } else {
+        // An attached file is read through the file layer of the statement's own database:
+        // only a connection to an encrypted database can read another encrypted one.
+        if (database.encrypted && !ReadsEncryptedFiles(handle_->Raw())) {
+            throw EngineError(err::kNotSupported,
+                              "The database '" + path +
+                                  "' is encrypted, and its tables can be reached only from "
+                                  "another encrypted database. Open it with dbOpen (and its "
+                                  "password) and run the statement there.");
+        }
         // Bound, so that the path is never read as SQL or as a URI.
         handle_->Prepare("ATTACH DATABASE ?1 AS " + jetsql::QuoteName(attached.schema))
             .Bind(1, database.sqliteFile)

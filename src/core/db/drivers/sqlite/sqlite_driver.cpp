@@ -51,7 +51,7 @@ class SqliteDriver : public Driver {
     ExternalDatabase External(const std::string& name, const std::string& connect) override {
         auto handle = pool_.Acquire(name, false, ConnectValue(connect, "pwd"));
         CheckDatabasePassword(*handle, connect);
-        return {nullptr, name, {}};
+        return {nullptr, name, {}, ProbeDatabaseFile(name, true) == FileKind::Encrypted};
     }
 
     void Create(const std::string& name, int format, const std::string& password) override {
