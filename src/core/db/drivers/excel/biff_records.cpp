@@ -1,5 +1,7 @@
 #include "core/db/drivers/excel/biff_records.h"
 
+#include "core/db/drivers/excel/little_endian.h"
+
 #include <cstring>
 
 namespace tessel::db::excel {
@@ -18,17 +20,6 @@ struct Record {
     std::uint16_t type = 0;
     std::string_view data;
 };
-
-std::uint16_t U16(std::string_view bytes, std::size_t at) {
-    if (at + 2 > bytes.size())
-        return 0;
-    return static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[at]) |
-                                      (static_cast<unsigned char>(bytes[at + 1]) << 8));
-}
-std::uint32_t U32(std::string_view bytes, std::size_t at) {
-    return static_cast<std::uint32_t>(U16(bytes, at)) |
-           (static_cast<std::uint32_t>(U16(bytes, at + 2)) << 16);
-}
 
 class Reader {
   public:

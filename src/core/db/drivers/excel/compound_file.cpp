@@ -1,5 +1,7 @@
 #include "core/db/drivers/excel/compound_file.h"
 
+#include "core/db/drivers/excel/little_endian.h"
+
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -13,19 +15,9 @@ constexpr std::uint32_t kEndOfChain = 0xFFFFFFFEu;
 constexpr std::size_t kHeaderSize = 512;
 constexpr std::size_t kDirectoryEntrySize = 128;
 
-std::uint32_t U32(const std::string& bytes, std::size_t at) {
-    if (at + 4 > bytes.size())
-        return kEndOfChain;
-    std::uint32_t value = 0;
-    for (int i = 3; i >= 0; --i)
-        value = (value << 8) | static_cast<unsigned char>(bytes[at + i]);
-    return value;
-}
-std::uint16_t U16(const std::string& bytes, std::size_t at) {
-    if (at + 2 > bytes.size())
-        return 0;
-    return static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[at]) |
-                                      (static_cast<unsigned char>(bytes[at + 1]) << 8));
+// A sector number past the bytes ends its chain.
+std::uint32_t SectorAt(const std::string& bytes, std::size_t at) {
+    return at + 4 > bytes.size() ? kEndOfChain : U32(bytes, at);
 }
 
 class Container {
@@ -40,14 +32,14 @@ class Container {
         sector_ = std::size_t{1} << shift;
         miniSector_ = std::size_t{1} << miniShift;
         ReadFat();
-        const std::string directory = Chain(U32(bytes_, 0x30), fat_, sector_, bytes_, true);
+        const std::string directory = Chain(SectorAt(bytes_, 0x30), fat_, sector_, bytes_, true);
         if (directory.size() < kDirectoryEntrySize)
             Fail("its container holds no directory");
-        const std::uint32_t miniCutoff = U32(bytes_, 0x38);
-        const std::string miniFatBytes = Chain(U32(bytes_, 0x3C), fat_, sector_, bytes_, true);
+        const std::uint32_t miniCutoff = SectorAt(bytes_, 0x38);
+        const std::string miniFatBytes = Chain(SectorAt(bytes_, 0x3C), fat_, sector_, bytes_, true);
         std::vector<std::uint32_t> miniFat;
         for (std::size_t at = 0; at + 4 <= miniFatBytes.size(); at += 4)
-            miniFat.push_back(U32(miniFatBytes, at));
+            miniFat.push_back(SectorAt(miniFatBytes, at));
 
         std::string root;
         bool rootRead = false;
@@ -55,8 +47,8 @@ class Container {
         for (std::size_t at = 0; at + kDirectoryEntrySize <= directory.size();
              at += kDirectoryEntrySize) {
             const int type = static_cast<unsigned char>(directory[at + 0x42]);
-            const std::uint32_t start = U32(directory, at + 0x74);
-            const std::uint32_t size = U32(directory, at + 0x78);
+            const std::uint32_t start = SectorAt(directory, at + 0x74);
+            const std::uint32_t size = SectorAt(directory, at + 0x78);
             if (type == 5 && !rootRead) {
                 root = Sized(Chain(start, fat_, sector_, bytes_, false), size);
                 rootRead = true;
@@ -87,26 +79,26 @@ class Container {
     void ReadFat() {
         std::vector<std::uint32_t> fatSectors;
         for (std::size_t i = 0; i < 109; ++i) {
-            const std::uint32_t id = U32(bytes_, 0x4C + 4 * i);
+            const std::uint32_t id = SectorAt(bytes_, 0x4C + 4 * i);
             if (id < kEndOfChain - 1)
                 fatSectors.push_back(id);
         }
         // Further FAT sector numbers live in a chain of their own sectors.
-        std::uint32_t difat = U32(bytes_, 0x44);
+        std::uint32_t difat = SectorAt(bytes_, 0x44);
         std::size_t guard = bytes_.size() / sector_ + 1;
         while (difat < kEndOfChain - 1 && guard-- > 0) {
             const std::size_t at = Offset(difat);
             for (std::size_t i = 0; i + 1 < sector_ / 4; ++i) {
-                const std::uint32_t id = U32(bytes_, at + 4 * i);
+                const std::uint32_t id = SectorAt(bytes_, at + 4 * i);
                 if (id < kEndOfChain - 1)
                     fatSectors.push_back(id);
             }
-            difat = U32(bytes_, at + sector_ - 4);
+            difat = SectorAt(bytes_, at + sector_ - 4);
         }
         for (std::uint32_t id : fatSectors) {
             const std::size_t at = Offset(id);
             for (std::size_t i = 0; i < sector_ / 4; ++i)
-                fat_.push_back(U32(bytes_, at + 4 * i));
+                fat_.push_back(SectorAt(bytes_, at + 4 * i));
         }
     }
 
