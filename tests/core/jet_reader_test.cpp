@@ -359,6 +359,26 @@ TEST(JetReader, JoinsRunOverTwoTables) {
     EXPECT_GT(std::stol(plain[0][0]), 0);
 }
 
+// What was read of a file's tables is kept between statements; a file replaced at the same path
+// (another program saved it) is read again, never described by what the old one held.
+TEST(JetReader, AFileReplacedAtTheSamePathIsReadAgain) {
+    TempDir dir;
+    const std::string file = dir.File("same.accdb");
+    fs::copy_file(Data("mdb-reader/test/data/V2016/longtext.accdb"), file);
+    Engine engine;
+    ASSERT_EQ(OpenFile(engine, file)->Fields("Table1").size(), 2u);
+    const auto before = Query(engine, file, "SELECT * FROM Table1");
+    ASSERT_FALSE(before.empty());
+    EXPECT_EQ(before[0].size(), 2u);
+    fs::copy_file(Data("jackcess/src/test/data/V2010/testV2010.accdb"), file,
+                  fs::copy_options::overwrite_existing);
+    EXPECT_EQ(OpenFile(engine, file)->Fields("Table1").size(), 9u);
+    const auto after = Query(engine, file, "SELECT * FROM Table1");
+    ASSERT_FALSE(after.empty());
+    EXPECT_EQ(after[0].size(), 9u);
+    EXPECT_EQ(Query(engine, file, "SELECT A FROM Table1 WHERE A = 'abcdefg'"), (Rows{{"abcdefg"}}));
+}
+
 TEST(JetReader, APasswordIsAskedForAndChecked) {
     for (const char* relative : {"mdb-reader/test/password/data/V2003_with-password.mdb",
                                  "mdb-reader/test/password/data/V2000_with-password.mdb"}) {

@@ -2,6 +2,7 @@
 
 #include <map>
 
+#include "core/db/drivers/jet/jet_definitions.h"
 #include "core/db/drivers/jet/jet_table.h"
 #include "core/db/names.h"
 
@@ -34,7 +35,9 @@ T Get(const Row& row, const std::map<std::string, std::size_t>& columns, const c
 
 }  // namespace
 
-std::vector<CatalogObject> ReadCatalog(const std::shared_ptr<JetFile>& file) {
+namespace {
+
+std::vector<CatalogObject> ReadCatalogFromFile(const std::shared_ptr<JetFile>& file) {
     JetTable objects(file, "MSysObjects");
     const auto columns = ColumnIndex(objects);
     std::vector<CatalogObject> all;
@@ -87,6 +90,12 @@ std::vector<CatalogObject> ReadCatalog(const std::shared_ptr<JetFile>& file) {
             kept.push_back(std::move(all[i]));
     }
     return kept;
+}
+
+}  // namespace
+
+std::vector<CatalogObject> ReadCatalog(const std::shared_ptr<JetFile>& file) {
+    return *RememberedCatalog(file->Stamp(), [&] { return ReadCatalogFromFile(file); });
 }
 
 std::uint32_t TableAttributes(const CatalogObject& object) {

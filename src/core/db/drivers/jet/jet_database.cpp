@@ -42,13 +42,13 @@ class JetDatabase : public Database {
         const CatalogObject& object = Find(table, false);
         if (object.kind != ObjectKind::Table)
             return {};  // an attached table's fields are in the other database
-        return JetTable(file_, object.name).Fields();
+        return JetTable::Fields(*JetTable::Definition(file_, object.name));
     }
     std::vector<IndexInfo> Indexes(const std::string& table) override {
         const CatalogObject& object = Find(table, false);
         if (object.kind != ObjectKind::Table)
             return {};
-        return JetTable(file_, object.name).Indexes();
+        return JetTable::Definition(file_, object.name)->indexes;
     }
 
     std::vector<Property> Properties() override {

@@ -29,6 +29,8 @@ class JetFile {
     const JetHeader& Header() const { return header_; }
     bool Wide() const { return header_.format != JetFormat::Jet3; }  // text stored as UCS-2
     MdbHandle* Handle() const { return handle_; }
+    // Names this state of the file: its path, device and inode, size and time of change.
+    const std::string& Stamp() const { return stamp_; }
 
     // Reads page `page` into `out` (PageSize bytes); false when the file has no such page.
     bool ReadPage(unsigned long page, std::string& out) const;
@@ -39,6 +41,7 @@ class JetFile {
   private:
     JetFile(std::string path, MdbHandle* handle, JetHeader header);
     std::string path_;
+    std::string stamp_;
     MdbHandle* handle_;
     JetHeader header_;
 };

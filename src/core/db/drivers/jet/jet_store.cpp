@@ -44,10 +44,10 @@ class JetStore : public ReadOnlyTableStore {
         return names;
     }
     std::vector<FieldInfo> Columns(const std::string& table) override {
-        return JetTable(file_, table).Fields();
+        return JetTable::Fields(*JetTable::Definition(file_, table));
     }
     std::vector<IndexInfo> Indexes(const std::string& table) override {
-        return JetTable(file_, table).Indexes();
+        return JetTable::Definition(file_, table)->indexes;
     }
     FilterUse Filter(const std::string&, std::size_t, CompareOp) override {
         return FilterUse::Ignore;

@@ -38,100 +38,141 @@ bool PropertyIsTrue(const MdbColumn* column, const char* key) {
     return text == "yes" || text == "true" || text == "True" || text == "1" || text == "-1";
 }
 
-}  // namespace
-
-JetTable::JetTable(std::shared_ptr<JetFile> file, const std::string& name)
-    : file_(std::move(file)), name_(name) {
-    handle_ = mdb_clone_handle(file_->Handle());
-    if (handle_ == nullptr)
-        file_->ThrowDamaged("no reader could be made for the table '" + name + "'");
-    MdbCatalogEntry* entry = FindEntry(handle_, name);
-    // A fresh handle may not have read its catalogue yet, and a cloned one has its entries
-    // without the properties (Required, a calculated field's expression).
-    if ((entry == nullptr || entry->props == nullptr) &&
-        mdb_read_catalog(handle_, MDB_ANY) != nullptr)
-        entry = FindEntry(handle_, name);
+// Reads a table's definition the slow way, on a handle of its own: the catalogue with the
+// properties (Required, a calculated field's expression), the columns and the indexes.
+TableDefinition ReadDefinition(const JetFile& file, const std::string& name) {
+    MdbHandle* handle = mdb_clone_handle(file.Handle());
+    if (handle == nullptr)
+        file.ThrowDamaged("no reader could be made for the table '" + name + "'");
+    const std::unique_ptr<MdbHandle, void (*)(MdbHandle*)> closer(handle, mdb_close);
+    // A cloned handle has the catalogue entries without their properties: read it again.
+    MdbCatalogEntry* entry =
+        mdb_read_catalog(handle, MDB_ANY) != nullptr ? FindEntry(handle, name) : nullptr;
     if (entry == nullptr) {
-        mdb_close(handle_);
         throw EngineError(err::kItemNotFound,
-                          "The table '" + name + "' does not exist in '" + file_->Path() + "'.");
+                          "The table '" + name + "' does not exist in '" + file.Path() + "'.");
     }
-    name_ = entry->object_name;
-    if (static_cast<long long>(entry->table_pg) >= file_->Header().pageCount ||
-        (table_ = mdb_read_table(entry)) == nullptr || mdb_read_columns(table_) == nullptr) {
-        if (table_ != nullptr)
-            mdb_free_tabledef(table_);
-        mdb_close(handle_);
-        file_->ThrowDamaged("the definition of the table '" + name_ + "' cannot be read");
+    TableDefinition definition;
+    definition.name = entry->object_name;
+    definition.definitionPage = entry->table_pg;
+    MdbTableDef* table = nullptr;
+    if (static_cast<long long>(entry->table_pg) >= file.Header().pageCount ||
+        (table = mdb_read_table(entry)) == nullptr || mdb_read_columns(table) == nullptr) {
+        if (table != nullptr)
+            mdb_free_tabledef(table);
+        file.ThrowDamaged("the definition of the table '" + definition.name + "' cannot be read");
     }
+    const std::unique_ptr<MdbTableDef, void (*)(MdbTableDef*)> freer(table, mdb_free_tabledef);
     // libmdb reads the index definitions from where reading the columns left its page buffer:
     // later, after any other page was read, it would read something else.
-    mdb_read_indices(table_);
-    // The columns carry their properties: the handle's catalogue was read with them above.
-    for (guint i = 0; i < table_->columns->len; ++i) {
-        const auto* column = static_cast<MdbColumn*>(g_ptr_array_index(table_->columns, i));
+    mdb_read_indices(table);
+    for (guint i = 0; i < table->columns->len; ++i) {
+        const auto* column = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, i));
         JetColumn info;
         info.storedType = column->col_type;
         // libmdb reads a decimal's precision into col_scale and its scale into col_prec (the
         // file keeps precision first); mdb-schema prints them in that crossed order too.
         info.scale = column->col_prec;
-        info.field = DescribeField(*column, file_->Wide());
-        {
-            info.field.required = PropertyIsTrue(column, "Required");
-            if (mdb_col_get_prop(column, "Expression") != nullptr) {
-                const char* result = mdb_col_get_prop(column, "ResultType");
-                info.calculated = true;
-                info.resultType = result ? std::atoi(result) : MDB_TEXT;  // a stored type code
-                info.storedType = info.resultType;
-                const bool required = info.field.required;
-                info.field = DescribeField(*column, file_->Wide(), info.storedType);
-                info.field.required = required;
-            }
+        info.field = DescribeField(*column, file.Wide());
+        info.field.required = PropertyIsTrue(column, "Required");
+        if (mdb_col_get_prop(column, "Expression") != nullptr) {
+            const char* result = mdb_col_get_prop(column, "ResultType");
+            info.calculated = true;
+            info.resultType = result ? std::atoi(result) : MDB_TEXT;  // a stored type code
+            info.storedType = info.resultType;
+            const bool required = info.field.required;
+            info.field = DescribeField(*column, file.Wide(), info.storedType);
+            info.field.required = required;
         }
-        columns_.push_back(std::move(info));
+        definition.columns.push_back(std::move(info));
     }
-    fields_.resize(table_->num_cols > 0 ? table_->num_cols : 1);
-    mdb_rewind_table(table_);
-}
-
-JetTable::~JetTable() {
-    if (table_ != nullptr)
-        mdb_free_tabledef(table_);
-    mdb_close(handle_);
-}
-
-std::vector<FieldInfo> JetTable::Fields() const {
-    std::vector<FieldInfo> fields;
-    for (const auto& column : columns_)
-        fields.push_back(column.field);
-    return fields;
-}
-
-std::vector<IndexInfo> JetTable::Indexes() {
-    std::vector<IndexInfo> indexes;
-    if (table_->indices == nullptr)
-        return indexes;
-    for (guint i = 0; i < table_->indices->len; ++i) {
-        const auto* index = static_cast<MdbIndex*>(g_ptr_array_index(table_->indices, i));
+    for (guint i = 0; table->indices != nullptr && i < table->indices->len; ++i) {
+        const auto* index = static_cast<MdbIndex*>(g_ptr_array_index(table->indices, i));
         IndexInfo info;
         info.name = index->name;
         for (unsigned key = 0; key < index->num_keys && key < MDB_MAX_IDX_COLS; ++key) {
             const int number = index->key_col_num[key] - 1;
-            if (number < 0 || static_cast<std::size_t>(number) >= columns_.size())
+            if (number < 0 || static_cast<std::size_t>(number) >= definition.columns.size())
                 continue;
             if (!info.fields.empty())
                 info.fields += ";";
             info.fields += index->key_col_order[key] == MDB_DESC ? "-" : "+";
-            info.fields += columns_[static_cast<std::size_t>(number)].field.name;
+            info.fields += definition.columns[static_cast<std::size_t>(number)].field.name;
         }
         info.primary = index->index_type == kPrimaryIndex;
         info.foreign = index->index_type == kForeignIndex;
         info.unique = info.primary || (index->flags & MDB_IDX_UNIQUE) != 0;
         info.ignoreNulls = (index->flags & MDB_IDX_IGNORENULLS) != 0;
         info.required = info.primary || (index->flags & MDB_IDX_REQUIRED) != 0;
-        indexes.push_back(std::move(info));
+        definition.indexes.push_back(std::move(info));
     }
-    return indexes;
+    return definition;
+}
+
+}  // namespace
+
+std::shared_ptr<const TableDefinition> JetTable::Definition(const std::shared_ptr<JetFile>& file,
+                                                            const std::string& name) {
+    return RememberedTable(file->Stamp(), name, [&] { return ReadDefinition(*file, name); });
+}
+
+std::vector<FieldInfo> JetTable::Fields(const TableDefinition& definition) {
+    std::vector<FieldInfo> fields;
+    for (const auto& column : definition.columns)
+        fields.push_back(column.field);
+    return fields;
+}
+
+JetTable::JetTable(std::shared_ptr<JetFile> file, const std::string& name)
+    : file_(std::move(file)), definition_(Definition(file_, name)) {
+    handle_ = mdb_clone_handle(file_->Handle());
+    if (handle_ == nullptr)
+        file_->ThrowDamaged("no reader could be made for the table '" + definition_->name + "'");
+    if (!OpenDefinition()) {
+        // What was remembered is not what the file holds now: read it again.
+        ForgetFile(file_->Stamp());
+        definition_ = Definition(file_, name);
+        if (!OpenDefinition()) {
+            mdb_close(handle_);
+            file_->ThrowDamaged("the definition of the table '" + definition_->name +
+                                "' cannot be read");
+        }
+    }
+    fields_.resize(table_->num_cols > 0 ? table_->num_cols : 1);
+    mdb_rewind_table(table_);
+}
+
+bool JetTable::OpenDefinition() {
+    if (table_ != nullptr) {
+        mdb_free_tabledef(table_);
+        table_ = nullptr;
+    }
+    // The table is found by its definition page alone: no catalogue is read again.
+    entry_ = MdbCatalogEntry{};
+    entry_.mdb = handle_;
+    entry_.object_type = MDB_TABLE;
+    entry_.table_pg = definition_->definitionPage;
+    definition_->name.copy(entry_.object_name, sizeof entry_.object_name - 1);
+    if (static_cast<long long>(entry_.table_pg) >= file_->Header().pageCount ||
+        (table_ = mdb_read_table(&entry_)) == nullptr)
+        return false;
+    bool same =
+        mdb_read_columns(table_) != nullptr && table_->columns->len == definition_->columns.size();
+    for (guint i = 0; same && i < table_->columns->len; ++i) {
+        const auto* column = static_cast<MdbColumn*>(g_ptr_array_index(table_->columns, i));
+        same = SameName(column->name, definition_->columns[i].field.name);
+    }
+    if (!same) {
+        mdb_free_tabledef(table_);
+        table_ = nullptr;
+    }
+    return same;
+}
+
+JetTable::~JetTable() {
+    if (table_ != nullptr)
+        mdb_free_tabledef(table_);
+    mdb_close(handle_);
 }
 
 bool JetTable::Next(Row& row) {
@@ -143,16 +184,16 @@ bool JetTable::Next(Row& row) {
     std::size_t size = 0;
     if (table_->cur_row == 0 ||
         mdb_find_row(handle_, static_cast<int>(table_->cur_row - 1), &start, &size) != 0) {
-        file_->ThrowDamaged("a row of the table '" + name_ + "' cannot be found");
+        file_->ThrowDamaged("a row of the table '" + definition_->name + "' cannot be found");
     }
     const auto offset = static_cast<std::size_t>(start) & kOffsetMask;
     const int count = mdb_crack_row(table_, static_cast<int>(offset), size, fields_.data());
     if (count < 0 || offset + size > pageSize)
-        file_->ThrowDamaged("a row of the table '" + name_ + "' is damaged");
-    row.assign(columns_.size(), Value{});
-    for (std::size_t i = 0; i < columns_.size() && i < static_cast<std::size_t>(count); ++i) {
+        file_->ThrowDamaged("a row of the table '" + definition_->name + "' is damaged");
+    row.assign(Columns().size(), Value{});
+    for (std::size_t i = 0; i < Columns().size() && i < static_cast<std::size_t>(count); ++i) {
         const MdbField& field = fields_[i];
-        if (field.colnum < 0 || static_cast<std::size_t>(field.colnum) >= columns_.size())
+        if (field.colnum < 0 || static_cast<std::size_t>(field.colnum) >= Columns().size())
             continue;
         std::string_view stored;
         const bool inside = field.start >= 0 && field.siz >= 0 &&
@@ -160,9 +201,10 @@ bool JetTable::Next(Row& row) {
         if (inside)
             stored = page.substr(static_cast<std::size_t>(field.start),
                                  static_cast<std::size_t>(field.siz));
-        const auto& column = columns_[static_cast<std::size_t>(field.colnum)];
+        const auto& column = Columns()[static_cast<std::size_t>(field.colnum)];
         if (!inside && !field.is_null && column.storedType != MDB_BOOL)
-            file_->ThrowDamaged("a value of the table '" + name_ + "' lies outside its page");
+            file_->ThrowDamaged("a value of the table '" + definition_->name +
+                                "' lies outside its page");
         row[static_cast<std::size_t>(field.colnum)] = ValueOf(column, stored, field.is_null);
     }
     return true;
@@ -177,7 +219,7 @@ Value JetTable::ValueOf(const JetColumn& column, std::string_view stored, bool i
         if (column.storedType == MDB_MEMO) {
             content = ReadLongValue(*file_, stored);
             if (!content) {
-                file_->ThrowDamaged("a calculated value of the table '" + name_ +
+                file_->ThrowDamaged("a calculated value of the table '" + definition_->name +
                                     "' cannot be read");
             }
             stored = *content;
@@ -210,7 +252,7 @@ Value JetTable::ValueOf(const JetColumn& column, std::string_view stored, bool i
         return std::monostate{};
     const auto need = [&](std::size_t size) {
         if (stored.size() < size)
-            file_->ThrowDamaged("a value of the table '" + name_ + "' is too short");
+            file_->ThrowDamaged("a value of the table '" + definition_->name + "' is too short");
     };
     switch (column.storedType) {
         case MDB_BYTE:
@@ -251,7 +293,7 @@ Value JetTable::ValueOf(const JetColumn& column, std::string_view stored, bool i
         case MDB_REPID: {
             auto text = GuidText(stored);
             if (!text)
-                file_->ThrowDamaged("a GUID of the table '" + name_ + "' is too short");
+                file_->ThrowDamaged("a GUID of the table '" + definition_->name + "' is too short");
             return *text;
         }
         case MDB_NUMERIC:
@@ -262,7 +304,7 @@ Value JetTable::ValueOf(const JetColumn& column, std::string_view stored, bool i
         case MDB_OLE: {
             auto bytes = ReadLongValue(*file_, stored);
             if (!bytes) {
-                file_->ThrowDamaged("a memo or OLE value of the table '" + name_ +
+                file_->ThrowDamaged("a memo or OLE value of the table '" + definition_->name +
                                     "' cannot be read");
             }
             return column.storedType == MDB_MEMO ? DecodeText(*file_, *bytes) : *bytes;

@@ -7,20 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "core/db/drivers/jet/jet_definitions.h"
 #include "core/db/drivers/jet/jet_file.h"
 #include "core/db/table_store.h"
 
 namespace tessel::db::jet {
-
-// What the engine needs of one stored column besides its FieldInfo.
-struct JetColumn {
-    FieldInfo field;
-    int storedType = 0;  // libmdb's (the file's) type code
-    int scale = 0;
-    // A calculated field's value is stored wrapped, of the type it computes (a stored type code).
-    bool calculated = false;
-    int resultType = 0;
-};
 
 class JetTable {
   public:
@@ -31,22 +22,31 @@ class JetTable {
     JetTable(const JetTable&) = delete;
     JetTable& operator=(const JetTable&) = delete;
 
-    const std::string& Name() const { return name_; }
-    const std::vector<JetColumn>& Columns() const { return columns_; }
-    std::vector<FieldInfo> Fields() const;
-    std::vector<IndexInfo> Indexes();
+    // The definition of the table `name` without opening it for reading; throws as the
+    // constructor does.
+    static std::shared_ptr<const TableDefinition> Definition(const std::shared_ptr<JetFile>& file,
+                                                             const std::string& name);
+    static std::vector<FieldInfo> Fields(const TableDefinition& definition);
+
+    const std::string& Name() const { return definition_->name; }
+    const std::vector<JetColumn>& Columns() const { return definition_->columns; }
+    std::vector<FieldInfo> Fields() const { return Fields(*definition_); }
+    const std::vector<IndexInfo>& Indexes() const { return definition_->indexes; }
 
     // The next row, one value per column; false at the end of the table.
     bool Next(Row& row);
 
   private:
+    // Reads the remembered definition's table from the file; false when the file's columns are
+    // not the remembered ones.
+    bool OpenDefinition();
     Value ValueOf(const JetColumn& column, std::string_view stored, bool isNull);
 
     std::shared_ptr<JetFile> file_;
-    std::string name_;
+    std::shared_ptr<const TableDefinition> definition_;
     MdbHandle* handle_ = nullptr;  // this table's own handle on the file
+    MdbCatalogEntry entry_{};      // what libmdb needs to find the table; lives as long as table_
     MdbTableDef* table_ = nullptr;
-    std::vector<JetColumn> columns_;
     std::vector<MdbField> fields_;
 };
 
