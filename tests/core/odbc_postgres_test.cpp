@@ -9,6 +9,7 @@
 #include <chrono>
 #include <memory>
 
+#include "core/db/drivers/odbc/odbc_driver_settings.h"
 #include "core/generate/schema_script.h"
 #include "core/session/current_database.h"
 #include "odbc_fixture.h"
@@ -89,6 +90,55 @@ TEST_F(OdbcPostgres, StatementsGoToTheServerAndRowsComeBack) {
     // After each statement the data source is connected again and still current.
     EXPECT_EQ(ui.StatusText(), "User Data Source Name: Orders connected.");
     EXPECT_TRUE(session.state.current.databaseOpen);
+}
+
+// Rows come from the driver in blocks: every value of every block arrives exact, Nulls stay
+// Null, texts of four-byte characters fill their declared size, and a number longer than the
+// size the driver states is read whole.
+TEST_F(OdbcPostgres, ManyRowsArriveWithEveryValueExact) {
+    Run("CREATE TABLE many (id integer, name varchar(6), big numeric, note text);"
+        "INSERT INTO many SELECT g, CASE WHEN g % 7 = 0 THEN NULL WHEN g % 5 = 0 THEN "
+        "'\xF0\x9F\x98\x80\xC3\xBC\xF0\x9F\x98\x80\xC3\xBC\xF0\x9F\x98\x80\xC3\xBC' ELSE 'n' || g "
+        "END, CASE WHEN g = 1234 THEN 10 ^ 120::numeric + g ELSE g END, repeat('x', g) FROM "
+        "generate_series(1, 1500) g;"
+        "SELECT id, name, big FROM many ORDER BY id;"
+        "SELECT id, note FROM many ORDER BY id;");
+    ASSERT_EQ(Boxes(), "");
+    // The INSERT with its SELECT is captured too, as recordset1, without rows.
+    ASSERT_EQ(ui.viewCaption, "recordset3");
+    const std::string bound = RecordsetPath(2);
+    EXPECT_EQ(FirstColumn(bound, "SELECT count(*) FROM recordset"),
+              (std::vector<std::string>{"1500"}));
+    EXPECT_EQ(FirstColumn(bound, "SELECT sum(id) FROM recordset"),
+              (std::vector<std::string>{"1125750"}));
+    EXPECT_EQ(FirstColumn(bound, "SELECT count(*) FROM recordset WHERE name IS NULL"),
+              (std::vector<std::string>{"214"}));
+    EXPECT_EQ(
+        FirstColumn(bound, "SELECT name FROM recordset WHERE id IN (5, 1499) ORDER BY id"),
+        (std::vector<std::string>{
+            "\xF0\x9F\x98\x80\xC3\xBC\xF0\x9F\x98\x80\xC3\xBC\xF0\x9F\x98\x80\xC3\xBC", "n1499"}));
+    EXPECT_EQ(
+        FirstColumn(bound, "SELECT big FROM recordset WHERE id = 1234"),
+        (std::vector<std::string>{"1" + std::string(116, '0') + "1234." + std::string(16, '0')}));
+    EXPECT_EQ(FirstColumn(bound, "SELECT big FROM recordset WHERE id = 1500"),
+              (std::vector<std::string>{"1500"}));
+    const std::string unbounded = RecordsetPath(3);
+    EXPECT_EQ(FirstColumn(unbounded, "SELECT sum(length(note)) FROM recordset"),
+              (std::vector<std::string>{"1125750"}));
+}
+
+// The PostgreSQL driver holds a whole result in memory unless it reads through a cursor: the
+// program asks for that where neither the connect text nor the data source chose otherwise.
+TEST_F(OdbcPostgres, TheDriverIsToldToReadLargeResultsThroughACursor) {
+    const auto cursored = [](const std::string& text) {
+        return db::odbc::WithRowsAsRead(text).find("UseDeclareFetch=1") != std::string::npos;
+    };
+    EXPECT_TRUE(cursored("DSN=Orders;"));
+    EXPECT_TRUE(cursored(std::string("DRIVER={") + kPostgresDriver + "};Servername=127.0.0.1"));
+    EXPECT_FALSE(cursored(std::string("DRIVER={") + kPostgresDriver + "};UseDeclareFetch=0;"));
+    EXPECT_EQ(db::odbc::WithRowsAsRead(std::string("DRIVER={") + kSqliteDriver + "};Database=x;"),
+              std::string("DRIVER={") + kSqliteDriver + "};Database=x;");
+    EXPECT_EQ(db::odbc::WithRowsAsRead("DSN=NoSuchSource;"), "DSN=NoSuchSource;");
 }
 
 TEST_F(OdbcPostgres, TablesKeysAndForeignKeysAreSeenThroughTheDatabase) {

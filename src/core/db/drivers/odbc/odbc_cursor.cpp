@@ -114,16 +114,33 @@ OdbcCursor::OdbcCursor(std::shared_ptr<const Link> link, Handle statement)
         columns_.push_back(std::move(column));
     }
     row_.resize(columns_.size());
+    std::vector<ValueView::Kind> kinds;
+    for (Read read : reads_) {
+        kinds.push_back(read == Read::Integer ? ValueView::Kind::Integer
+                        : read == Read::Real  ? ValueView::Kind::Real
+                        : read == Read::Text  ? ValueView::Kind::Text
+                                              : ValueView::Kind::Blob);
+    }
+    bound_ = BoundRows::Bind(statement_.get(), columns_, kinds);
 }
 
 bool OdbcCursor::Next() {
     if (columns_.empty())
         return false;
-    link_->KeepGoingOrCancel(statement_);
-    const SQLRETURN result = SQLFetch(statement_.get());
+    const auto fetch = [this] {
+        link_->KeepGoingOrCancel(statement_);
+        const SQLRETURN result = SQLFetch(statement_.get());
+        if (result != SQL_NO_DATA) {
+            Check(result, SQL_HANDLE_STMT, statement_.get(),
+                  "The data source could not give the next row");
+        }
+        return result;
+    };
+    if (bound_)
+        return bound_->Next(fetch);
+    const SQLRETURN result = fetch();
     if (result == SQL_NO_DATA)
         return false;
-    Check(result, SQL_HANDLE_STMT, statement_.get(), "The data source could not give the next row");
     for (std::size_t i = 0; i < columns_.size(); ++i)
         ReadCell(static_cast<SQLUSMALLINT>(i + 1), reads_[i], row_[i]);
     return true;
@@ -187,6 +204,8 @@ void OdbcCursor::ReadCell(SQLUSMALLINT number, Read read, Cell& cell) {
 }
 
 ValueView OdbcCursor::Get(std::size_t column) const {
+    if (bound_)
+        return bound_->Get(column);
     ValueView view;
     if (column >= row_.size() || row_[column].null)
         return view;

@@ -1,12 +1,13 @@
 // The rows of one statement run on a data source, read forward as the driver fetches them.
-// Each row's values are read when the cursor moves to it, so that they can be asked for in any
-// order and as often as wanted.
+// Each row's values are read when the cursor moves to it (or with its block of rows), so that
+// they can be asked for in any order and as often as wanted.
 #pragma once
 
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "core/db/drivers/odbc/odbc_bound_rows.h"
 #include "core/db/drivers/odbc/odbc_link.h"
 #include "core/db/engine.h"
 
@@ -37,6 +38,8 @@ class OdbcCursor : public Cursor {
     std::vector<ColumnInfo> columns_;
     std::vector<Read> reads_;
     std::vector<Cell> row_;
+    // Rows fetched in blocks where every column allows it; else each value is read by itself.
+    std::unique_ptr<BoundRows> bound_;
     long affected_ = 0;
 };
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/db/connection_text.h"
+#include "core/db/drivers/odbc/odbc_driver_settings.h"
 #include "core/db/names.h"
 
 namespace tessel::db::odbc {
@@ -59,7 +60,8 @@ std::shared_ptr<Link> Link::Connect(const std::string& connect, int loginTimeout
         SQLSetConnectAttr(link->dbc_.get(), SQL_ATTR_LOGIN_TIMEOUT,
                           reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(loginTimeout)), 0);
     }
-    std::string text = DriverConnectText(connect);
+    const std::string asGiven = DriverConnectText(connect);
+    std::string text = WithRowsAsRead(asGiven);
     std::vector<SQLCHAR> out(4096);
     SQLSMALLINT outLength = 0;
     const SQLRETURN result =
@@ -67,7 +69,7 @@ std::shared_ptr<Link> Link::Connect(const std::string& connect, int loginTimeout
                          static_cast<SQLSMALLINT>(text.size()), out.data(),
                          static_cast<SQLSMALLINT>(out.size()), &outLength, SQL_DRIVER_NOPROMPT);
     if (!Succeeded(result)) {
-        const std::string shown = WithoutPasswords(text);
+        const std::string shown = WithoutPasswords(asGiven);
         // The handle no longer holds a connection: nothing to disconnect.
         EngineError error =
             CallFailed(SQL_HANDLE_DBC, link->dbc_.get(),
@@ -76,7 +78,7 @@ std::shared_ptr<Link> Link::Connect(const std::string& connect, int loginTimeout
     }
     link->completed_ = BufferText(out.data(), out.size(), outLength);
     if (link->completed_.empty())
-        link->completed_ = text;
+        link->completed_ = asGiven;
     return link;
 }
 

@@ -7,24 +7,14 @@
 
 #include "core/base/text.h"
 #include "core/db/drivers/odbc/odbc_call.h"
+#include "core/db/drivers/odbc/odbc_driver_settings.h"
 #include "core/db/names.h"
 
 namespace tessel::db::odbc {
 
 namespace {
 
-constexpr const char* kDriversFile = "odbcinst.ini";
 constexpr const char* kDataSourcesFile = "odbc.ini";
-
-// A driver's entry in odbcinst.ini ("Driver", "Setup"); empty when it has none.
-std::string DriverEntry(const std::string& driver, const std::string& key) {
-    std::array<char, 1024> value{};
-    const int length = SQLGetPrivateProfileString(driver.c_str(), key.c_str(), "", value.data(),
-                                                  static_cast<int>(value.size()), kDriversFile);
-    if (length <= 0)
-        return {};
-    return BufferText(reinterpret_cast<const SQLCHAR*>(value.data()), value.size(), length);
-}
 
 // True when the driver's setup library, as odbcinst.ini names it, loads and offers ConfigDSN:
 // the driver manager answers only "general installer error" for one that does not.
@@ -73,13 +63,6 @@ std::vector<std::pair<std::string, std::string>> SplitAttributes(const std::stri
         start = end + 1;
     }
     return pairs;
-}
-
-bool LibraryIs(const std::string& library, const std::string& word) {
-    const auto slash = library.rfind('/');
-    const std::string file =
-        base::LowerAscii(slash == std::string::npos ? library : library.substr(slash + 1));
-    return file.find(word) != std::string::npos;
 }
 
 // Writes the data source into the user's odbc.ini.
