@@ -267,6 +267,29 @@ TEST_F(BrowseResultsTest, NumbersAndDatesFollowTheLocale) {
     EXPECT_EQ(Std(Cell(0, 1)).rfind("2/3/01 4:05:06", 0), 0u) << Std(Cell(0, 1));
 }
 
+// A number is written out in full while that stays readable: a million is "1000000", not
+// "1e+06"; only the very large and the very small get an exponent.
+TEST_F(BrowseResultsTest, NumbersAreWrittenOutInFullUpToFifteenDigits) {
+    CreateCurrentDatabase();
+    Run({"CREATE TABLE Amounts (Id LONG, Amount DOUBLE)", "INSERT INTO Amounts VALUES (1, 1000000)",
+         "INSERT INTO Amounts VALUES (2, 123456789012.25)",
+         "INSERT INTO Amounts VALUES (3, -0.0833)", "INSERT INTO Amounts VALUES (4, 0.00001)",
+         "INSERT INTO Amounts VALUES (5, 0.000001)", "INSERT INTO Amounts VALUES (6, 1E15)",
+         "INSERT INTO Amounts VALUES (7, 999999999999999)", "INSERT INTO Amounts VALUES (8, 0)"});
+    view.Bind("recordset1",
+              QString::fromStdString(Capture(1, "SELECT Amount FROM Amounts ORDER BY Id")));
+    auto* model = static_cast<RecordsetTableModel*>(view.Grid()->model());
+    model->SetLocale(QLocale(QLocale::English, QLocale::UnitedStates));
+    EXPECT_EQ(Std(Cell(0, 0)), "1000000");
+    EXPECT_EQ(Std(Cell(1, 0)), "123456789012.25");
+    EXPECT_EQ(Std(Cell(2, 0)), "-0.0833");
+    EXPECT_EQ(Std(Cell(3, 0)), "0.00001");
+    EXPECT_EQ(Std(Cell(4, 0)), "1E-06");
+    EXPECT_EQ(Std(Cell(5, 0)), "1E+15");
+    EXPECT_EQ(Std(Cell(6, 0)), "999999999999999");
+    EXPECT_EQ(Std(Cell(7, 0)), "0");
+}
+
 TEST_F(BrowseResultsTest, RowsAreReadAPageAtATime) {
     CreateCurrentDatabase();
     Run({"CREATE TABLE Many (N LONG)"});

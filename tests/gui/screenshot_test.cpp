@@ -136,6 +136,28 @@ TEST_F(ScreenshotTest, ParadoxDirectoryAfterRunningAScript) {
     EXPECT_FALSE(QImage(QString::fromStdString(after)).isNull());
 }
 
+// A genuine Access file someone was handed, with calculated fields, opened and queried.
+TEST_F(ScreenshotTest, GenuineAccessFileAfterRunningAScript) {
+    Window().resize(1100, 720);
+    const fs::path copy = home_.Path() / "staff.accdb";
+    fs::copy_file(
+        fs::path(TESSEL_TESTDATA_DIR) / "jackcess/src/test/data/V2010/calcFieldTestV2010.accdb",
+        copy);
+    Window().GetUi().SetEditorText(
+        "dbOpen " + copy.string() +
+        ";\r\n"
+        "SELECT ID, LastFirst, City, Salary, MonthlySalary FROM Table1 ORDER BY ID;\r\n");
+    Window().RunMenuCommand("mnuScriptExecute");
+    Settle(100);
+
+    EXPECT_TRUE(Sess().state.current.databaseOpen);
+    EXPECT_EQ(Sess().state.recordsets.recordsetCount, 1);
+    EXPECT_GT(Window().ViewPane().Grid()->model()->rowCount(), 0);
+    EXPECT_GT(Window().TreePane().Tree()->topLevelItemCount(), 0);
+    const std::string after = Save("access-file-after-run.png");
+    EXPECT_FALSE(QImage(QString::fromStdString(after)).isNull());
+}
+
 // A workbook opened as the current database: its sheets are tables with a "$" in their names.
 TEST_F(ScreenshotTest, WorkbookAfterRunningAScript) {
     Window().resize(1100, 720);

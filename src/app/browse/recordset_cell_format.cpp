@@ -1,10 +1,14 @@
 #include "app/browse/recordset_cell_format.h"
 
 #include <QDateTime>
+#include <cmath>
 
 namespace tessel::app {
 
 namespace {
+
+constexpr double kSmallestPlainReal = 1e-5;
+constexpr double kLargestPlainReal = 1e15;
 
 using Kind = db::ValueView::Kind;
 
@@ -90,8 +94,14 @@ QString CellDisplayText(const RecordsetCell& cell, const db::ColumnInfo& column,
                 return cell.integer != 0 ? "True" : "False";
             }
             return locale.toString(static_cast<qlonglong>(cell.integer));
-        case Kind::Real:
-            return locale.toString(cell.real, 'g', QLocale::FloatingPointShortest);
+        case Kind::Real: {
+            // Written out in full where that stays readable (a currency of a million is
+            // "1000000", not "1e+06"); with an exponent only for the very large and very small.
+            const double size = std::fabs(cell.real);
+            const bool plain =
+                size == 0 || (size >= kSmallestPlainReal && size < kLargestPlainReal);
+            return locale.toString(cell.real, plain ? 'f' : 'g', QLocale::FloatingPointShortest);
+        }
         case Kind::Text: {
             const QString text =
                 QString::fromUtf8(cell.bytes.data(), static_cast<qsizetype>(cell.bytes.size()));
