@@ -254,6 +254,33 @@ TEST(ExcelBiff, DamagedCellRecordsAndSheetsGiveNotesNotCrashes) {
                                         "the sheet 'Gone' cannot be read"}));
 }
 
+TEST(ExcelBiff, ASheetListWhoseSheetsAllBeginAtOneSheetIsReadOnceNotOverAndOver) {
+    TempDir dir;
+    std::string cells;
+    for (unsigned row = 0; row < 2000; ++row)
+        cells += Record(kNumber, CellHead(row, 0, 0) + Double(row));
+    std::vector<SheetRecords> sheets;
+    for (int i = 0; i < 40; ++i)
+        sheets.push_back({"S" + std::to_string(10 + i), i == 0 ? cells : ""});
+    std::string stream = Book("", sheets);
+    // Every entry of the list names the first sheet's offset.
+    const auto first = stream.find(std::string("\x03\x00S10", 5));
+    ASSERT_NE(first, std::string::npos);
+    const std::string offset = stream.substr(first - 6, 4);
+    for (int i = 1; i < 40; ++i) {
+        const auto at = stream.find(std::string("\x03\x00S", 3) + std::to_string(10 + i));
+        ASSERT_NE(at, std::string::npos);
+        stream.replace(at - 6, 4, offset);
+    }
+    const auto book = Read(dir, stream);
+    ASSERT_EQ(book.sheets.size(), 40u);
+    EXPECT_EQ(book.sheets[0].rows.size(), 2000u);
+    // The stream holds the first sheet once: the budget runs out inside its second reading.
+    ASSERT_EQ(book.notes.size(), 39u);
+    EXPECT_EQ(book.notes.front(), "some cells of the sheet 'S11' cannot be read");
+    EXPECT_EQ(book.notes.back(), "some cells of the sheet 'S49' cannot be read");
+}
+
 TEST(ExcelBiff, ChartSheetsAreNoTablesAndNamesKeepTheirSheets) {
     TempDir dir;
     // EXTERNSHEET: entry 0 is sheet 2 of the list (after the chart); NAME "Totals" = $A$1:$B$2.
@@ -286,6 +313,38 @@ TEST(ExcelBiff, Version5TextIsInTheWorkbooksCodePage) {
     EXPECT_EQ(book.sheets[1].name, "Москва");
     EXPECT_EQ(Text(At(book, 0, 0, 0)), "<not a text>");
     EXPECT_EQ(Text(At(book, 1, 0, 0)), "Москва");
+}
+
+// The oldest format: one sheet in a bare stream, each cell's style in its attribute bytes, the
+// number formats counted in order.
+TEST(ExcelBiff, AVersion2SheetReadsAsPythonXlrdReadsIt) {
+    TempDir dir;
+    const std::string attributes = std::string(3, '\0');
+    const std::string dateAttributes = std::string(1, '\x01') + std::string(2, '\0');
+    std::string stream = Record(0x0009, U16(2) + U16(0x0010)) + Record(kCodePage, U16(1252));
+    for (const std::string format : {"General", "d/m/yy"})
+        stream += Record(0x001E, static_cast<char>(format.size()) + format);
+    for (char format : {'\0', '\x01'})
+        stream += Record(0x0043, std::string(2, '\0') + format + '\0');
+    stream += Record(0x0002, U16(0) + U16(0) + attributes + U16(513)) +
+              Record(0x0003, U16(0) + U16(1) + attributes + Double(-2.5)) +
+              Record(0x0003, U16(1) + U16(0) + dateAttributes + Double(36526)) +
+              Record(0x0004, U16(1) + U16(1) + attributes + '\x05' +
+                                 "Gr\xFC\xDF"
+                                 "e") +
+              Record(0x0005, U16(2) + U16(0) + attributes + '\x01' + '\0') +
+              Record(0x0005, U16(2) + U16(1) + attributes + '\x07' + '\x01') + Record(kEof, "");
+    const std::string path = dir.File("old.xls");
+    WriteBytes(path, stream);
+    const auto book = ReadWorkbook(path);
+    EXPECT_EQ(book.version, "2.0");
+    ASSERT_EQ(book.sheets.size(), 1u);
+    EXPECT_EQ(book.sheets[0].name, "Worksheet");
+    EXPECT_EQ(Text(At(book, 0, 1, 0)), "2000-01-01");
+    EXPECT_EQ(Text(At(book, 0, 1, 1)), "Grüße");
+    // The formats before 5 store no sheet name; each reader invents its own.
+    EXPECT_EQ(Difference(Comparable(ProgramCells(path), false), Comparable(XlrdCells(path), false)),
+              "");
 }
 
 TEST(ExcelBiff, AWorkbookWithoutASheetListIsRefusedNamingTheFile) {

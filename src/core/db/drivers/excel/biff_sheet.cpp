@@ -258,7 +258,7 @@ Cell DateCell(double serial, bool date1904) {
 }
 
 SheetCells ReadSheetCells(std::string_view stream, std::size_t offset, const BiffGlobals& globals,
-                          ByteText& text, Sheet& sheet) {
+                          ByteText& text, Sheet& sheet, std::size_t& budget) {
     SheetCells result;
     RecordReader reader(stream, offset);
     Record record;
@@ -268,6 +268,10 @@ SheetCells ReadSheetCells(std::string_view stream, std::size_t offset, const Bif
     CellReader cells(globals, text, sheet, result);
     int depth = 1;
     while (reader.Next(record)) {
+        const std::size_t size = 4 + record.data.size();
+        if (size > budget)
+            break;
+        budget -= size;
         if (VersionOfBof(record) != 0) {
             ++depth;  // a chart inside the sheet has its own BOF and EOF
             continue;
@@ -280,7 +284,7 @@ SheetCells ReadSheetCells(std::string_view stream, std::size_t offset, const Bif
         if (depth == 1)
             cells.Read(record);
     }
-    result.damaged = true;  // the stream ends inside the sheet
+    result.damaged = true;  // the stream or the budget ends inside the sheet
     return result;
 }
 

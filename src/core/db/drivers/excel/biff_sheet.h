@@ -19,9 +19,12 @@ struct SheetCells {
     std::size_t claimedRows = 0, claimedColumns = 0;
 };
 
-// Fills `sheet.rows` from the substream that begins at `offset`.
+// Fills `sheet.rows` from the substream that begins at `offset`. `budget` is how many more
+// bytes of records the sheets of the workbook may read in all: a damaged sheet list whose
+// sheets overlap would otherwise read the stream again for every sheet. A sheet that meets the
+// end of the budget is damaged.
 SheetCells ReadSheetCells(std::string_view stream, std::size_t offset, const BiffGlobals& globals,
-                          ByteText& text, Sheet& sheet);
+                          ByteText& text, Sheet& sheet, std::size_t& budget);
 
 // A cell of a number whose style shows a date: the date's ISO text, counted in the workbook's
 // date system; a serial under 1 is a time of day. A serial no calendar date matches stays a

@@ -37,10 +37,10 @@ std::string VersionText(int biff) {
 
 // Reads one sheet's cells into `sheet`, with a note for each fault met on the way.
 void ReadSheet(std::string_view stream, const SheetEntry& entry, const BiffGlobals& globals,
-               ByteText& text, Workbook& book) {
+               ByteText& text, std::size_t& budget, Workbook& book) {
     Sheet sheet;
     sheet.name = entry.name;
-    const SheetCells cells = ReadSheetCells(stream, entry.offset, globals, text, sheet);
+    const SheetCells cells = ReadSheetCells(stream, entry.offset, globals, text, sheet, budget);
     if (!cells.begun) {
         book.notes.push_back("the sheet '" + sheet.name + "' cannot be read");
     } else {
@@ -76,11 +76,13 @@ Workbook ReadXls(const std::string& path, const std::string& bytes) {
     ByteText text(globals.codePage);
     // Named ranges count every sheet of the list; the workbook keeps only the worksheets.
     std::vector<std::size_t> bookIndex(globals.sheets.size(), SIZE_MAX);
+    // Sound sheets read each byte of the stream once.
+    std::size_t budget = stream.size();
     for (std::size_t s = 0; s < globals.sheets.size(); ++s) {
         if (!globals.sheets[s].worksheet)
             continue;
         bookIndex[s] = book.sheets.size();
-        ReadSheet(stream, globals.sheets[s], globals, text, book);
+        ReadSheet(stream, globals.sheets[s], globals, text, budget, book);
     }
     for (NamedRange name : globals.names) {
         if (name.sheet >= bookIndex.size() || bookIndex[name.sheet] == SIZE_MAX)
