@@ -1,7 +1,7 @@
-// Reads any bytes as a workbook: the classic reader (its container, its records and the cell
-// library) and the zipped one either give sheets or throw EngineError, never anything else,
-// and never read outside their buffers. The bytes are written to a file because the readers
-// work on files, as they do for the program.
+// Reads any bytes as a workbook: the classic reader (its container, its workbook-wide records
+// and its sheets' cells) and the zipped one either give sheets or throw EngineError, never
+// anything else, and never read outside their buffers. The bytes are written to a file because the
+// readers work on files, as they do for the program.
 #include <cstddef>
 #include <cstdint>
 #include <string>

@@ -11,7 +11,7 @@ packages=(
     libcsv-dev
     mdbtools-dev mdbtools
     pxlib-dev
-    libfreexl-dev liborcus-dev
+    liborcus-dev
     python3-xlrd python3-xlwt
     libgtest-dev libgmock-dev
     xvfb xauth

@@ -3,10 +3,6 @@
 // systems, formula results), joins across sheets, tables of other databases, encrypted files,
 // refused writes.
 #include <gtest/gtest.h>
-
-#include <algorithm>
-#include <cstdlib>
-
 #include "core/db/drivers/excel/workbook.h"
 #include "excel_test_util.h"
 #include "platform_test_util.h"
@@ -36,45 +32,6 @@ std::string ExcelConnection(const std::string& file) {
 Rows Query(Engine& engine, const std::string& file, const std::string& statement) {
     return platform_tests::ReadRows(
         *engine.OpenConnection(ExcelConnection(file))->Execute(statement));
-}
-
-// Numbers compared by value (xlrd prints 112.0 where the program has 112); error cells left out,
-// because the program reads them as Null.
-std::vector<std::string> Comparable(std::vector<std::string> lines, bool names) {
-    std::vector<std::string> out;
-    for (auto& line : lines) {
-        if (line.starts_with("name|")) {
-            if (names)
-                out.push_back(line);
-            continue;
-        }
-        if (line.find("|error|") != std::string::npos)
-            continue;
-        if (const auto at = line.find("|number|"); at != std::string::npos) {
-            char text[40];
-            std::snprintf(text, sizeof text, "%.17g", std::strtod(line.c_str() + at + 8, nullptr));
-            line = line.substr(0, at + 8) + text;
-        }
-        out.push_back(line);
-    }
-    return out;
-}
-
-// The lines that only one side has, each marked with the side; "" when both are the same.
-std::string Difference(const std::vector<std::string>& program,
-                       const std::vector<std::string>& xlrd) {
-    std::string out;
-    for (const auto& line : program) {
-        if (std::find(xlrd.begin(), xlrd.end(), line) == xlrd.end())
-            out += "program only: " + line + "\n";
-    }
-    for (const auto& line : xlrd) {
-        if (std::find(program.begin(), program.end(), line) == program.end())
-            out += "xlrd only: " + line + "\n";
-    }
-    if (out.empty() && program != xlrd)
-        out = "the same lines in another order";
-    return out;
 }
 
 TEST(ExcelReader, EveryClassicWorkbookReadsAsPythonXlrdReadsIt) {

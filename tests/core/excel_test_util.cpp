@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <sstream>
+#include <unordered_set>
 
 #include "core/db/drivers/excel/workbook.h"
 
@@ -114,6 +116,44 @@ std::vector<std::string> ProgramCells(const std::string& file) {
         }
     }
     return lines;
+}
+
+std::vector<std::string> Comparable(std::vector<std::string> lines, bool names) {
+    std::vector<std::string> out;
+    for (auto& line : lines) {
+        if (line.starts_with("name|")) {
+            if (names)
+                out.push_back(line);
+            continue;
+        }
+        if (line.find("|error|") != std::string::npos)
+            continue;
+        if (const auto at = line.find("|number|"); at != std::string::npos) {
+            char text[40];
+            std::snprintf(text, sizeof text, "%.17g", std::strtod(line.c_str() + at + 8, nullptr));
+            line = line.substr(0, at + 8) + text;
+        }
+        out.push_back(line);
+    }
+    return out;
+}
+
+std::string Difference(const std::vector<std::string>& program,
+                       const std::vector<std::string>& xlrd) {
+    const std::unordered_set<std::string> programLines(program.begin(), program.end());
+    const std::unordered_set<std::string> xlrdLines(xlrd.begin(), xlrd.end());
+    std::string out;
+    for (const auto& line : program) {
+        if (!xlrdLines.contains(line))
+            out += "program only: " + line + "\n";
+    }
+    for (const auto& line : xlrd) {
+        if (!programLines.contains(line))
+            out += "xlrd only: " + line + "\n";
+    }
+    if (out.empty() && program != xlrd)
+        out = "the same lines in another order";
+    return out;
 }
 
 }  // namespace tessel::test::excel_tests

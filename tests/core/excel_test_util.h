@@ -17,4 +17,12 @@ std::vector<std::string> XlrdCells(const std::string& file);
 // The same lines as the program reads the workbook.
 std::vector<std::string> ProgramCells(const std::string& file);
 
+// The lines to compare: numbers by value (xlrd prints 112.0 where the program has 112), error
+// cells left out (the program reads them as Null), the sheet names only when `names`.
+std::vector<std::string> Comparable(std::vector<std::string> lines, bool names);
+
+// The lines that only one side has, each marked with the side; "" when both are the same.
+std::string Difference(const std::vector<std::string>& program,
+                       const std::vector<std::string>& xlrd);
+
 }  // namespace tessel::test::excel_tests

@@ -1,5 +1,5 @@
-// Classic workbooks (.xls, BIFF 2 to 8) through libfreexl, with the records that it leaves out
-// (formula results, named ranges, encryption) read by biff_records.
+// Classic workbooks (.xls, the record formats of versions 2 to 8) read from their records:
+// the workbook-wide ones first, then each worksheet's cells.
 #pragma once
 
 #include <string>
