@@ -3,6 +3,7 @@
 // never anything else, and never read outside their buffers or loop.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "core/db/drivers/paradox/px_table.h"
@@ -10,11 +11,11 @@
 #include "fuzz_input_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string table = WriteFuzzInputFile(data, size, "paradox_fuzz", ".db");
-    if (table.empty() || WriteFuzzInputFile(data, size, "paradox_fuzz", ".mb").empty())
+    const std::string path = WriteFuzzInputFile(data, size, "paradox_fuzz", ".db");
+    if (path.empty() || WriteFuzzInputFile(data, size, "paradox_fuzz", ".mb").empty())
         return 0;
     try {
-        auto table = std::make_shared<tessel::db::paradox::PxTable>(table);
+        auto table = std::make_shared<tessel::db::paradox::PxTable>(path);
         tessel::db::paradox::PxTable::Cursor cursor(table);
         const std::size_t columns = table->Header().fields.size();
         while (cursor.Next()) {

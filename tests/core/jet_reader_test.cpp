@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -357,6 +358,36 @@ TEST(JetReader, JoinsRunOverTwoTables) {
     ASSERT_EQ(joined.size(), 1u);
     EXPECT_GE(std::stol(joined[0][0]), std::stol(plain[0][0]));
     EXPECT_GT(std::stol(plain[0][0]), 0);
+}
+
+// A damaged property list in the catalogue makes the reader library loop while it allocates
+// without end; such a file is read without the properties, in moments.
+TEST(JetReader, ADamagedPropertyListIsReadWithoutItsProperties) {
+    TempDir dir;
+    const std::string file = dir.File("damaged.accdb");
+    std::string bytes = ReadBytes(Data("jackcess/src/test/data/V2010/calcFieldTestV2010.accdb"));
+    // The first record after the names block of the first list gets the length 0.
+    const std::size_t list = bytes.find(std::string("MR2\0", 4));
+    ASSERT_NE(list, std::string::npos);
+    const auto u32 = [&](std::size_t at) {
+        return static_cast<std::size_t>(static_cast<unsigned char>(bytes[at])) |
+               static_cast<std::size_t>(static_cast<unsigned char>(bytes[at + 1])) << 8 |
+               static_cast<std::size_t>(static_cast<unsigned char>(bytes[at + 2])) << 16;
+    };
+    const std::size_t second = list + 4 + u32(list + 4);
+    const std::size_t record = second + 6 + u32(second + 6);
+    ASSERT_LT(record + 2, bytes.size());
+    bytes[record] = bytes[record + 1] = 0;
+    WriteBytes(file, bytes);
+    Engine engine;
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(Query(engine, file, "SELECT ID FROM Table1 ORDER BY ID"),
+              (Rows{{"1"}, {"2"}, {"3"}, {"4"}}));
+    EXPECT_EQ(OpenFile(engine, file)->Fields("Table1").size(),
+              OpenFile(engine, Data("jackcess/src/test/data/V2010/calcFieldTestV2010.accdb"))
+                  ->Fields("Table1")
+                  .size());
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(20));
 }
 
 // What was read of a file's tables is kept between statements; a file replaced at the same path

@@ -3,6 +3,7 @@
 #include <map>
 
 #include "core/db/drivers/jet/jet_definitions.h"
+#include "core/db/drivers/jet/jet_property_check.h"
 #include "core/db/drivers/jet/jet_table.h"
 #include "core/db/names.h"
 
@@ -14,6 +15,8 @@ constexpr int kOdbcTable = 4;
 constexpr int kQuery = 5;
 constexpr int kAttachedTable = 6;
 constexpr std::uint32_t kHiddenFlag = 0x8;
+// A table's object number holds the page of its definition in its low three bytes.
+constexpr unsigned long kPageOfId = 0x00FFFFFF;
 
 std::map<std::string, std::size_t> ColumnIndex(const JetTable& table) {
     std::map<std::string, std::size_t> index;
@@ -37,7 +40,8 @@ T Get(const Row& row, const std::map<std::string, std::size_t>& columns, const c
 
 namespace {
 
-std::vector<CatalogObject> ReadCatalogFromFile(const std::shared_ptr<JetFile>& file) {
+CatalogRead ReadCatalogFromFile(const std::shared_ptr<JetFile>& file) {
+    CatalogRead read;
     JetTable objects(file, "MSysObjects");
     const auto columns = ColumnIndex(objects);
     std::vector<CatalogObject> all;
@@ -51,6 +55,12 @@ std::vector<CatalogObject> ReadCatalogFromFile(const std::shared_ptr<JetFile>& f
         const auto type = Get<std::int64_t>(row, columns, "Type", 0) & 0x7f;
         object.flags = static_cast<std::uint32_t>(Get<std::int64_t>(row, columns, "Flags", 0));
         const std::int64_t parent = Get<std::int64_t>(row, columns, "ParentId", 0);
+        if (read.propertiesSound)
+            read.propertiesSound =
+                PropertyListIsSound(Get<std::string>(row, columns, "LvProp", ""));
+        if (type == kLocalTable)
+            read.tablePages.emplace_back(object.name,
+                                         static_cast<unsigned long>(object.id) & kPageOfId);
         if (object.name == "Tables" && type == 3)
             tablesContainer = object.id;
         switch (type) {
@@ -78,7 +88,6 @@ std::vector<CatalogObject> ReadCatalogFromFile(const std::shared_ptr<JetFile>& f
         all.push_back(std::move(object));
         parents.push_back(parent);
     }
-    std::vector<CatalogObject> kept;
     for (std::size_t i = 0; i < all.size(); ++i) {
         const bool table = all[i].kind == ObjectKind::Table ||
                            all[i].kind == ObjectKind::AttachedTable ||
@@ -87,15 +96,19 @@ std::vector<CatalogObject> ReadCatalogFromFile(const std::shared_ptr<JetFile>& f
         if (table && tablesContainer >= 0 && parents[i] != tablesContainer)
             continue;
         if (table || all[i].kind == ObjectKind::Query)
-            kept.push_back(std::move(all[i]));
+            read.objects.push_back(std::move(all[i]));
     }
-    return kept;
+    return read;
 }
 
 }  // namespace
 
+std::shared_ptr<const CatalogRead> ReadWholeCatalog(const std::shared_ptr<JetFile>& file) {
+    return RememberedCatalog(file->Stamp(), [&] { return ReadCatalogFromFile(file); });
+}
+
 std::vector<CatalogObject> ReadCatalog(const std::shared_ptr<JetFile>& file) {
-    return *RememberedCatalog(file->Stamp(), [&] { return ReadCatalogFromFile(file); });
+    return ReadWholeCatalog(file)->objects;
 }
 
 std::uint32_t TableAttributes(const CatalogObject& object) {

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/db/drivers/jet/jet_file.h"
@@ -21,6 +22,16 @@ struct CatalogObject {
     std::string connect;      // attached tables: the Connect text as DAO gives it
     std::string foreignName;  // attached tables: the table's name in the other database
 };
+
+// All that reading the catalogue finds: the objects to list, where every local table's
+// definition lies (system tables too), and whether every stored property list is sound enough
+// to hand to the reader library.
+struct CatalogRead {
+    std::vector<CatalogObject> objects;
+    std::vector<std::pair<std::string, unsigned long>> tablePages;
+    bool propertiesSound = true;
+};
+std::shared_ptr<const CatalogRead> ReadWholeCatalog(const std::shared_ptr<JetFile>& file);
 
 // The tables and queries of the file, in catalogue order.
 std::vector<CatalogObject> ReadCatalog(const std::shared_ptr<JetFile>& file);

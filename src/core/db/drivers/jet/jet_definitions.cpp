@@ -24,7 +24,7 @@ std::string Key(const std::string& name) {
 
 struct FileDefinitions {
     std::string stamp;
-    std::shared_ptr<const std::vector<CatalogObject>> catalog;
+    std::shared_ptr<const CatalogRead> catalog;
     std::map<std::string, std::shared_ptr<const TableDefinition>> tables;
 };
 
@@ -69,14 +69,14 @@ void ForgetFile(const std::string& stamp) {
     files.remove_if([&](const FileDefinitions& file) { return file.stamp == stamp; });
 }
 
-std::shared_ptr<const std::vector<CatalogObject>> RememberedCatalog(
-    const std::string& stamp, const std::function<std::vector<CatalogObject>()>& read) {
+std::shared_ptr<const CatalogRead> RememberedCatalog(const std::string& stamp,
+                                                     const std::function<CatalogRead()>& read) {
     {
         std::lock_guard lock(mutex);
         if (auto catalog = FileOf(stamp).catalog)
             return catalog;
     }
-    auto catalog = std::make_shared<const std::vector<CatalogObject>>(read());
+    auto catalog = std::make_shared<const CatalogRead>(read());
     std::lock_guard lock(mutex);
     FileOf(stamp).catalog = catalog;
     return catalog;

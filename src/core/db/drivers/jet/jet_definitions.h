@@ -31,7 +31,7 @@ struct TableDefinition {
     std::vector<IndexInfo> indexes;
 };
 
-struct CatalogObject;
+struct CatalogRead;
 
 // `stamp` names one state of one file (JetFile::Stamp). Each lookup returns what is remembered
 // or, the first time, what `read` gives, which is then remembered; a read that throws leaves
@@ -41,7 +41,7 @@ std::shared_ptr<const TableDefinition> RememberedTable(
     const std::function<TableDefinition()>& read);
 // Forgets all that is remembered of the file `stamp` (its tables were found to differ).
 void ForgetFile(const std::string& stamp);
-std::shared_ptr<const std::vector<CatalogObject>> RememberedCatalog(
-    const std::string& stamp, const std::function<std::vector<CatalogObject>()>& read);
+std::shared_ptr<const CatalogRead> RememberedCatalog(const std::string& stamp,
+                                                     const std::function<CatalogRead()>& read);
 
 }  // namespace tessel::db::jet

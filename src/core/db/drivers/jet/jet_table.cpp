@@ -1,9 +1,11 @@
 #include "core/db/drivers/jet/jet_table.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
 
+#include "core/db/drivers/jet/jet_catalog.h"
 #include "core/db/drivers/jet/jet_long_value.h"
 #include "core/db/drivers/jet/jet_text.h"
 #include "core/db/drivers/jet/jet_types.h"
@@ -18,6 +20,8 @@ constexpr int kPrimaryIndex = 1;
 constexpr int kForeignIndex = 2;
 constexpr std::size_t kCalculatedLengthOffset = 16;
 constexpr std::size_t kCalculatedDataOffset = 20;
+constexpr const char* kCatalogTable = "MSysObjects";
+constexpr unsigned long kCatalogDefinitionPage = 2;
 
 MdbCatalogEntry* FindEntry(MdbHandle* handle, const std::string& name) {
     if (handle->catalog == nullptr)
@@ -40,17 +44,46 @@ bool PropertyIsTrue(const MdbColumn* column, const char* key) {
 
 // Reads a table's definition the slow way, on a handle of its own: the catalogue with the
 // properties (Required, a calculated field's expression), the columns and the indexes.
-TableDefinition ReadDefinition(const JetFile& file, const std::string& name) {
+// An entry of the library's catalogue made from what this program read of it itself.
+void MakeEntry(MdbCatalogEntry& entry, MdbHandle* handle, const std::string& name,
+               unsigned long page) {
+    entry = MdbCatalogEntry{};
+    entry.mdb = handle;
+    entry.object_type = MDB_TABLE;
+    entry.table_pg = page;
+    name.copy(entry.object_name, sizeof entry.object_name - 1);
+}
+
+TableDefinition ReadDefinition(const std::shared_ptr<JetFile>& shared, const std::string& name) {
+    const JetFile& file = *shared;
     MdbHandle* handle = mdb_clone_handle(file.Handle());
     if (handle == nullptr)
         file.ThrowDamaged("no reader could be made for the table '" + name + "'");
     const std::unique_ptr<MdbHandle, void (*)(MdbHandle*)> closer(handle, mdb_close);
-    // A cloned handle has the catalogue entries without their properties: read it again.
-    MdbCatalogEntry* entry =
-        mdb_read_catalog(handle, MDB_ANY) != nullptr ? FindEntry(handle, name) : nullptr;
-    if (entry == nullptr) {
-        throw EngineError(err::kItemNotFound,
-                          "The table '" + name + "' does not exist in '" + file.Path() + "'.");
+    MdbCatalogEntry own{};
+    MdbCatalogEntry* entry = nullptr;
+    if (SameName(name, kCatalogTable)) {
+        // The catalogue's own definition lies at a fixed page: reading it needs no catalogue.
+        MakeEntry(own, handle, kCatalogTable, kCatalogDefinitionPage);
+        entry = &own;
+    } else {
+        const auto catalog = ReadWholeCatalog(shared);
+        const auto found =
+            std::find_if(catalog->tablePages.begin(), catalog->tablePages.end(),
+                         [&](const auto& table) { return SameName(table.first, name); });
+        if (found == catalog->tablePages.end()) {
+            throw EngineError(err::kItemNotFound,
+                              "The table '" + name + "' does not exist in '" + file.Path() + "'.");
+        }
+        // The library's catalogue has the properties (Required, a calculated field's
+        // expression), but its reading of a damaged property list never ends: then the table
+        // is read without them.
+        if (catalog->propertiesSound && mdb_read_catalog(handle, MDB_ANY) != nullptr)
+            entry = FindEntry(handle, found->first);
+        if (entry == nullptr) {
+            MakeEntry(own, handle, found->first, found->second);
+            entry = &own;
+        }
     }
     TableDefinition definition;
     definition.name = entry->object_name;
@@ -113,7 +146,7 @@ TableDefinition ReadDefinition(const JetFile& file, const std::string& name) {
 
 std::shared_ptr<const TableDefinition> JetTable::Definition(const std::shared_ptr<JetFile>& file,
                                                             const std::string& name) {
-    return RememberedTable(file->Stamp(), name, [&] { return ReadDefinition(*file, name); });
+    return RememberedTable(file->Stamp(), name, [&] { return ReadDefinition(file, name); });
 }
 
 std::vector<FieldInfo> JetTable::Fields(const TableDefinition& definition) {
@@ -148,11 +181,7 @@ bool JetTable::OpenDefinition() {
         table_ = nullptr;
     }
     // The table is found by its definition page alone: no catalogue is read again.
-    entry_ = MdbCatalogEntry{};
-    entry_.mdb = handle_;
-    entry_.object_type = MDB_TABLE;
-    entry_.table_pg = definition_->definitionPage;
-    definition_->name.copy(entry_.object_name, sizeof entry_.object_name - 1);
+    MakeEntry(entry_, handle_, definition_->name, definition_->definitionPage);
     if (static_cast<long long>(entry_.table_pg) >= file_->Header().pageCount ||
         (table_ = mdb_read_table(&entry_)) == nullptr)
         return false;
