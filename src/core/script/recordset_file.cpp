@@ -2,7 +2,12 @@
 // under the atomic writer's temporary name, which is renamed into place once every row is in.
 #include "core/script/recordset_file.h"
 
+#include <condition_variable>
+#include <deque>
+#include <exception>
 #include <filesystem>
+#include <mutex>
+#include <thread>
 
 #include "core/base/atomic_file.h"
 #include "core/db/jetsql/quote.h"
@@ -10,6 +15,7 @@
 #include "core/db/system_error.h"
 #include "core/script/recordset_row_sink.h"
 #include "core/script/recordset_sqlite.h"
+#include "core/script/row_batch.h"
 #include "core/session/standard_error.h"
 
 namespace tessel {
@@ -20,6 +26,8 @@ using namespace recordset_sqlite;
 using db::SameName;
 
 constexpr const char* kWriteAction = "write";
+// Batches read and not yet stored: enough to keep both threads busy, little memory.
+constexpr std::size_t kBatchesWaiting = 2;
 
 // Names for the columns of the rows table: the statement's own names, made unique the way
 // SQLite compares them (a join may return two columns called ID), and leaving one name for
@@ -55,7 +63,7 @@ class RecordsetWriter {
   public:
     RecordsetWriter(const std::string& temporaryPath, const std::string& shownPath,
                     const std::string& statement, const std::vector<db::ColumnInfo>& columns)
-        : shownPath_(shownPath), columnCount_(columns.size()), values_(columns.size()) {
+        : shownPath_(shownPath), columnCount_(columns.size()) {
         // The writer made the file; SQLite only fills it, and never through a link. One thread
         // writes it, so SQLite's locking of the connection on every call is not needed.
         db_ =
@@ -74,45 +82,46 @@ class RecordsetWriter {
             CreateRowsTable(columns);
     }
 
-    // Stores the cursor's row; the values stay readable through Values() until the cursor moves.
-    void Append(const db::Cursor& cursor) {
+    // Stores every row of the batch.
+    void Append(const RowBatch& batch) {
         sqlite3_stmt* insert = insert_.get();
-        for (std::size_t i = 0; i < columnCount_; ++i) {
-            const db::ValueView& value = values_[i] = cursor.Get(i);
-            const int slot = static_cast<int>(i) + 1;
-            // The cursor's bytes stay valid until it moves, and the row is stored before that.
-            switch (value.kind) {
-                case db::ValueView::Kind::Null:
-                    sqlite3_bind_null(insert, slot);
-                    break;
-                case db::ValueView::Kind::Integer:
-                    sqlite3_bind_int64(insert, slot, value.integer);
-                    break;
-                case db::ValueView::Kind::Real:
-                    sqlite3_bind_double(insert, slot, value.real);
-                    break;
-                case db::ValueView::Kind::Text:
-                    // An empty text must stay a text, not become Null.
-                    sqlite3_bind_text(insert, slot, value.bytes.empty() ? "" : value.bytes.data(),
-                                      static_cast<int>(value.bytes.size()), SQLITE_STATIC);
-                    break;
-                case db::ValueView::Kind::Blob:
-                    if (value.bytes.empty()) {
-                        sqlite3_bind_zeroblob(insert, slot, 0);
-                    } else {
-                        sqlite3_bind_blob(insert, slot, value.bytes.data(),
+        for (std::size_t row = 0; row < batch.Rows(); ++row) {
+            for (std::size_t i = 0; i < columnCount_; ++i) {
+                const db::ValueView value = batch.Get(row, i);
+                const int slot = static_cast<int>(i) + 1;
+                // The batch's bytes stay valid until the row is stored.
+                switch (value.kind) {
+                    case db::ValueView::Kind::Null:
+                        sqlite3_bind_null(insert, slot);
+                        break;
+                    case db::ValueView::Kind::Integer:
+                        sqlite3_bind_int64(insert, slot, value.integer);
+                        break;
+                    case db::ValueView::Kind::Real:
+                        sqlite3_bind_double(insert, slot, value.real);
+                        break;
+                    case db::ValueView::Kind::Text:
+                        // An empty text must stay a text, not become Null.
+                        sqlite3_bind_text(insert, slot,
+                                          value.bytes.empty() ? "" : value.bytes.data(),
                                           static_cast<int>(value.bytes.size()), SQLITE_STATIC);
-                    }
-                    break;
+                        break;
+                    case db::ValueView::Kind::Blob:
+                        if (value.bytes.empty()) {
+                            sqlite3_bind_zeroblob(insert, slot, 0);
+                        } else {
+                            sqlite3_bind_blob(insert, slot, value.bytes.data(),
+                                              static_cast<int>(value.bytes.size()), SQLITE_STATIC);
+                        }
+                        break;
+                }
             }
+            const int code = sqlite3_step(insert);
+            if (code != SQLITE_DONE)
+                throw FileError(kWriteAction, shownPath_, db_.get(), code);
+            sqlite3_reset(insert);
         }
-        const int code = sqlite3_step(insert);
-        if (code != SQLITE_DONE)
-            throw FileError(kWriteAction, shownPath_, db_.get(), code);
-        sqlite3_reset(insert);
     }
-
-    std::span<const db::ValueView> Values() const { return values_; }
 
     bool HasRowsTable() const { return columnCount_ > 0; }
 
@@ -178,10 +187,97 @@ class RecordsetWriter {
 
     std::string shownPath_;
     std::size_t columnCount_;
-    std::vector<db::ValueView> values_;
     db::sqlite::Connection db_;
     db::sqlite::PreparedStatement insert_;
 };
+
+// Reads the cursor on this thread while another stores the rows already read: reading from a
+// data source and writing the file each take a good part of a large capture's time. A result
+// of one batch or less is stored without a second thread. The row sink sees each row as it is
+// read.
+void StoreRows(db::Cursor& cursor, RecordsetWriter& writer, RecordsetRowSink* rows) {
+    const std::size_t columns = cursor.Columns().size();
+    std::vector<db::ValueView> values(columns);
+    RowBatch batch(columns);
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::deque<RowBatch> waiting;  // read, not yet stored
+    std::vector<RowBatch> spare;   // stored, to be filled again
+    bool readingEnded = false;
+    std::exception_ptr storeFailure;
+    std::thread store;
+    const auto storeAll = [&] {
+        for (;;) {
+            RowBatch next(columns);
+            {
+                std::unique_lock lock(mutex);
+                changed.wait(lock, [&] { return !waiting.empty() || readingEnded; });
+                if (waiting.empty())
+                    return;
+                next = std::move(waiting.front());
+                waiting.pop_front();
+            }
+            try {
+                writer.Append(next);
+            } catch (...) {
+                std::lock_guard lock(mutex);
+                storeFailure = std::current_exception();
+                changed.notify_all();
+                return;
+            }
+            next.Clear();
+            std::lock_guard lock(mutex);
+            spare.push_back(std::move(next));
+            changed.notify_all();
+        }
+    };
+    // Hands the batch over; false when storing has failed.
+    const auto handOver = [&]() -> bool {
+        if (!store.joinable())
+            store = std::thread(storeAll);
+        std::unique_lock lock(mutex);
+        changed.wait(lock, [&] { return waiting.size() < kBatchesWaiting || storeFailure; });
+        if (storeFailure)
+            return false;
+        waiting.push_back(std::move(batch));
+        batch = RowBatch(columns);
+        if (!spare.empty()) {
+            batch = std::move(spare.back());
+            spare.pop_back();
+        }
+        changed.notify_all();
+        return true;
+    };
+    const auto endReading = [&] {
+        {
+            std::lock_guard lock(mutex);
+            readingEnded = true;
+            changed.notify_all();
+        }
+        if (store.joinable())
+            store.join();
+    };
+    try {
+        bool storing = true;
+        while (storing && cursor.Next()) {
+            batch.Add(cursor);
+            if (rows != nullptr) {
+                for (std::size_t i = 0; i < columns; ++i)
+                    values[i] = cursor.Get(i);
+                rows->Row(values);
+            }
+            if (batch.Full())
+                storing = handOver();
+        }
+    } catch (...) {
+        endReading();
+        throw;
+    }
+    endReading();
+    if (storeFailure)
+        std::rethrow_exception(storeFailure);
+    writer.Append(batch);  // the rest, on this thread: the other one has ended
+}
 
 }  // namespace
 
@@ -204,13 +300,8 @@ void WriteRecordsetFile(const std::string& path, const std::string& statement, d
         // SQLite takes the file by name; our descriptor would drop its locks when closed.
         file.CloseDescriptor();
         RecordsetWriter writer(file.TemporaryPath(), path, statement, cursor.Columns());
-        if (writer.HasRowsTable()) {
-            while (cursor.Next()) {
-                writer.Append(cursor);
-                if (rows != nullptr)
-                    rows->Row(writer.Values());
-            }
-        }
+        if (writer.HasRowsTable())
+            StoreRows(cursor, writer, rows);
         writer.Finish();
         file.Commit();
     } catch (const base::FileWriteError& error) {

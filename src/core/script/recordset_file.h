@@ -28,7 +28,8 @@ std::string RecordsetFilePath(const std::string& appPath, long number);
 
 // Streams the cursor's rows into a new file at `path` (replacing one that exists). Writes to a
 // temporary name and renames it into place. Throws EngineError naming the file on failure.
-// `rows`, when given, sees each row as soon as it is stored.
+// `rows`, when given, sees each row as soon as it is read; the rows are stored by a second
+// thread while the cursor reads on, once there are more than a batch of them.
 void WriteRecordsetFile(const std::string& path, const std::string& statement, db::Cursor& cursor,
                         RecordsetRowSink* rows = nullptr);
 
