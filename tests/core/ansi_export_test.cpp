@@ -294,7 +294,7 @@ TEST(ExportCommandTest, FailuresGiveStatusOneAndUsageErrorsTwo) {
     test::TempDir dir;
     const ConsoleRun missing = RunExportCommand({dir.File("none.sqv")});
     EXPECT_EQ(missing.status, 1);
-    EXPECT_EQ(missing.err, std::string("Quillet: Can't open file: ") + dir.File("none.sqv") + "\n");
+    EXPECT_EQ(missing.err, std::string("Ollam Quillet script editor: Can't open file: ") + dir.File("none.sqv") + "\n");
 
     test::WriteBytes(dir.File("s.sqv"), "SELECT 1;");
     const ConsoleRun unwritable =

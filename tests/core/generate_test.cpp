@@ -228,7 +228,7 @@ TEST_F(GenerateTest, NoCurrentDatabaseEndsWithTheStandardBox) {
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].text.substr(0, 4), "91: ");
     EXPECT_EQ(ui.boxes[0].style, msgbox::kCritical);
-    EXPECT_EQ(ui.boxes[0].caption, kAppTitle);
+    EXPECT_EQ(ui.boxes[0].caption, kErrorSource);
 }
 
 TEST_F(GenerateTest, GenerateCommandOpensTheChosenFileAndLeavesAnUntitledScript) {

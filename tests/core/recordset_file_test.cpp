@@ -350,7 +350,7 @@ TEST_F(Capture, CleanStopsAtTheFirstFailureWithTheStandardBox) {
     CleanRecordsets(session);
     ASSERT_EQ(ui.boxes.size(), 1u) << ui.BoxLog();
     EXPECT_EQ(ui.boxes[0].style, msgbox::kCritical);
-    EXPECT_EQ(ui.boxes[0].caption, kAppTitle);
+    EXPECT_EQ(ui.boxes[0].caption, kErrorSource);
     EXPECT_EQ(ui.boxes[0].text,
               "76: Cannot delete the recordset file " + first + ": Directory not empty.");
     EXPECT_TRUE(Exists(2));

@@ -61,7 +61,7 @@ TEST_F(ScriptCommands, DbCloseWithoutBlankEndsTheRunWithTheStandardBox) {
               "5: The script command \"dbClose\" has no blank after its command word; write it "
               "as \"dbClose ;\".");
     EXPECT_EQ(ui.boxes[0].style, 16);
-    EXPECT_EQ(ui.boxes[0].caption, kAppTitle);
+    EXPECT_EQ(ui.boxes[0].caption, kErrorSource);
     // Neither the close nor anything after it ran.
     EXPECT_TRUE(session.state.current.databaseOpen);
     EXPECT_TRUE(

@@ -97,7 +97,7 @@ TEST_F(EditTest, DownwardSearchThenFindNextThenCannotFind) {
     Window().RunMenuCommand("mnuEditFindNext");
     ASSERT_EQ(person_.boxes.size(), 1u);
     EXPECT_EQ(Std(person_.boxes[0].text), "Cannot find \"ab\"");
-    EXPECT_EQ(Std(person_.boxes[0].caption), "Quillet");
+    EXPECT_EQ(Std(person_.boxes[0].caption), "Ollam Quillet script editor");
     EXPECT_EQ(person_.boxes[0].icon, QMessageBox::NoIcon);
     EXPECT_EQ(person_.boxes[0].buttons, QList<QMessageBox::StandardButton>{QMessageBox::Ok});
     EXPECT_EQ(Selection(), std::make_pair(2, 2));

@@ -198,7 +198,7 @@ TEST_F(MenusTest, ACommandNotInThisVersionSaysSoInTheStandardBox) {
     Settle();
     ASSERT_EQ(person_.boxes.size(), 1u);
     EXPECT_EQ(person_.boxes[0].icon, QMessageBox::Critical);
-    EXPECT_EQ(Std(person_.boxes[0].caption), "Quillet");
+    EXPECT_EQ(Std(person_.boxes[0].caption), "Ollam Quillet script editor");
     EXPECT_NE(Std(person_.boxes[0].text).find("\"Print\""), std::string::npos);
     EXPECT_EQ(Std(person_.boxes[0].text).rfind("3251: ", 0), 0u);
 }

@@ -371,7 +371,7 @@ TEST_F(OptionsDialogTest, ATimeOutTooLargeForTheEngineFailsAfterFontAndTypeWereA
     EXPECT_EQ(person_.boxes[0].icon, B::Critical);
     EXPECT_EQ(Std(person_.boxes[0].text).rfind("6: ", 0), 0u) << Std(person_.boxes[0].text);
     EXPECT_NE(Std(person_.boxes[0].text).find("32768"), std::string::npos);
-    EXPECT_EQ(Std(person_.boxes[0].caption), kAppTitle);
+    EXPECT_EQ(Std(person_.boxes[0].caption), kErrorSource);
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_EQ(Std(EditorFont().family()), "DejaVu Serif");
     EXPECT_EQ(Sess().state.current.connectionType, "Text;");

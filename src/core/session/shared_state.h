@@ -12,10 +12,12 @@
 
 namespace tessel {
 
-// The application's title: captions of boxes that speak for the program itself, and the
-// source of the program's own errors.
-inline constexpr const char* kAppTitle = "Quillet";
-inline constexpr const char* kMainWindowCaption = "Ollam Quillet script editor";
+// The application's title: captions of boxes that speak for the program itself.
+inline constexpr const char* kAppTitle = "Ollam Quillet script editor";
+// The source of the program's own errors (the caption of their standard error box), which is
+// the program's short name, as it is for errors raised in any program of its kind.
+inline constexpr const char* kErrorSource = "Quillet";
+inline constexpr const char* kMainWindowCaption = kAppTitle;
 
 struct OdbcParts {
     std::string dataSourceName;

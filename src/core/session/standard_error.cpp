@@ -14,7 +14,7 @@ void ShowStandardError(Ui& ui, const db::EngineError& error) {
 }
 
 db::EngineError ProgramError(long number, std::string description) {
-    return db::EngineError(number, std::move(description), kAppTitle);
+    return db::EngineError(number, std::move(description), kErrorSource);
 }
 
 }  // namespace tessel
