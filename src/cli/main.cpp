@@ -18,6 +18,10 @@ int main(int argc, char** argv) {
         std::cout << tessel::cli::UsageText();
         return 0;
     }
+    if (args[0] == "--version" && args.size() == 1) {
+        std::cout << "tessel-cli " << TESSEL_VERSION << "\n";
+        return 0;
+    }
     std::string command = args[0];
     args.erase(args.begin());
     if (command == "run")

@@ -29,6 +29,7 @@ std::string UsageText() {
            "    --direction DIR   send (FIRST into SECOND), receive (SECOND into FIRST) or both\n"
            "                      (the default)\n"
            "  help, --help        show this text\n"
+           "  --version           show the program's version\n"
            "\n"
            "Options:\n" +
            ConsoleOptionsHelp() +

@@ -65,6 +65,27 @@ TEST(AppPaths, TheDataDirectoryCanBeOverridden) {
     EXPECT_EQ(DataDirectory(), "/opt/tessel/data");
 }
 
+TEST(AppPaths, AnUnpackedInstallReadsItsOwnDataBesideItsPrograms) {
+    // The default layout: <prefix>/bin and <prefix>/share/tessel, under any root.
+    TempDir root;
+    fs::create_directories(root.Path() / "usr/bin");
+    fs::create_directories(root.Path() / "usr/share/tessel");
+    EXPECT_EQ(DataDirectoryFor(root.File("usr/bin/tessel")), root.File("usr/share/tessel"));
+    EXPECT_EQ(DataDirectoryFor(root.File("usr/bin/tessel-cli")), root.File("usr/share/tessel"));
+}
+
+TEST(AppPaths, AProgramWithoutInstalledDataReadsTheSourceTree) {
+    TempDir root;
+    fs::create_directories(root.Path() / "build/src/app");
+    EXPECT_EQ(DataDirectoryFor(root.File("build/src/app/tessel")), TESSEL_DATA_DIR);
+    // A file where the data directory would be is not taken for it.
+    fs::create_directories(root.Path() / "usr/bin");
+    fs::create_directories(root.Path() / "usr/share");
+    WriteBytes(root.File("usr/share/tessel"), "not a directory");
+    EXPECT_EQ(DataDirectoryFor(root.File("usr/bin/tessel")), TESSEL_DATA_DIR);
+    EXPECT_EQ(DataDirectoryFor(""), TESSEL_DATA_DIR) << "an unknown executable";
+}
+
 TEST(AppPaths, TheStartScriptIsAllCommentsWithCrLfLineEnds) {
     const std::string text = ReadBytes(DataDirectory() + "/template.sqv");
     ASSERT_GE(text.size(), 2u);

@@ -43,14 +43,9 @@ void CopySeed(const fs::path& from, const fs::path& to) {
     }
 }
 
-// The data directory of an installed program: <prefix>/share/tessel beside <prefix>/bin.
-std::string InstalledDataDirectory() {
+bool IsDirectory(const fs::path& path) {
     std::error_code code;
-    const fs::path executable = fs::read_symlink("/proc/self/exe", code);
-    if (code)
-        return "";
-    const fs::path candidate = executable.parent_path().parent_path() / "share" / "tessel";
-    return fs::is_directory(candidate, code) ? candidate.string() : "";
+    return fs::is_directory(path, code);
 }
 
 }  // namespace
@@ -81,10 +76,22 @@ std::string DataDirectory() {
     if (!overridden.empty())
         return overridden;
     std::error_code code;
-    if (fs::is_directory(TESSEL_DATA_DIR, code))
+    const fs::path executable = fs::read_symlink("/proc/self/exe", code);
+    return DataDirectoryFor(code ? std::string() : executable.string());
+}
+
+std::string DataDirectoryFor(const std::string& executable) {
+    // The installed place comes first, so that an installed copy never reads the files of a
+    // source tree that happens to exist on the same machine.
+    if (!executable.empty()) {
+        const fs::path beside =
+            (fs::path(executable).parent_path() / TESSEL_BIN_TO_DATA_DIR).lexically_normal();
+        if (IsDirectory(beside))
+            return beside.string();
+    }
+    if (IsDirectory(TESSEL_DATA_DIR))
         return TESSEL_DATA_DIR;
-    const std::string installed = InstalledDataDirectory();
-    return installed.empty() ? std::string(TESSEL_DATA_DIR) : installed;
+    return TESSEL_INSTALL_DATA_DIR;
 }
 
 void PrepareAppDirectory(const std::string& appPath) {
