@@ -23,6 +23,7 @@
 #include "app/dialogs/options_dialog.h"
 #include "app/main_menus.h"
 #include "app/run_controller.h"
+#include "app/startup/help_commands.h"
 #include "app/startup/tips_setting.h"
 #include "app/widget_ui.h"
 #include "app/workspace/find_dialog.h"
@@ -35,8 +36,8 @@
 #include "core/generate/ansi_export.h"
 #include "core/generate/schema_script.h"
 #include "core/maintenance/compact_db.h"
-#include "core/maintenance/repair_db.h"
 #include "core/maintenance/design_master.h"
+#include "core/maintenance/repair_db.h"
 #include "core/maintenance/synch_dm.h"
 #include "core/script/recordset_file.h"
 #include "core/script/script_runner.h"
@@ -81,6 +82,7 @@ MainWindow::MainWindow(MainWindowOptions options)
     CreateStatusBar();
     runner_ = new RunController(*this, *ui_, *session_);
     BindOwnCommands();
+    new HelpCommands(*this, options_.desktop);
 
     QList<QKeySequence> shortcuts;
     for (const QAction* item : std::as_const(menuItems_)) {

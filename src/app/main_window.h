@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "app/startup/desktop_services.h"
 #include "app/workspace/keyboard_state.h"
 #include "core/session/session.h"
 
@@ -34,6 +35,8 @@ class WidgetUi;
 struct MainWindowOptions {
     // Caps Lock from the keyboard light; tests track it from the key presses instead.
     bool readSystemCapsLock = true;
+    // The help viewer, browser and system information program; tests record instead.
+    DesktopServices desktop{};
 };
 
 class MainWindow : public QMainWindow {

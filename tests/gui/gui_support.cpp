@@ -5,8 +5,10 @@
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QImage>
 #include <QLineEdit>
 #include <cstdlib>
+#include <filesystem>
 
 #include "core/session/session.h"
 
@@ -14,6 +16,16 @@ namespace tessel::test::gui {
 
 std::string Std(const QString& text) {
     return text.toStdString();
+}
+
+std::string SaveScreenshot(QWidget& widget, const std::string& name, const std::string& fallback) {
+    const char* wanted = std::getenv("TESSEL_SCREENSHOT_DIR");
+    const std::filesystem::path directory = wanted != nullptr ? wanted : fallback;
+    std::filesystem::create_directories(directory);
+    const std::string path = (directory / name).string();
+    const QImage picture = widget.grab().toImage();
+    EXPECT_TRUE(picture.save(QString::fromStdString(path), "PNG")) << path;
+    return path;
 }
 
 ModalPerson::ModalPerson() {
@@ -107,7 +119,16 @@ void ModalPerson::Poll() {
 
 MainWindowTest::MainWindowTest() {
     setenv("TESSEL_HOME", Home().c_str(), 1);
-    window_ = std::make_unique<app::MainWindow>(app::MainWindowOptions{false});
+    app::MainWindowOptions options{false};
+    options.desktop.openUrl = [this](const QUrl& url) {
+        openedUrls_.push_back(url);
+        return desktopAnswers_;
+    };
+    options.desktop.startProgram = [this](const QString& program, const QStringList&) {
+        startedPrograms_.push_back(program);
+        return desktopAnswers_;
+    };
+    window_ = std::make_unique<app::MainWindow>(options);
     window_->Load(Home());
     window_->resize(1000, 700);
     window_->show();

@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QString>
 #include <QTimer>
+#include <QUrl>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -74,9 +75,18 @@ class MainWindowTest : public ::testing::Test {
 
     TempDir home_;
     ModalPerson person_;
+    // What the window asked the desktop to open or start; nothing is really opened.
+    std::vector<QUrl> openedUrls_;
+    std::vector<QString> startedPrograms_;
+    // What the desktop answers: false as if no browser or program could be started.
+    bool desktopAnswers_ = true;
     std::unique_ptr<app::MainWindow> window_;
 };
 
 std::string Std(const QString& text);
+
+// Saves a picture of `widget` as it is drawn, as a PNG named `name` in $TESSEL_SCREENSHOT_DIR
+// when that is set (bench/screenshot.sh sets it), otherwise in `fallback`; returns its path.
+std::string SaveScreenshot(QWidget& widget, const std::string& name, const std::string& fallback);
 
 }  // namespace tessel::test::gui

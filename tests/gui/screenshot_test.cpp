@@ -40,15 +40,7 @@ constexpr const char* kDemoScript =
 
 class ScreenshotTest : public MainWindowTest {
   protected:
-    std::string Save(const char* name) {
-        const char* wanted = std::getenv("TESSEL_SCREENSHOT_DIR");
-        const fs::path directory = wanted != nullptr ? fs::path(wanted) : home_.Path();
-        fs::create_directories(directory);
-        const std::string path = (directory / name).string();
-        const QImage picture = Window().grab().toImage();
-        EXPECT_TRUE(picture.save(QString::fromStdString(path), "PNG"));
-        return path;
-    }
+    std::string Save(const char* name) { return SaveScreenshot(Window(), name, Home()); }
 };
 
 TEST_F(ScreenshotTest, MainWindowAfterStartAndAfterRunningAScript) {
