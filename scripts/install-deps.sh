@@ -15,6 +15,7 @@ packages=(
     python3-xlrd python3-xlwt
     libgtest-dev libgmock-dev
     xvfb xauth
+    poppler-utils
     "$@"
 )
 missing=()
