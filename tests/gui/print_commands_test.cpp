@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QFontMetricsF>
 #include <QLabel>
@@ -19,6 +20,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <iostream>
 
 #include "app/printing/print_commands.h"
 #include "app/printing/print_preview_dialog.h"
@@ -173,6 +175,28 @@ TEST_F(PrintCommandsTest, ThreePagesPrintWithFootersOnTheFirstTwoAndTheLinesInPl
         EXPECT_NEAR(lines[0][0].yMin, kMarginPoints, line / 2);
     }
     EXPECT_EQ(PdfFiles(), std::vector<std::string>{"script.pdf"});
+}
+
+TEST_F(PrintCommandsTest, AScriptOfThousandsOfLinesPrintsEveryLineOnItsPage) {
+    const int perPage = LinesPerPage();
+    constexpr int kLines = 5000;
+    SetScript(NumberedLines(kLines));
+    QElapsedTimer clock;
+    clock.start();
+    Window().ToolbarButtonClick("print");
+    Settle();
+    const qint64 elapsed = clock.elapsed();
+    const std::vector<PdfPage> pages = ReadPdf(Pdf("script.pdf"));
+    const size_t expected = (kLines + perPage - 1) / perPage;
+    ASSERT_EQ(pages.size(), expected);
+    for (size_t i = 0; i + 1 < pages.size(); ++i) {
+        EXPECT_TRUE(pages[i].text.contains(QString("Page %1\n").arg(i + 1))) << i;
+        EXPECT_TRUE(pages[i].text.contains(QString("SELECT %1 FROM t;").arg(i * perPage + 1)));
+    }
+    EXPECT_FALSE(HasFooter(pages.back()));
+    EXPECT_TRUE(pages.back().text.contains(QString("SELECT %1 FROM t;").arg(kLines)));
+    std::cout << kLines << " lines on " << pages.size() << " pages printed in " << elapsed
+              << " ms\n";
 }
 
 TEST_F(PrintCommandsTest, ALongLineWrapsBetweenWordsInsideTheRightMargin) {

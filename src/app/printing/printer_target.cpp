@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QFontMetricsF>
 #include <QPagedPaintDevice>
 #include <QPrinter>
 #include <QTemporaryFile>
@@ -37,11 +36,9 @@ PainterSurface::PainterSurface(QPainter& painter, QPagedPaintDevice& device, con
       device_(device),
       unitsPerTwipX_(UnitsPerTwip(device.logicalDpiX())),
       unitsPerTwipY_(UnitsPerTwip(device.logicalDpiY())),
-      font_(font, &device) {
+      font_(font, &device),
+      metrics_(font_, &device) {
     painter_.setFont(font_);
-    const QFontMetricsF metrics(font_, &device);
-    ascent_ = metrics.ascent();
-    lineSpacing_ = metrics.lineSpacing();
 }
 
 double PainterSurface::PrintableWidth() const {
@@ -53,11 +50,11 @@ double PainterSurface::PrintableHeight() const {
 }
 
 double PainterSurface::TextWidth(const QString& text) const {
-    return QFontMetricsF(font_, &device_).horizontalAdvance(text) / unitsPerTwipX_;
+    return metrics_.horizontalAdvance(text) / unitsPerTwipX_;
 }
 
 double PainterSurface::LineHeight() const {
-    return lineSpacing_ / unitsPerTwipY_;
+    return metrics_.lineSpacing() / unitsPerTwipY_;
 }
 
 void PainterSurface::DrawText(double x, double y, const QString& text) {
@@ -65,7 +62,7 @@ void PainterSurface::DrawText(double x, double y, const QString& text) {
         device_.newPage();
         pagePending_ = false;
     }
-    painter_.drawText(QPointF(x * unitsPerTwipX_, y * unitsPerTwipY_ + ascent_), text);
+    painter_.drawText(QPointF(x * unitsPerTwipX_, y * unitsPerTwipY_ + metrics_.ascent()), text);
 }
 
 void PainterSurface::NewPage() {

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <QFont>
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QString>
 #include <memory>
@@ -37,8 +38,7 @@ class PainterSurface : public PrintSurface {
     double unitsPerTwipX_;
     double unitsPerTwipY_;
     QFont font_;
-    double ascent_;
-    double lineSpacing_;
+    QFontMetricsF metrics_;
     bool pagePending_ = false;
 };
 
