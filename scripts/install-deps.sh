@@ -16,6 +16,7 @@ packages=(
     libgtest-dev libgmock-dev
     xvfb xauth
     dpkg-dev desktop-file-utils appstream shared-mime-info
+    poppler-utils
     "$@"
 )
 missing=()

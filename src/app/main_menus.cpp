@@ -21,6 +21,7 @@ const std::vector<MenuItemSpec>& MenuItems() {
         {"mnuFile", "mnuFileSaveAs", "Save &As", "Ctrl+J", 10, true},
         {"mnuFile", "mnuFileDelete", "&Delete", "Ctrl+D", 11, true},
         {"mnuFile", "mnuFilePrinterSU", "Printer set&up", "Ctrl+U", 12, false},
+        {"mnuFile", "mnuFilePrintPreview", "Print pre&view", "Ctrl+Shift+P", 13, false},
         {"mnuFile", "mnuFilePrint", "&Print", "Ctrl+P", 13, true},
         {"mnuFile", "mnuFileExit", "E&xit", "Ctrl+Q", 14, false},
         {"mnuEdit", "mnuEditSelectAll", "Select &All", "Ctrl+A", 15, true},

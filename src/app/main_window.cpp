@@ -22,6 +22,7 @@
 #include "app/browse/recordset_view_pane.h"
 #include "app/dialogs/options_dialog.h"
 #include "app/main_menus.h"
+#include "app/printing/print_commands.h"
 #include "app/run_controller.h"
 #include "app/startup/help_commands.h"
 #include "app/startup/tips_setting.h"
@@ -207,6 +208,7 @@ void MainWindow::BindOwnCommands() {
     BindCommand("mnuFileSaveAs", [&session] { FileSaveAs(session); });
     BindCommand("mnuFileDelete", [&session] { FileDelete(session); });
     BindCommand("mnuFileExit", [this] { close(); });
+    BindPrinting(*this);
     BindCommand("mnuEditSelectAll", [this] { editor_->SelectAll(); });
     BindCommand("mnuEditCut", [this] { editor_->EditCut(); });
     BindCommand("mnuEditCopy", [this] { editor_->EditCopy(); });
