@@ -73,3 +73,34 @@ INSTANTIATE_TEST_SUITE_P(Workbooks, ExcelDamage,
 
 }  // namespace
 }  // namespace tessel::test::excel_tests
+
+namespace tessel::test::excel_tests {
+namespace {
+
+std::uint32_t Le32(const std::string& bytes, std::size_t at) {
+    std::uint32_t value = 0;
+    for (int i = 3; i >= 0; --i)
+        value = (value << 8) | static_cast<unsigned char>(bytes[at + static_cast<std::size_t>(i)]);
+    return value;
+}
+
+// A zipped workbook whose part claims to unpack to gigabytes (more than its packed bytes can
+// give) is refused before anything is allocated for it; the same claim within reason reads.
+TEST(ExcelZipDirectory, AnImpossibleUnpackedSizeIsRefusedNamingThePart) {
+    TempDir dir;
+    const std::string original = ReadBytes(std::string(TESSEL_TESTDATA_DIR) +
+                                           "/apache-poi/test-data/spreadsheet/SampleSS.xlsx");
+    EXPECT_EQ(ReadCopy(dir, original, "sound.xlsx"), "");
+    const std::size_t end = original.rfind(std::string("PK\x05\x06", 4));
+    ASSERT_NE(end, std::string::npos);
+    const std::size_t entry = Le32(original, end + 16);
+    ASSERT_EQ(original.substr(entry, 4), std::string("PK\x01\x02", 4));
+    std::string damaged = original;
+    for (int i = 0; i < 4; ++i)
+        damaged[entry + 24 + static_cast<std::size_t>(i)] = static_cast<char>(0xF0);
+    const std::string error = ReadCopy(dir, damaged, "claims.xlsx");
+    EXPECT_NE(error.find("claims 4042322160 bytes unpacked"), std::string::npos) << error;
+}
+
+}  // namespace
+}  // namespace tessel::test::excel_tests

@@ -14,6 +14,7 @@
 #include "core/base/date_serial.h"
 #include "core/db/drivers/excel/orcus_styles.h"
 #include "core/db/drivers/excel/range_text.h"
+#include "core/db/drivers/excel/zip_directory_check.h"
 #include "core/db/errors.h"
 
 namespace tessel::db::excel {
@@ -314,6 +315,7 @@ Workbook ReadZippedWorkbook(const std::string& path) {
     book.book.path = path;
     book.book.version = "12.0";
     Factory factory(book);
+    CheckZipDirectory(path);
     const bool ods = IsOds(path);
     try {
         if (ods) {
