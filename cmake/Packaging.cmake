@@ -21,8 +21,8 @@ if(TESSEL_BUILD_GUI)
     install(FILES ${CMAKE_SOURCE_DIR}/data/icons/tessel.svg
             DESTINATION ${TESSEL_HICOLOR_DIR}/scalable/apps)
 
-    # Fixed-size copies of the icons for desktops that do not read SVG (the icon theme
-    # specification asks every theme for 48x48 at least), drawn from the SVG at build time.
+    # Fixed-size copies of the icons for desktops that do not read SVG (icon themes are
+    # expected to carry 48x48 at least), drawn from the SVG at build time.
     add_executable(render_icon ${TESSEL_PACKAGING_DIR}/render_icon.cpp)
     target_link_libraries(render_icon PRIVATE Qt6::Gui Qt6::Svg)
     set(TESSEL_PNG_ICONS "")
