@@ -1,6 +1,7 @@
 // Start-up: the application directory, the status bar panels and the start script.
 #include <QDate>
 #include <QLabel>
+#include <QMessageBox>
 #include <QSettings>
 #include <QTest>
 #include <filesystem>
@@ -88,6 +89,31 @@ TEST(SplashTest, ThePictureWindowIsBorderlessAndItsTimerHandsOver) {
     const QImage picture = splash.grab().toImage();
     // Not one colour: the picture was drawn.
     EXPECT_NE(picture.pixel(10, 10), picture.pixel(300, 100));
+}
+
+TEST(SplashTest, StepsBackForABoxShownDuringStartAndHandsOverOnceItIsAnswered) {
+    app::SplashWindow splash;
+    splash.ShowNow();
+    QMessageBox box(QMessageBox::Critical, "Ollam Quillet script editor", "Can't open file");
+    box.show();
+    // The splash stays on top of everything, so it must be gone before the box can be read.
+    EXPECT_FALSE(splash.isVisible());
+    EXPECT_TRUE(splash.SteppedBack());
+    box.close();
+
+    bool handedOver = false;
+    splash.StartTimer(60000, [&] { handedOver = true; });
+    QTRY_VERIFY_WITH_TIMEOUT(handedOver, 2000);
+    EXPECT_FALSE(splash.isVisible());
+}
+
+TEST(SplashTest, AWindowThatIsNotABoxLeavesTheSplashInPlace) {
+    app::SplashWindow splash;
+    splash.ShowNow();
+    QWidget other;
+    other.show();
+    EXPECT_TRUE(splash.isVisible());
+    EXPECT_FALSE(splash.SteppedBack());
 }
 
 TEST(TipsSettingTest, ReadsOneByDefaultAndKeepsWhatIsSaved) {

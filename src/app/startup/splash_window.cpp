@@ -1,6 +1,7 @@
 #include "app/startup/splash_window.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QPainter>
 #include <QScreen>
 #include <QSvgRenderer>
@@ -17,10 +18,23 @@ SplashWindow::SplashWindow(QWidget* parent)
     timer_.setSingleShot(true);
     connect(&timer_, &QTimer::timeout, this, [this] {
         timer_.stop();
+        qApp->removeEventFilter(this);
         close();
         if (then_)
             then_();
     });
+    qApp->installEventFilter(this);
+}
+
+bool SplashWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Show && !steppedBack_ && isVisible()) {
+        auto* dialog = qobject_cast<QDialog*>(watched);
+        if (dialog != nullptr && dialog->isWindow()) {
+            steppedBack_ = true;
+            hide();
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void SplashWindow::ShowNow() {
@@ -34,7 +48,9 @@ void SplashWindow::ShowNow() {
 
 void SplashWindow::StartTimer(int milliseconds, std::function<void()> then) {
     then_ = std::move(then);
-    timer_.start(milliseconds);
+    // Once the splash has made way for a start-up box there is nothing left to look at, so the
+    // main window follows as soon as the box is answered.
+    timer_.start(steppedBack_ ? 0 : milliseconds);
 }
 
 void SplashWindow::paintEvent(QPaintEvent*) {
