@@ -9,6 +9,7 @@
 #include "core/base/atomic_file.h"
 #include "core/session/startup.h"
 #include "open_session_fixture.h"
+#include "test_paths.h"
 
 namespace tessel::test::opening {
 namespace {

@@ -9,6 +9,7 @@
 #include "core/db/engine.h"
 #include "platform_test_util.h"
 #include "support/temp_dir.h"
+#include "test_paths.h"
 
 namespace tessel::test {
 namespace {

@@ -16,6 +16,7 @@
 
 #include "core/db/engine.h"
 #include "support/temp_dir.h"
+#include "test_paths.h"
 
 namespace tessel::test {
 namespace {

@@ -9,6 +9,7 @@
 
 #include "core/db/drivers/dbf/dbf_store.h"
 #include "support/temp_dir.h"
+#include "test_paths.h"
 
 namespace tessel::test::dbf_tests {
 

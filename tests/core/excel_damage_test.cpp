@@ -10,6 +10,7 @@
 #include "core/db/errors.h"
 #include "excel_test_util.h"
 #include "support/temp_dir.h"
+#include "test_paths.h"
 
 namespace tessel::test::excel_tests {
 namespace {

@@ -8,6 +8,7 @@
 #include <unordered_set>
 
 #include "core/db/drivers/excel/workbook.h"
+#include "test_paths.h"
 
 namespace tessel::test::excel_tests {
 namespace {

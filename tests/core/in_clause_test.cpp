@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "platform_test_util.h"
+#include "test_paths.h"
 
 namespace tessel::test::platform_tests {
 namespace {

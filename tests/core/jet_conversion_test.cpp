@@ -13,6 +13,7 @@
 #include "core/maintenance/compact_db.h"
 #include "open_session_fixture.h"
 #include "platform_test_util.h"
+#include "test_paths.h"
 
 namespace tessel::test::opening {
 namespace {

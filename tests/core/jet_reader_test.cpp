@@ -17,6 +17,7 @@
 
 #include "core/base/text.h"
 #include "platform_test_util.h"
+#include "test_paths.h"
 
 namespace tessel::test::platform_tests {
 namespace {

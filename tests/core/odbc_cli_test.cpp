@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "odbc_fixture.h"
+#include "test_paths.h"
 
 namespace tessel::test {
 namespace {

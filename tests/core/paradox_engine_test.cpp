@@ -9,6 +9,7 @@
 #include "core/generate/schema_script.h"
 #include "platform_test_util.h"
 #include "script_run_fixture.h"
+#include "test_paths.h"
 
 namespace tessel::test::platform_tests {
 namespace {

@@ -12,6 +12,7 @@
 #include "core/db/drivers/paradox/px_table.h"
 #include "core/db/drivers/paradox/px_values.h"
 #include "platform_test_util.h"
+#include "test_paths.h"
 
 namespace tessel::test::platform_tests {
 namespace {

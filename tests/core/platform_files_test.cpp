@@ -10,6 +10,7 @@
 
 #include "core/db/engine.h"
 #include "platform_test_util.h"
+#include "test_paths.h"
 
 namespace tessel::test::platform_tests {
 namespace {

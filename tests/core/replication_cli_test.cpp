@@ -9,6 +9,7 @@
 
 #include "support/database_rows.h"
 #include "support/temp_dir.h"
+#include "test_paths.h"
 
 namespace tessel::test {
 namespace {

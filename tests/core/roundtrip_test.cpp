@@ -11,6 +11,7 @@
 #include "core/script/script_runner.h"
 #include "core/session/current_database.h"
 #include "schema_fixture.h"
+#include "test_paths.h"
 
 namespace tessel {
 namespace {

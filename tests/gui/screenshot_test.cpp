@@ -15,6 +15,7 @@
 #include "app/widget_ui.h"
 #include "app/workspace/script_editor.h"
 #include "gui_support.h"
+#include "test_paths.h"
 
 namespace tessel::test::gui {
 namespace {
