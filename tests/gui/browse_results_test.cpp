@@ -4,10 +4,12 @@
 #include <QApplication>
 #include <QFont>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QTableView>
+#include <QTest>
 
 #include <filesystem>
 
@@ -207,6 +209,110 @@ TEST_F(BrowseResultsTest, ToolTips) {
     EXPECT_EQ(Std(list.Grid()->toolTip()),
               "SQL resultsets - click on the row to display resultset in lower-right pane");
     EXPECT_EQ(Std(view.Grid()->toolTip()), "Resultset of upper-right pane selected SQL recordset");
+}
+
+TEST_F(BrowseResultsTest, AListRowShowsItsWholeStatementAsATooltip) {
+    ThreeCaptures();
+    auto* model = list.Grid()->model();
+    const QString tip = model->data(model->index(2, 1), Qt::ToolTipRole).toString();
+    EXPECT_NE(Std(tip).find("SELECT Word, N FROM Numbers WHERE N &gt;= 2 ORDER BY N"),
+              std::string::npos)
+        << Std(tip);
+    EXPECT_FALSE(model->data(model->index(0, 1), Qt::ToolTipRole).isValid()) << "heading row";
+
+    // A statement of many pages shows its start, not a tooltip larger than the screen.
+    MakeNumbers();
+    std::string huge = "SELECT N FROM Numbers WHERE N IN (0";
+    for (int i = 1; i < 3000; ++i)
+        huge += ", " + std::to_string(i);
+    CaptureAs(4, huge + ")");
+    const QString long_tip = model->data(model->index(4, 1), Qt::ToolTipRole).toString();
+    EXPECT_LT(long_tip.size(), 2100);
+    EXPECT_NE(Std(long_tip).find("SELECT N FROM Numbers WHERE N IN (0, 1, 2"), std::string::npos);
+    EXPECT_TRUE(long_tip.contains(QChar(0x2026)));
+}
+
+TEST_F(BrowseResultsTest, ArrowKeysShowEachRecordsetAsAClickDoes) {
+    ThreeCaptures();
+    list.show();
+    QApplication::processEvents();
+    ASSERT_EQ(list.Grid()->currentIndex().row(), 3);
+    EXPECT_EQ(Std(view.Caption()), "recordset3");
+    QTest::keyClick(list.Grid(), Qt::Key_Up);
+    EXPECT_EQ(Std(view.Caption()), "recordset2");
+    EXPECT_EQ(view.Grid()->model()->rowCount(), 2);
+    EXPECT_EQ(Std(Cell(0, 0)), "two");
+    QTest::keyClick(list.Grid(), Qt::Key_Up);
+    EXPECT_EQ(Std(view.Caption()), "recordset1");
+    QTest::keyClick(list.Grid(), Qt::Key_Up);
+    EXPECT_EQ(Std(view.Caption()), "recordset1") << "the heading row is not a recordset";
+    QTest::keyClick(list.Grid(), Qt::Key_End);
+    EXPECT_EQ(Std(view.Caption()), "recordset3");
+}
+
+TEST_F(BrowseResultsTest, ListAndGridRowsAreOfOneHeight) {
+    ThreeCaptures();
+    list.show();
+    view.show();
+    QApplication::processEvents();
+    EXPECT_EQ(list.Grid()->rowHeight(1), view.Grid()->rowHeight(0));
+    EXPECT_GE(view.Grid()->rowHeight(0), view.Grid()->fontMetrics().height());
+}
+
+// A value wider than those of the first rows widens its column when it comes on screen, so that
+// the end of a large result is not cut to "1…".
+TEST_F(BrowseResultsTest, ColumnsWidenAsWiderRowsComeOnScreen) {
+    CreateCurrentDatabase();
+    Run({"CREATE TABLE Long (N LONG, Word TEXT(40))"});
+    std::string insert = "INSERT INTO Long VALUES (0, 'x')";
+    for (int i = 1; i < 400; ++i)
+        insert += ", (" + std::to_string(i) + ", '" +
+                  (i == 390 ? "abcdefghijabcdefghijabcde" : "x") + "')";
+    Run({insert});
+    view.resize(400, 300);
+    view.show();
+    view.Bind("recordset1",
+              QString::fromStdString(Capture(1, "SELECT N, Word FROM Long ORDER BY N")));
+    QApplication::processEvents();
+    const QFontMetrics metrics(view.Grid()->font());
+    const int longWidth = metrics.horizontalAdvance("abcdefghijabcdefghijabcde");
+    const int numberWidth = metrics.horizontalAdvance("399");
+    EXPECT_LT(view.Grid()->columnWidth(1), longWidth) << "fitted to the first rows";
+    EXPECT_LT(view.Grid()->columnWidth(0), numberWidth + metrics.averageCharWidth());
+
+    // The person narrows the first column by hand: it stays as they left it.
+    view.Grid()->setColumnWidth(0, 7);
+    view.Grid()->scrollToBottom();
+    QApplication::processEvents();
+    EXPECT_GE(view.Grid()->columnWidth(1), longWidth);
+    EXPECT_EQ(view.Grid()->columnWidth(0), 7);
+
+    // Scrolling back does not narrow it again; a new recordset is fitted afresh.
+    const int widened = view.Grid()->columnWidth(1);
+    view.Grid()->scrollToTop();
+    QApplication::processEvents();
+    EXPECT_EQ(view.Grid()->columnWidth(1), widened);
+    view.Bind("recordset2",
+              QString::fromStdString(Capture(2, "SELECT N, Word FROM Long WHERE N < 3")));
+    EXPECT_LT(view.Grid()->columnWidth(1), longWidth);
+    EXPECT_GT(view.Grid()->columnWidth(0), 7);
+}
+
+TEST_F(BrowseResultsTest, EmptyPanesSayWhatWillAppearThere) {
+    const auto note = [](QWidget& pane) { return pane.findChild<QLabel*>("emptyPaneNote"); };
+    ASSERT_NE(note(list), nullptr);
+    ASSERT_NE(note(view), nullptr);
+    EXPECT_TRUE(note(list)->isVisibleTo(&list));
+    EXPECT_TRUE(note(view)->isVisibleTo(&view));
+    EXPECT_NE(Std(note(list)->text()).find("SELECT"), std::string::npos);
+    EXPECT_NE(Std(note(view)->text()).find("rows of a recordset"), std::string::npos);
+    ThreeCaptures();
+    EXPECT_FALSE(note(list)->isVisibleTo(&list));
+    EXPECT_FALSE(note(view)->isVisibleTo(&view));
+    list.HideGrid();
+    view.HideGrid();
+    EXPECT_TRUE(note(list)->isVisibleTo(&list));
+    EXPECT_TRUE(note(view)->isVisibleTo(&view));
 }
 
 TEST_F(BrowseResultsTest, RightMouseUpPopsUpTheScriptMenu) {

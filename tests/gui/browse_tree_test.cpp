@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
@@ -92,6 +93,20 @@ TEST_F(BrowseTreeTest, NoCurrentDatabaseLeavesAnEmptyTreeAndTheDefaultPointer) {
     EXPECT_EQ(pane.Tree()->topLevelItemCount(), 0);
     EXPECT_EQ(pane.cursor().shape(), Qt::ArrowCursor);
     EXPECT_TRUE(ui.boxes.empty()) << ui.BoxLog();
+}
+
+TEST_F(BrowseTreeTest, AnEmptyTreeSaysWhatWillAppearThere) {
+    const auto note = [this] {
+        return pane.Tree()->viewport()->findChild<QLabel*>("emptyPaneNote");
+    };
+    ASSERT_NE(note(), nullptr);
+    EXPECT_TRUE(note()->isVisibleTo(pane.Tree()));
+    EXPECT_NE(Std(note()->text()).find("dbOpen"), std::string::npos) << Std(note()->text());
+    MakeShop();
+    pane.LoadDatabase();
+    EXPECT_FALSE(note()->isVisibleTo(pane.Tree()));
+    pane.ClearTree();
+    EXPECT_TRUE(note()->isVisibleTo(pane.Tree()));
 }
 
 TEST_F(BrowseTreeTest, RootHoldsPropertiesThenTablesThenQueries) {

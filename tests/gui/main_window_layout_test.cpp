@@ -70,16 +70,57 @@ TEST_F(LayoutTest, ResizingTheWindowKeepsThePanesTiled) {
     ExpectNoNegativeSize();
 }
 
-TEST_F(LayoutTest, ShrinkingTheWindowBelowTheEditorGivesNoNegativeSize) {
+TEST_F(LayoutTest, TheWindowCannotBeShrunkUntilAPaneIsAStrip) {
     Window().setMinimumSize(0, 0);
     Window().resize(220, 160);
     Settle();
     ExpectNoNegativeSize();
-    EXPECT_EQ(Window().Panes().Window(Pane::List)->InnerRect().width(), 0);
-    EXPECT_EQ(Window().Panes().Window(Pane::Tree)->InnerRect().height(), 0);
+    ExpectTiled();
+    const QSize least(
+        app::TwipsToPixels(app::kLeastPaneWidthTwips, Window().Panes().logicalDpiX()),
+        app::TwipsToPixels(app::kLeastPaneHeightTwips, Window().Panes().logicalDpiY()));
+    for (Pane pane : {Pane::Tree, Pane::Editor, Pane::List, Pane::View}) {
+        EXPECT_GE(Geometry(pane).width(), least.width() - 1) << static_cast<int>(pane);
+        EXPECT_GE(Geometry(pane).height(), least.height() - Gap() - 1) << static_cast<int>(pane);
+    }
     Window().resize(1000, 700);
     Settle();
     ExpectNoNegativeSize();
+    ExpectTiled();
+}
+
+// Drags a pane's border by `delta` pixels, as a person does with the mouse.
+void DragBorder(QWidget* pane, const QPoint& grip, const QPoint& delta) {
+    QTest::mousePress(pane, Qt::LeftButton, Qt::NoModifier, grip);
+    const QPointF to = grip + delta;
+    QMouseEvent move(QEvent::MouseMove, to, pane->mapToGlobal(to), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(pane, &move);
+    QTest::mouseRelease(pane, Qt::LeftButton, Qt::NoModifier, grip + delta);
+}
+
+TEST_F(LayoutTest, NoBorderCanBeDraggedUntilAPaneIsAStrip) {
+    const QSize least(
+        app::TwipsToPixels(app::kLeastPaneWidthTwips, Window().Panes().logicalDpiX()),
+        app::TwipsToPixels(app::kLeastPaneHeightTwips, Window().Panes().logicalDpiY()));
+    app::PaneWindow* editor = Window().Panes().Window(Pane::Editor);
+    // The editor's top border dragged far up stops where the tree keeps its least height.
+    DragBorder(editor, QPoint(editor->width() / 2, 1), QPoint(0, -2000));
+    Settle();
+    EXPECT_GE(Geometry(Pane::Tree).height(), least.height() - Gap() - 1);
+    ExpectTiled();
+    // ... and far down, where the editor keeps its own.
+    DragBorder(editor, QPoint(editor->width() / 2, 1), QPoint(0, 2000));
+    Settle();
+    EXPECT_GE(Geometry(Pane::Editor).height(), least.height() - 1);
+    ExpectTiled();
+    // The list's left border dragged far to the left leaves the left panes their least width.
+    app::PaneWindow* list = Window().Panes().Window(Pane::List);
+    DragBorder(list, QPoint(1, list->height() / 2), QPoint(-3000, 0));
+    Settle();
+    EXPECT_GE(Geometry(Pane::Editor).width(), least.width() - Gap() - 1);
+    EXPECT_GE(Geometry(Pane::List).width(), least.width());
+    ExpectTiled();
 }
 
 TEST_F(LayoutTest, DraggingTheEditorsTopBorderUpShortensTheTree) {

@@ -134,6 +134,30 @@ TEST(PaneLayoutTest, ShrinkingBelowTheEditorGivesZeroNotNegativeSizes) {
     EXPECT_EQ(a.InnerWidth(Pane::View), 0);
 }
 
+// A window made smaller first narrows and shortens the panes its rule keeps, so that the panes
+// it sizes from what is left keep their least size.
+TEST(PaneLayoutTest, AShrunkWindowLeavesEveryPaneItsLeastSize) {
+    PaneLayout start(StartArrangement());
+    start.MainWindowResized(kWindowNormal);
+    PaneArrangement small = start.Arrangement();
+    small.mainInnerWidth = 2 * kLeastPaneWidthTwips + 300;
+    small.mainInnerHeight = 2 * kLeastPaneHeightTwips + 200;
+    LeaveRoomForEveryPane(small);
+    PaneLayout layout(small);
+    layout.MainWindowResized(kWindowNormal);
+    const PaneArrangement& a = layout.Arrangement();
+    ExpectTiled(a);
+    for (const TwipsRect& r : a.outer) {
+        EXPECT_GE(r.width, kLeastPaneWidthTwips);
+        EXPECT_GE(r.height, kLeastPaneHeightTwips - kFrame);
+    }
+
+    // A window with room to spare keeps the panes as the person left them.
+    PaneArrangement roomy = start.Arrangement();
+    LeaveRoomForEveryPane(roomy);
+    EXPECT_EQ(roomy.outer, start.Arrangement().outer);
+}
+
 TEST(PaneLayoutTest, DraggingTheEditorsTopBorderUpShortensTheTree) {
     PaneLayout start(StartArrangement());
     start.MainWindowResized(kWindowNormal);

@@ -12,12 +12,17 @@
 
 #include "app/browse/tree_images.h"
 #include "app/browse/tree_node_keys.h"
+#include "app/workspace/empty_pane_note.h"
 #include "core/session/failures.h"
 #include "core/session/standard_error.h"
 
 namespace tessel::app {
 
 namespace {
+
+inline constexpr const char* kEmptyTreeNote =
+    "The tables, queries and indexes of the open database appear here. A script opens one with "
+    "dbOpen or makes one with dbMake.";
 
 std::string Std(const QString& text) {
     return text.toStdString();
@@ -98,6 +103,17 @@ DatabaseTreePane::DatabaseTreePane(tessel::Session& session, QWidget* parent)
     connect(tree_, &QTreeWidget::itemActivated, this,
             [this](QTreeWidgetItem* node) { ClickNode(node); });
     connect(tree_, &QTreeWidget::itemDoubleClicked, this, [this] { OnDoubleClick(); });
+
+    auto* emptyNote = new EmptyPaneNote(kEmptyTreeNote, tree_->viewport());
+    const auto showNoteWhenEmpty = [this, emptyNote] {
+        emptyNote->setVisible(tree_->topLevelItemCount() == 0);
+    };
+    // The note is the connections' context: the tree's model still signals while the tree is
+    // destroyed, after the note has gone.
+    connect(tree_->model(), &QAbstractItemModel::rowsInserted, emptyNote, showNoteWhenEmpty);
+    connect(tree_->model(), &QAbstractItemModel::rowsRemoved, emptyNote, showNoteWhenEmpty);
+    connect(tree_->model(), &QAbstractItemModel::modelReset, emptyNote, showNoteWhenEmpty);
+    showNoteWhenEmpty();
 }
 
 DatabaseTreePane::~DatabaseTreePane() = default;

@@ -10,6 +10,16 @@ namespace {
 
 inline constexpr const char* kHeadingRecordset = "Record set";
 inline constexpr const char* kHeadingStatement = "SQL source command";
+// A statement of many pages would cover the screen as a tooltip; its start is enough.
+inline constexpr qsizetype kToolTipCharacters = 2000;
+
+// The statement as rich text, which a tooltip wraps at its width, where plain text would run
+// off the screen in one line.
+QString StatementToolTip(QString statement) {
+    if (statement.size() > kToolTipCharacters)
+        statement = statement.left(kToolTipCharacters) + QChar(0x2026);
+    return "<p style='white-space:pre-wrap'>" + statement.toHtmlEscaped() + "</p>";
+}
 
 }  // namespace
 
@@ -71,6 +81,8 @@ QVariant RecordsetListModel::data(const QModelIndex& index, int role) const {
         bold.setBold(true);
         return bold;
     }
+    if (role == Qt::ToolTipRole && row > 0 && index.column() == 1)
+        return StatementToolTip(Statement(row));
     if (role != Qt::DisplayRole && role != Qt::EditRole)
         return {};
     if (row == 0)

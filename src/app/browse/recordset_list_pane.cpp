@@ -1,6 +1,7 @@
 #include "app/browse/recordset_list_pane.h"
 
 #include <QEvent>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QMenu>
 #include <QMouseEvent>
@@ -10,8 +11,10 @@
 
 #include <cmath>
 
+#include "app/browse/grid_rows.h"
 #include "app/browse/recordset_list_model.h"
 #include "app/browse/recordset_view_pane.h"
+#include "app/workspace/empty_pane_note.h"
 #include "core/script/recordset_file.h"
 
 namespace tessel::app {
@@ -20,6 +23,9 @@ namespace {
 
 inline constexpr const char* kListToolTip =
     "SQL resultsets - click on the row to display resultset in lower-right pane";
+inline constexpr const char* kEmptyListNote =
+    "Every SELECT of a script run is listed here. Run the script with Ctrl+E; then click a row, "
+    "or move to it with the arrow keys, to see its rows below.";
 
 QString RecordsetName(long number) {
     return QString::fromStdString(tessel::RecordsetName(number));
@@ -43,7 +49,7 @@ RecordsetListPane::RecordsetListPane(tessel::Session& session, RecordsetViewPane
     grid_->setSelectionMode(QAbstractItemView::SingleSelection);
     grid_->setWordWrap(false);
     grid_->verticalHeader()->setVisible(false);
-    grid_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    UseGridRowHeight(*grid_);
     grid_->horizontalHeader()->setHighlightSections(false);
     grid_->setContextMenuPolicy(Qt::PreventContextMenu);
     // Row 0 is the heading row, as the grid has always counted its rows: it holds the headings
@@ -58,6 +64,16 @@ RecordsetListPane::RecordsetListPane(tessel::Session& session, RecordsetViewPane
             [this](const QModelIndex& index) { SelectRow(index.row()); });
     connect(grid_, &QTableView::activated, this,
             [this](const QModelIndex& index) { SelectRow(index.row()); });
+    // Moving through the rows with the keyboard shows each recordset as a click does. A mouse
+    // press also moves the current row; its click shows the recordset, so it is left to that.
+    connect(grid_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) {
+                if (movingToLastRow_ || !current.isValid() ||
+                    QGuiApplication::mouseButtons() != Qt::NoButton)
+                    return;
+                SelectRow(current.row());
+            });
+    emptyNote_ = new EmptyPaneNote(kEmptyListNote, this);
     grid_->hide();
 }
 
@@ -76,6 +92,7 @@ void RecordsetListPane::AddRow(int count, const QString& statement) {
         return;
     }
     grid_->show();
+    emptyNote_->hide();
     model_->SetLastCapture(count, statement.toStdString());
     // Moving to the new row measures the rows above it; a run adding thousands of rows does
     // that once when the window next handles its events.
@@ -90,13 +107,18 @@ void RecordsetListPane::ShowLastRow() {
         return;
     lastRowPending_ = false;
     const int last = model_->rowCount() - 1;
-    if (last >= 1)
+    if (last >= 1) {
+        // The run has shown the last recordset already; moving there must not read it again.
+        movingToLastRow_ = true;
         grid_->selectionModel()->setCurrentIndex(model_->index(last, 0),
                                                  QItemSelectionModel::NoUpdate);
+        movingToLastRow_ = false;
+    }
 }
 
 void RecordsetListPane::HideGrid() {
     grid_->hide();
+    emptyNote_->show();
 }
 
 void RecordsetListPane::SetColumnWidths(int innerWidthPixels) {

@@ -17,6 +17,7 @@ class QTableView;
 
 namespace tessel::app {
 
+class EmptyPaneNote;
 class RecordsetListModel;
 class RecordsetViewPane;
 
@@ -53,6 +54,8 @@ class RecordsetListPane : public QWidget {
     QTableView* grid_ = nullptr;
     RecordsetListModel* model_ = nullptr;
     bool lastRowPending_ = false;
+    bool movingToLastRow_ = false;
+    EmptyPaneNote* emptyNote_ = nullptr;
     QMenu* scriptMenu_ = nullptr;
 };
 

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QWidget>
+#include <vector>
 
 #include "core/session/session.h"
 
@@ -12,6 +13,7 @@ class QTableView;
 
 namespace tessel::app {
 
+class EmptyPaneNote;
 class RecordsetTableModel;
 
 class RecordsetViewPane : public QWidget {
@@ -29,11 +31,26 @@ class RecordsetViewPane : public QWidget {
     QTableView* Grid();
     RecordsetTableModel* Model();
 
+    // Widens the columns on screen to fit the rows on screen (the grid calls it as it scrolls).
+    void FitColumnsToRowsOnScreen();
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
+    int WidestColumn() const;
+    int NeededWidth(int column, int firstRow, int lastRow) const;
+    void SetFittedWidth(int column, int width);
+    void FitColumnsToFirstRows();
+
     tessel::Session& session_;
     QLabel* caption_ = nullptr;
     QTableView* grid_ = nullptr;
     RecordsetTableModel* model_ = nullptr;
+    EmptyPaneNote* emptyNote_ = nullptr;
+    // Columns the person resized, which the fitting leaves alone.
+    std::vector<bool> sizedByHand_;
+    bool fitting_ = false;
 };
 
 }  // namespace tessel::app

@@ -21,10 +21,15 @@ PaneArea::PaneArea(QWidget* tree, QWidget* editor, QWidget* list, QWidget* view,
     const int border = TwipsToPixels(kBorderTwips, logicalDpiX());
     panes_ = {new PaneWindow(tree, "vttables", this), new PaneWindow(editor, "textSQL", this),
               new PaneWindow(list, "recordsets", this), new PaneWindow(view, "resultset", this)};
+    const QSize least(TwipsToPixels(kLeastPaneWidthTwips, logicalDpiX()),
+                      TwipsToPixels(kLeastPaneHeightTwips, logicalDpiY()));
     for (PaneWindow* pane : panes_) {
         pane->SetBorderWidth(border);
+        pane->SetLeastSize(least);
         pane->installEventFilter(this);
     }
+    // Two panes side by side and two above each other, each at its least size.
+    setMinimumSize(2 * least);
 }
 
 double PaneArea::DpiX() const {
@@ -78,7 +83,10 @@ void PaneArea::Apply(const PaneLayout& layout) {
 void PaneArea::MainWindowResized(int windowState) {
     if (!placed_)
         PlaceInitially();
-    PaneLayout layout(Measure(), previousWindowState_);
+    PaneArrangement arrangement = Measure();
+    if (windowState != kWindowMinimised && previousWindowState_ != kWindowMinimised)
+        LeaveRoomForEveryPane(arrangement);
+    PaneLayout layout(arrangement, previousWindowState_);
     layout.MainWindowResized(windowState);
     previousWindowState_ = layout.PreviousWindowState();
     Apply(layout);

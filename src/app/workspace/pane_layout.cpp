@@ -1,5 +1,7 @@
 #include "app/workspace/pane_layout.h"
 
+#include <algorithm>
+
 #include "core/session/current_database.h"
 
 namespace tessel::app {
@@ -22,6 +24,27 @@ long PaneArrangement::InnerWidth(Pane pane) const {
 
 long PaneArrangement::InnerHeight(Pane pane) const {
     return Sized(Outer(pane).height - frame[static_cast<int>(pane)].height);
+}
+
+void LeaveRoomForEveryPane(PaneArrangement& a) {
+    // Where the rule would put the borders, moved to leave each side its least size.
+    const auto within = [](long at, long least, long room) {
+        return std::max(least, std::min(at, room - least));
+    };
+    const long width = a.mainInnerWidth;
+    const long height = a.mainInnerHeight;
+    const long left = a.Outer(Pane::Editor).width;
+    const long treeHeight = height - a.Outer(Pane::Editor).height;
+    const long listHeight = height - a.Outer(Pane::View).height;
+    const long newLeft = within(left, kLeastPaneWidthTwips, width);
+    const long newTree = within(treeHeight, kLeastPaneHeightTwips, height);
+    const long newList = within(listHeight, kLeastPaneHeightTwips, height);
+    if (newLeft == left && newTree == treeHeight && newList == listHeight)
+        return;
+    a.Outer(Pane::Tree) = {0, 0, newLeft, newTree};
+    a.Outer(Pane::Editor) = {0, newTree, newLeft, height - newTree};
+    a.Outer(Pane::List) = {newLeft, 0, width - newLeft, newList};
+    a.Outer(Pane::View) = {newLeft, newList, width - newLeft, height - newList};
 }
 
 void PaneLayout::Place(Pane pane, const TwipsRect& rect) {

@@ -34,6 +34,11 @@ struct PaneFrame {
 // Gap between neighbouring panes' inner areas: room for their borders.
 inline constexpr long kPaneGapTwips = 120;
 
+// The least outer size of a pane, so that none becomes a strip too thin to use: room for a
+// heading and two rows of a grid, and about a dozen characters.
+inline constexpr long kLeastPaneWidthTwips = 1500;
+inline constexpr long kLeastPaneHeightTwips = 1200;
+
 // Window states of the main window.
 inline constexpr int kWindowNormal = 0;
 inline constexpr int kWindowMinimised = 1;
@@ -56,6 +61,12 @@ struct LayoutEffects {
     bool focusEditor = false;         // the editor's text box gets the focus
     bool listColumnsResized = false;  // the list's columns were sized to its inner width
 };
+
+// The main window's rule keeps the left panes' width and the editor's and the view's heights,
+// and gives the other panes what is left. Before a smaller window runs it, this moves the
+// borders (tiling the four panes afresh) where that is needed to leave every pane its least
+// size, as far as the window has room; otherwise it changes nothing.
+void LeaveRoomForEveryPane(PaneArrangement& arrangement);
 
 class PaneLayout {
   public:

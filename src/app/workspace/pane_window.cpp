@@ -5,8 +5,25 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <climits>
 
 namespace tessel::app {
+
+namespace {
+
+// A border shared with a neighbour stops where the neighbour would fall below its least size;
+// the pane's own least size wins over that. The near border is the left or top one.
+int MovedNearBorder(int at, int by, int farBorder, int least) {
+    const int lowest = at > 0 ? least : 0;
+    return std::min(std::max(at + by, lowest), farBorder - least);
+}
+
+int MovedFarBorder(int at, int by, int nearBorder, int least, int areaEnd) {
+    const int highest = at < areaEnd ? areaEnd - least : areaEnd;
+    return std::max(std::min(at + by, highest), nearBorder + least);
+}
+
+}  // namespace
 
 PaneWindow::PaneWindow(QWidget* content, const QString& windowName, QWidget* parent)
     : QWidget(parent), content_(content) {
@@ -89,18 +106,19 @@ void PaneWindow::mouseMoveEvent(QMouseEvent* event) {
         return;
     }
     const QPoint delta = event->globalPosition().toPoint() - dragStart_;
+    const QSize area = parentWidget() != nullptr ? parentWidget()->size() : QSize(INT_MAX, INT_MAX);
     int left = startGeometry_.left();
     int top = startGeometry_.top();
     int right = startGeometry_.left() + startGeometry_.width();
     int bottom = startGeometry_.top() + startGeometry_.height();
     if (dragEdges_ & Qt::LeftEdge)
-        left = std::min(left + delta.x(), right);
+        left = MovedNearBorder(left, delta.x(), right, least_.width());
     if (dragEdges_ & Qt::RightEdge)
-        right = std::max(right + delta.x(), left);
+        right = MovedFarBorder(right, delta.x(), left, least_.width(), area.width());
     if (dragEdges_ & Qt::TopEdge)
-        top = std::min(top + delta.y(), bottom);
+        top = MovedNearBorder(top, delta.y(), bottom, least_.height());
     if (dragEdges_ & Qt::BottomEdge)
-        bottom = std::max(bottom + delta.y(), top);
+        bottom = MovedFarBorder(bottom, delta.y(), top, least_.height(), area.height());
     setGeometry(left, top, right - left, bottom - top);
 }
 

@@ -17,6 +17,9 @@ class PaneWindow : public QWidget {
     // Width of the border on each side, pixels.
     void SetBorderWidth(int pixels);
     int BorderWidth() const { return border_; }
+    // A drag never makes the pane smaller than this, nor leaves less than it for the pane
+    // beyond the border being dragged.
+    void SetLeastSize(const QSize& size) { least_ = size; }
     // The client area, relative to the pane.
     QRect InnerRect() const;
 
@@ -35,6 +38,7 @@ class PaneWindow : public QWidget {
 
     QWidget* content_;
     int border_ = 4;
+    QSize least_{0, 0};
     Qt::Edges dragEdges_;
     QPoint dragStart_;
     QRect startGeometry_;

@@ -1,0 +1,19 @@
+// A grey, centred note over an empty pane that says what will appear there. It covers the
+// widget it is put on, follows that widget's size and lets every mouse click through.
+#pragma once
+
+#include <QLabel>
+
+namespace tessel::app {
+
+class EmptyPaneNote : public QLabel {
+    Q_OBJECT
+  public:
+    // The note covers `over` (which becomes its parent).
+    EmptyPaneNote(const QString& text, QWidget* over);
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+};
+
+}  // namespace tessel::app
