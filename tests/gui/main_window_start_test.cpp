@@ -1,11 +1,14 @@
 // Start-up: the application directory, the status bar panels and the start script.
+#include <QAbstractButton>
 #include <QDate>
 #include <QLabel>
 #include <QMessageBox>
 #include <QSettings>
 #include <QTest>
 #include <filesystem>
+#include <fstream>
 
+#include "app/main_window.h"
 #include "app/startup/splash_window.h"
 #include "app/startup/tips_setting.h"
 #include "app/widget_ui.h"
@@ -105,6 +108,38 @@ TEST(SplashTest, StepsBackForABoxShownDuringStartAndHandsOverOnceItIsAnswered) {
     splash.StartTimer(60000, [&] { handedOver = true; });
     QTRY_VERIFY_WITH_TIMEOUT(handedOver, 2000);
     EXPECT_FALSE(splash.isVisible());
+}
+
+// The start as the program runs it, over an application directory that cannot be made: the
+// error box must not sit behind the splash, and the main window follows once it is answered.
+TEST(SplashTest, AStartUpErrorBoxIsNeverHiddenBehindTheSplash) {
+    TempDir home;
+    std::ofstream(home.File("taken")) << "a file where the directory should be";
+    ModalPerson person;
+    app::SplashWindow splash;
+    splash.ShowNow();
+    app::MainWindow window(app::MainWindowOptions{false});
+    bool splashShownWithTheBox = true;
+    QString boxText;
+    person.Then([&](QWidget* widget) {
+        splashShownWithTheBox = splash.isVisible();
+        auto* box = qobject_cast<QMessageBox*>(widget);
+        ASSERT_NE(box, nullptr);
+        boxText = box->text();
+        box->button(QMessageBox::Ok)->click();
+    });
+    window.Load(home.File("taken") + "/home");
+    EXPECT_TRUE(person.AllAnswered()) << "no box at start";
+    EXPECT_FALSE(splashShownWithTheBox);
+    EXPECT_NE(Std(boxText).find("taken"), std::string::npos) << Std(boxText);
+
+    bool handedOver = false;
+    splash.StartTimer(app::SplashWindow::kShowMilliseconds, [&] {
+        handedOver = true;
+        window.ShowAfterSplash();
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(handedOver, 1000);
+    EXPECT_TRUE(window.isVisible());
 }
 
 TEST(SplashTest, AWindowThatIsNotABoxLeavesTheSplashInPlace) {
