@@ -13,6 +13,7 @@
 
 #include <filesystem>
 
+#include "app/browse/recordset_list_model.h"
 #include "app/browse/recordset_list_pane.h"
 #include "app/browse/recordset_table_model.h"
 #include "app/browse/recordset_view_pane.h"
@@ -229,6 +230,11 @@ TEST_F(BrowseResultsTest, AListRowShowsItsWholeStatementAsATooltip) {
     EXPECT_LT(long_tip.size(), 2100);
     EXPECT_NE(Std(long_tip).find("SELECT N FROM Numbers WHERE N IN (0, 1, 2"), std::string::npos);
     EXPECT_TRUE(long_tip.contains(QChar(0x2026)));
+
+    // Rows skipped by a jump in the numbers have no statement and no empty tooltip either.
+    list.Model()->SetLastCapture(6, "SELECT 6");
+    EXPECT_FALSE(model->data(model->index(5, 1), Qt::ToolTipRole).isValid());
+    EXPECT_TRUE(model->data(model->index(6, 1), Qt::ToolTipRole).isValid());
 }
 
 TEST_F(BrowseResultsTest, ArrowKeysShowEachRecordsetAsAClickDoes) {

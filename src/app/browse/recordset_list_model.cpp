@@ -81,8 +81,12 @@ QVariant RecordsetListModel::data(const QModelIndex& index, int role) const {
         bold.setBold(true);
         return bold;
     }
-    if (role == Qt::ToolTipRole && row > 0 && index.column() == 1)
-        return StatementToolTip(Statement(row));
+    if (role == Qt::ToolTipRole && row > 0 && index.column() == 1) {
+        const QString statement = Statement(row);
+        if (statement.isEmpty())
+            return {};  // an empty box would pop up
+        return StatementToolTip(statement);
+    }
     if (role != Qt::DisplayRole && role != Qt::EditRole)
         return {};
     if (row == 0)
