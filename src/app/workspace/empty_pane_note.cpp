@@ -22,4 +22,9 @@ bool EmptyPaneNote::eventFilter(QObject* watched, QEvent* event) {
     return QLabel::eventFilter(watched, event);
 }
 
+void EmptyPaneNote::showEvent(QShowEvent* event) {
+    setGeometry(parentWidget()->rect());
+    QLabel::showEvent(event);
+}
+
 }  // namespace tessel::app

@@ -14,6 +14,9 @@ class EmptyPaneNote : public QLabel {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // A view scrolls its viewport's children with its rows, so a note hidden under rows may
+    // have been moved away by the time it shows again.
+    void showEvent(QShowEvent* event) override;
 };
 
 }  // namespace tessel::app
