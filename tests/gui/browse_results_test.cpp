@@ -256,6 +256,27 @@ TEST_F(BrowseResultsTest, ArrowKeysShowEachRecordsetAsAClickDoes) {
     EXPECT_EQ(Std(view.Caption()), "recordset3");
 }
 
+TEST_F(BrowseResultsTest, AClickOrADragWithTheMouseShowsTheRowItEndsOn) {
+    ThreeCaptures();
+    list.show();
+    QApplication::processEvents();
+    QWidget* rows = list.Grid()->viewport();
+    const auto centre = [this](int row) {
+        return list.Grid()->visualRect(list.Grid()->model()->index(row, 1)).center();
+    };
+    QTest::mouseClick(rows, Qt::LeftButton, Qt::NoModifier, centre(1));
+    EXPECT_EQ(Std(view.Caption()), "recordset1");
+    EXPECT_EQ(Std(Cell(0, 0)), "1");
+
+    // Pressed on row 1, let go on row 2: no click, but row 2 is the one highlighted.
+    QTest::mousePress(rows, Qt::LeftButton, Qt::NoModifier, centre(1));
+    QTest::mouseMove(rows, centre(2));
+    QTest::mouseRelease(rows, Qt::LeftButton, Qt::NoModifier, centre(2));
+    EXPECT_EQ(list.Grid()->currentIndex().row(), 2);
+    EXPECT_EQ(Std(view.Caption()), "recordset2");
+    EXPECT_EQ(Std(Cell(0, 0)), "two");
+}
+
 TEST_F(BrowseResultsTest, ListAndGridRowsAreOfOneHeight) {
     ThreeCaptures();
     list.show();

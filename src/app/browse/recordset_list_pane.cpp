@@ -60,19 +60,25 @@ RecordsetListPane::RecordsetListPane(tessel::Session& session, RecordsetViewPane
     grid_->horizontalHeader()->setFont(headingFont);
     grid_->viewport()->installEventFilter(this);
 
-    connect(grid_, &QTableView::clicked, this,
-            [this](const QModelIndex& index) { SelectRow(index.row()); });
-    connect(grid_, &QTableView::activated, this,
-            [this](const QModelIndex& index) { SelectRow(index.row()); });
-    // Moving through the rows with the keyboard shows each recordset as a click does. A mouse
-    // press also moves the current row; its click shows the recordset, so it is left to that.
+    // Moving to another row shows its recordset, whether by the keyboard, a click or a drag
+    // that ends on another row. A click on the row shown reads it again; a click whose press
+    // has just shown its row does not read it twice.
     connect(grid_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) {
-                if (movingToLastRow_ || !current.isValid() ||
-                    QGuiApplication::mouseButtons() != Qt::NoButton)
+                if (movingToLastRow_ || !current.isValid())
                     return;
                 SelectRow(current.row());
+                rowShownByPress_ = QGuiApplication::mouseButtons() != Qt::NoButton;
             });
+    connect(grid_, &QTableView::clicked, this, [this](const QModelIndex& index) {
+        if (rowShownByPress_) {
+            rowShownByPress_ = false;
+            return;
+        }
+        SelectRow(index.row());
+    });
+    connect(grid_, &QTableView::activated, this,
+            [this](const QModelIndex& index) { SelectRow(index.row()); });
     emptyNote_ = new EmptyPaneNote(kEmptyListNote, this);
     grid_->hide();
 }
@@ -148,6 +154,9 @@ void RecordsetListPane::PopUpMenu(const QPoint& globalPosition) {
 }
 
 bool RecordsetListPane::eventFilter(QObject* watched, QEvent* event) {
+    // Seen before the grid handles the press: whatever showed a row before is not this press.
+    if (watched == grid_->viewport() && event->type() == QEvent::MouseButtonPress)
+        rowShownByPress_ = false;
     if (watched == grid_->viewport() && event->type() == QEvent::MouseButtonRelease) {
         auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() == Qt::RightButton) {

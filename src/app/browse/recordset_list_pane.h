@@ -55,6 +55,8 @@ class RecordsetListPane : public QWidget {
     RecordsetListModel* model_ = nullptr;
     bool lastRowPending_ = false;
     bool movingToLastRow_ = false;
+    // The current row was changed, and its recordset shown, by the mouse press of a click.
+    bool rowShownByPress_ = false;
     EmptyPaneNote* emptyNote_ = nullptr;
     QMenu* scriptMenu_ = nullptr;
 };
