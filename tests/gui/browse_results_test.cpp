@@ -277,6 +277,28 @@ TEST_F(BrowseResultsTest, AClickOrADragWithTheMouseShowsTheRowItEndsOn) {
     EXPECT_EQ(Std(Cell(0, 0)), "two");
 }
 
+// A memo of many pages shows its start in the cell and the tooltip (measuring and eliding the
+// whole of it on every paint made a grid of such rows take seconds); the value stays whole.
+TEST_F(BrowseResultsTest, AMemoOfManyPagesShowsItsStartAndKeepsItsWholeValue) {
+    CreateCurrentDatabase();
+    Run({"CREATE TABLE Notes (N LONG, Body MEMO)",
+         "INSERT INTO Notes VALUES (1, '" + std::string(100000, 'x') + "')",
+         "INSERT INTO Notes VALUES (2, '" + std::string(1000, 'y') + "')"});
+    view.Bind("recordset1",
+              QString::fromStdString(Capture(1, "SELECT Body FROM Notes ORDER BY N")));
+    auto* model = view.Grid()->model();
+    const QString shown = Cell(0, 0);
+    EXPECT_EQ(shown.size(), 1001);
+    EXPECT_TRUE(shown.endsWith(QChar(0x2026)));
+    EXPECT_EQ(model->data(model->index(0, 0), RecordsetTableModel::kValueRole).toString().size(),
+              100000);
+    const QString tip = model->data(model->index(0, 0), Qt::ToolTipRole).toString();
+    EXPECT_LT(tip.size(), 2100);
+    EXPECT_TRUE(tip.contains(QChar(0x2026)));
+    // Up to the limit a text is shown whole.
+    EXPECT_EQ(Cell(1, 0), QString(1000, 'y'));
+}
+
 TEST_F(BrowseResultsTest, ListAndGridRowsAreOfOneHeight) {
     ThreeCaptures();
     list.show();

@@ -2,6 +2,7 @@
 
 #include <QFont>
 
+#include "app/browse/long_text.h"
 #include "core/script/recordset_file.h"
 
 namespace tessel::app {
@@ -10,16 +11,6 @@ namespace {
 
 inline constexpr const char* kHeadingRecordset = "Record set";
 inline constexpr const char* kHeadingStatement = "SQL source command";
-// A statement of many pages would cover the screen as a tooltip; its start is enough.
-inline constexpr qsizetype kToolTipCharacters = 2000;
-
-// The statement as rich text, which a tooltip wraps at its width, where plain text would run
-// off the screen in one line.
-QString StatementToolTip(QString statement) {
-    if (statement.size() > kToolTipCharacters)
-        statement = statement.left(kToolTipCharacters) + QChar(0x2026);
-    return "<p style='white-space:pre-wrap'>" + statement.toHtmlEscaped() + "</p>";
-}
 
 }  // namespace
 
@@ -85,7 +76,7 @@ QVariant RecordsetListModel::data(const QModelIndex& index, int role) const {
         const QString statement = Statement(row);
         if (statement.isEmpty())
             return {};  // an empty box would pop up
-        return StatementToolTip(statement);
+        return WrappingToolTip(statement);
     }
     if (role != Qt::DisplayRole && role != Qt::EditRole)
         return {};

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "app/browse/long_text.h"
 #include "app/browse/recordset_cell_format.h"
 
 namespace tessel::app {
@@ -136,11 +137,12 @@ QVariant RecordsetTableModel::data(const QModelIndex& index, int role) const {
     const bool isNull = cell->kind == Kind::Null;
     switch (role) {
         case Qt::DisplayRole:
-            return CellDisplayText(*cell, columns_[static_cast<std::size_t>(index.column())],
-                                   locale_);
+            return Shortened(
+                CellDisplayText(*cell, columns_[static_cast<std::size_t>(index.column())], locale_),
+                kCellCharacters);
         case Qt::ToolTipRole:
             if (cell->kind == Kind::Text && cell->bytes.size() > 80) {
-                return StoredValue(*cell);
+                return WrappingToolTip(StoredValue(*cell).toString());
             }
             return QVariant();
         case Qt::ForegroundRole:

@@ -27,6 +27,13 @@ inline constexpr const char* kEmptyViewNote =
     "chosen in the list above.";
 // Rows measured when a recordset is shown; later rows are measured as they come on screen.
 inline constexpr int kFirstRowsMeasured = 50;
+// A memo of many pages is measured by its start only: no column grows past 40 average
+// characters, and even narrow letters run past that well within this many.
+inline constexpr qsizetype kMeasuredCharacters = kMaxStartColumnCharacters * 4;
+
+int TextWidth(const QFontMetrics& metrics, const QString& text) {
+    return metrics.horizontalAdvance(text.left(kMeasuredCharacters));
+}
 
 }  // namespace
 
@@ -38,12 +45,11 @@ int RecordsetViewPane::WidestColumn() const {
 // Width that the cells of rows first..last need in a column, with the heading's.
 int RecordsetViewPane::NeededWidth(int column, int firstRow, int lastRow) const {
     const QFontMetrics metrics(grid_->font());
-    int width = QFontMetrics(grid_->horizontalHeader()->font())
-                    .horizontalAdvance(model_->headerData(column, Qt::Horizontal).toString());
-    for (int row = firstRow; row <= lastRow; ++row) {
-        width = std::max(
-            width, metrics.horizontalAdvance(model_->data(model_->index(row, column)).toString()));
-    }
+    int width = TextWidth(QFontMetrics(grid_->horizontalHeader()->font()),
+                          model_->headerData(column, Qt::Horizontal).toString());
+    for (int row = firstRow; row <= lastRow; ++row)
+        width = std::max(width,
+                         TextWidth(metrics, model_->data(model_->index(row, column)).toString()));
     return std::min(width + metrics.averageCharWidth() * 2, WidestColumn());
 }
 
