@@ -226,6 +226,9 @@ TEST_F(BrowseResultsTest, AListRowShowsItsWholeStatementAsATooltip) {
     for (int i = 1; i < 3000; ++i)
         huge += ", " + std::to_string(i);
     CaptureAs(4, huge + ")");
+    EXPECT_EQ(model->data(model->index(4, 1)).toString().size(), 1001)
+        << "the cell shows the start";
+    EXPECT_EQ(list.Model()->Statement(4).size(), static_cast<qsizetype>(huge.size() + 1));
     const QString long_tip = model->data(model->index(4, 1), Qt::ToolTipRole).toString();
     EXPECT_LT(long_tip.size(), 2100);
     EXPECT_NE(Std(long_tip).find("SELECT N FROM Numbers WHERE N IN (0, 1, 2"), std::string::npos);

@@ -84,7 +84,7 @@ QVariant RecordsetListModel::data(const QModelIndex& index, int role) const {
         return Heading(index.column());
     if (index.column() == 0)
         return QString::fromStdString(RecordsetName(row));
-    return Statement(row);
+    return Shortened(Statement(row), kCellCharacters);
 }
 
 QVariant RecordsetListModel::headerData(int section, Qt::Orientation orientation, int role) const {
