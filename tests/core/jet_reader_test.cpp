@@ -16,6 +16,8 @@
 #include <sstream>
 
 #include "core/base/text.h"
+#include "core/db/drivers/jet/jet_catalog.h"
+#include "core/db/drivers/jet/jet_file.h"
 #include "platform_test_util.h"
 #include "test_paths.h"
 
@@ -389,6 +391,80 @@ TEST(JetReader, ADamagedPropertyListIsReadWithoutItsProperties) {
                   ->Fields("Table1")
                   .size());
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(20));
+}
+
+// The map of a table's data pages damaged: empty, the reader library would read it through a
+// null pointer; one byte long, past its end. Either takes the program down unless the table is
+// refused, naming it and the cause.
+TEST(JetReader, ATableWithADamagedPageMapIsRefusedNamingIt) {
+    for (const std::string relative : {"jackcess/src/test/data/V1997/testV1997.mdb",
+                                       "jackcess/src/test/data/V2003/queryTestV2003.mdb"}) {
+        for (const bool empty : {true, false}) {
+            SCOPED_TRACE(relative + (empty ? " emptied" : " cut to one byte"));
+            TempDir dir;
+            const std::string file = dir.File("damaged.mdb");
+            std::string bytes = ReadBytes(Data(relative));
+            const auto read = [&](std::size_t at, int width) {
+                std::size_t value = 0;
+                for (int i = width - 1; i >= 0; --i)
+                    value = value << 8 | static_cast<unsigned char>(bytes.at(at + i));
+                return value;
+            };
+            const auto write16 = [&](std::size_t at, std::size_t value) {
+                bytes.at(at) = static_cast<char>(value & 0xFF);
+                bytes.at(at + 1) = static_cast<char>(value >> 8 & 0xFF);
+            };
+            // Jet 3 files have 2 KB pages, later ones 4 KB; the two place these fields apart.
+            const bool jet3 = read(0x14, 4) == 0;
+            const std::size_t pageSize = jet3 ? 2048 : 4096;
+            const std::size_t usageMapAt = jet3 ? 35 : 55;
+            const std::size_t freeMapAt = jet3 ? 39 : 59;
+            const std::size_t rowCountAt = jet3 ? 8 : 12;
+            std::string table;
+            std::size_t definition = 0;
+            {
+                const auto original = db::jet::JetFile::Open(Data(relative));
+                for (const auto& object : db::jet::ReadCatalog(original)) {
+                    if (object.kind == db::jet::ObjectKind::Table &&
+                        (object.flags & 0x80000002) == 0) {
+                        table = object.name;
+                        definition = static_cast<std::size_t>(object.id & 0xFFFFFF) * pageSize;
+                        break;
+                    }
+                }
+            }
+            ASSERT_FALSE(table.empty());
+            // The usage map's row; emptied, it is the free-space map's row, which follows a row.
+            std::size_t pageRow = read(definition + usageMapAt, 4);
+            if (empty) {
+                pageRow = read(definition + freeMapAt, 4);
+                write16(definition + usageMapAt, pageRow & 0xFFFF);
+                write16(definition + usageMapAt + 2, pageRow >> 16);
+            }
+            const std::size_t row = pageRow & 0xFF;
+            ASSERT_TRUE(!empty || row >= 1);
+            const std::size_t offsets = (pageRow >> 8) * pageSize + rowCountAt + 2;
+            const std::size_t end = row == 0 ? pageSize : read(offsets + (row - 1) * 2, 2) & 0x1FFF;
+            const std::size_t flags = read(offsets + row * 2, 2) & 0xE000;
+            const std::size_t start = empty ? end : end - 1;
+            write16(offsets + row * 2, start | flags);
+            if (!empty)
+                bytes.at((pageRow >> 8) * pageSize + start) = 0;  // a map of the first kind
+            WriteBytes(file, bytes);
+
+            Engine engine;
+            try {
+                Query(engine, file, "SELECT * FROM [" + table + "]");
+                ADD_FAILURE() << "the damaged table was read";
+            } catch (const db::EngineError& error) {
+                EXPECT_EQ(error.Number(), 3049);
+                EXPECT_NE(std::string(error.what())
+                              .find("the data pages of the table '" + table + "' cannot be read"),
+                          std::string::npos)
+                    << error.what();
+            }
+        }
+    }
 }
 
 // What was read of a file's tables is kept between statements; a file replaced at the same path

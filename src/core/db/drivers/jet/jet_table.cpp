@@ -171,8 +171,26 @@ JetTable::JetTable(std::shared_ptr<JetFile> file, const std::string& name)
                                 "' cannot be read");
         }
     }
+    if (!HasPageMap(*table_)) {
+        mdb_free_tabledef(table_);
+        table_ = nullptr;
+        mdb_close(handle_);
+        file_->ThrowDamaged("the list of the data pages of the table '" + definition_->name +
+                            "' cannot be read");
+    }
     fields_.resize(table_->num_cols > 0 ? table_->num_cols : 1);
     mdb_rewind_table(table_);
+}
+
+// The reader library walks a table's rows by the map of its data pages and takes the map as
+// sound: an empty one (a damaged file) it reads through a null pointer, and a short one of the
+// first kind past its end.
+bool JetTable::HasPageMap(const MdbTableDef& table) {
+    const unsigned char* map = table.usage_map;
+    if (map == nullptr || table.map_sz < 1)
+        return false;
+    constexpr std::size_t kFirstKindHeader = 5;  // the kind and the first page's number
+    return map[0] != 0 || table.map_sz >= kFirstKindHeader;
 }
 
 bool JetTable::OpenDefinition() {

@@ -40,6 +40,7 @@ class JetTable {
     // Reads the remembered definition's table from the file; false when the file's columns are
     // not the remembered ones.
     bool OpenDefinition();
+    static bool HasPageMap(const MdbTableDef& table);
     Value ValueOf(const JetColumn& column, std::string_view stored, bool isNull);
 
     std::shared_ptr<JetFile> file_;
