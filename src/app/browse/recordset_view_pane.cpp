@@ -20,7 +20,7 @@ namespace {
 
 inline constexpr const char* kViewToolTip = "Resultset of upper-right pane selected SQL recordset";
 // Widest that fitting makes a column, in average characters.
-inline constexpr int kMaxStartColumnCharacters = 40;
+inline constexpr int kWidestColumnCharacters = 40;
 
 inline constexpr const char* kEmptyViewNote =
     "The rows of a recordset appear here: those of the last SELECT after a run, or of the one "
@@ -29,7 +29,7 @@ inline constexpr const char* kEmptyViewNote =
 inline constexpr int kFirstRowsMeasured = 50;
 // A memo of many pages is measured by its start only: no column grows past 40 average
 // characters, and even narrow letters run past that well within this many.
-inline constexpr qsizetype kMeasuredCharacters = kMaxStartColumnCharacters * 4;
+inline constexpr qsizetype kMeasuredCharacters = kWidestColumnCharacters * 4;
 
 int TextWidth(const QFontMetrics& metrics, const QString& text) {
     return metrics.horizontalAdvance(text.left(kMeasuredCharacters));
@@ -39,7 +39,7 @@ int TextWidth(const QFontMetrics& metrics, const QString& text) {
 
 // Widest a column is made, in pixels.
 int RecordsetViewPane::WidestColumn() const {
-    return grid_->fontMetrics().averageCharWidth() * kMaxStartColumnCharacters;
+    return grid_->fontMetrics().averageCharWidth() * kWidestColumnCharacters;
 }
 
 // Width that the cells of rows first..last need in a column, with the heading's.

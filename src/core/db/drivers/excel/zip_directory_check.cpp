@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <fstream>
-#include <iterator>
 
 #include "core/db/drivers/excel/little_endian.h"
 #include "core/db/errors.h"
@@ -20,30 +19,50 @@ constexpr std::uint64_t kSlack = 1 << 16;
 constexpr std::uint32_t kZip64Marker = 0xFFFFFFFF;
 constexpr std::uint16_t kStored = 0;
 
+// The bytes of the file from `offset` to its end.
+std::string ReadFrom(std::ifstream& file, std::uint64_t offset, std::uint64_t fileSize) {
+    std::string bytes(static_cast<std::size_t>(fileSize - offset), '\0');
+    file.seekg(static_cast<std::streamoff>(offset));
+    file.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(static_cast<std::size_t>(std::max<std::streamsize>(file.gcount(), 0)));
+    return bytes;
+}
+
 }  // namespace
 
+// Only the end of the file is read, where the directory lies: the parts before it are the
+// library's to read, and a workbook of hundreds of megabytes must not be read twice.
 void CheckZipDirectory(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(file)),
-                            std::istreambuf_iterator<char>());
-    const std::string_view zip(bytes);
+    std::ifstream file(path, std::ios::binary | std::ios::ate);
+    const std::streamoff size = file ? static_cast<std::streamoff>(file.tellg()) : -1;
     // The end record is the last thing in the file, before a comment of at most 64 KB.
-    if (zip.size() < kEndRecordSize)
+    if (size < static_cast<std::streamoff>(kEndRecordSize))
         return;  // the library says what is wrong with such a file
-    std::size_t end = zip.size() - kEndRecordSize + 1;
-    const std::size_t lowest =
-        zip.size() > kEndRecordSize + 0xFFFF ? zip.size() - kEndRecordSize - 0xFFFF : 0;
+    const auto fileSize = static_cast<std::uint64_t>(size);
+    const std::uint64_t tailStart =
+        fileSize > kEndRecordSize + 0xFFFF ? fileSize - kEndRecordSize - 0xFFFF : 0;
+    const std::string tail = ReadFrom(file, tailStart, fileSize);
+    if (tail.size() < kEndRecordSize)
+        return;
+    std::size_t end = tail.size() - kEndRecordSize + 1;
     bool found = false;
-    while (end-- > lowest) {
-        if (U32(zip, end) == kEndOfDirectory) {
+    while (end-- > 0) {
+        if (U32(tail, end) == kEndOfDirectory) {
             found = true;
             break;
         }
     }
     if (!found)
         return;
-    const std::size_t entries = U16(zip, end + 10);
-    std::size_t at = U32(zip, end + 16);
+    const std::size_t entries = U16(tail, end + 10);
+    const std::uint64_t directoryStart = U32(tail, end + 16);
+    if (directoryStart >= fileSize)
+        return;
+    // To the end of the file, not the directory's stated size: a damaged size must not hide
+    // an entry from the check.
+    const std::string directory = ReadFrom(file, directoryStart, fileSize);
+    const std::string_view zip(directory);
+    std::size_t at = 0;
     for (std::size_t i = 0; i < entries && at + kEntrySize <= zip.size(); ++i) {
         if (U32(zip, at) != kDirectoryEntry)
             return;
